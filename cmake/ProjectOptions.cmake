@@ -1,0 +1,17 @@
+# Compiler settings shared by every target of the project.
+
+add_library(xq_options INTERFACE)
+target_compile_features(xq_options INTERFACE cxx_std_20)
+if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+    # Designated initializers leave the remaining members at their defaults on purpose.
+    target_compile_options(xq_options INTERFACE -Wall -Wextra -Werror -Wno-missing-field-initializers)
+elseif(MSVC)
+    target_compile_options(xq_options INTERFACE /W4 /WX /utf-8)
+endif()
+
+if(XQ_SANITIZE)
+    # Address and undefined-behaviour checks; undefined behaviour is fatal so a test run fails on it.
+    set(_xq_san -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+    add_compile_options(${_xq_san})
+    add_link_options(${_xq_san})
+endif()

@@ -1,0 +1,91 @@
+#include "platform/file_service.h"
+
+#include <vector>
+
+namespace xq {
+
+namespace {
+
+// Large enough to stream at the medium's speed, small enough to keep memory flat for any file size.
+constexpr std::size_t kTransferBlock = 256 * 1024;
+
+// Streams every byte of `source` into `target`; the stage and error of the first failure.
+TransferResult pump(InputFile& source, OutputFile& target) {
+    std::vector<char> block(kTransferBlock);
+    for (;;) {
+        Result<std::size_t> got = source.read(block);
+        if (!got) {
+            return {got.error(), TransferStage::Read};
+        }
+        if (*got == 0) {
+            return {};
+        }
+        if (FileError e = target.write(std::span<const char>(block.data(), *got));
+            e != FileError::None) {
+            return {e, TransferStage::Write};
+        }
+        if (*got < block.size()) {
+            return {};
+        }
+    }
+}
+
+}  // namespace
+
+TransferResult FileService::copyFile(std::string_view source, std::string_view target,
+                                     bool overwrite) {
+    if (!overwrite && fileExists(target)) {
+        return {FileError::FileAlreadyExists, TransferStage::OpenTarget};
+    }
+    Result<std::unique_ptr<InputFile>> in = openRead(source);
+    if (!in) {
+        return {in.error(), TransferStage::OpenSource};
+    }
+    Result<std::unique_ptr<OutputFile>> out = openWrite(target, WriteMode::Create);
+    if (!out) {
+        return {out.error(), TransferStage::OpenTarget};
+    }
+    TransferResult result = pump(**in, **out);
+    if (FileError closed = (*out)->close(); result.ok() && closed != FileError::None) {
+        result = {closed, TransferStage::Write};
+    }
+    out->reset();
+    if (!result.ok()) {
+        deleteFile(target);
+    }
+    return result;
+}
+
+TransferResult FileService::appendFile(std::string_view source, std::string_view target) {
+    Result<std::unique_ptr<InputFile>> in = openRead(source);
+    if (!in) {
+        return {in.error(), TransferStage::OpenSource};
+    }
+    const bool existed = fileExists(target);
+    std::uint64_t originalLength = 0;
+    if (existed) {
+        Result<std::uint64_t> length = fileLength(target);
+        if (!length) {
+            return {length.error(), TransferStage::OpenTarget};
+        }
+        originalLength = *length;
+    }
+    Result<std::unique_ptr<OutputFile>> out = openWrite(target, WriteMode::Append);
+    if (!out) {
+        return {out.error(), TransferStage::OpenTarget};
+    }
+    TransferResult result = pump(**in, **out);
+    if (!result.ok() && existed) {
+        (*out)->truncate(originalLength);
+    }
+    if (FileError closed = (*out)->close(); result.ok() && closed != FileError::None) {
+        result = {closed, TransferStage::Write};
+    }
+    out->reset();
+    if (!result.ok() && !existed) {
+        deleteFile(target);
+    }
+    return result;
+}
+
+}  // namespace xq

@@ -1,0 +1,120 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/result.h"
+
+namespace xq {
+
+// Paths handed to the file service are Windows-form: a drive letter, a colon and "\"-separated
+// components ("A:\disk0001.dat", "C:\tmp\XQ3100_disk1\"). Empty components (doubled or trailing
+// separators) are ignored; "." and ".." components are refused, so no path leaves its drive's root.
+// A component that does not match a name exactly is matched without regard to ASCII case, as on the
+// FAT media the converter reads and writes.
+//
+// The file service never follows a link at the end of a path: a link is neither a file nor a folder
+// here, reading or writing through one fails, and deleting one removes the link itself.
+
+enum class EntryKind { File, Directory, Link, Other };
+
+struct DirEntry {
+    std::string name;
+    EntryKind kind = EntryKind::File;
+
+    bool operator==(const DirEntry&) const = default;
+};
+
+// A file open for reading its bytes, start to end.
+class InputFile {
+public:
+    virtual ~InputFile() = default;
+    // Fills the buffer as far as the file reaches; fewer bytes than asked for only at its end.
+    virtual Result<std::size_t> read(std::span<char> buffer) = 0;
+};
+
+// A file open for writing. Closing it without close() (by destruction) drops any error.
+class OutputFile {
+public:
+    virtual ~OutputFile() = default;
+    virtual FileError write(std::span<const char> bytes) = 0;
+    // Puts everything written so far on the medium itself, not only in the host's caches.
+    virtual FileError flush() = 0;
+    // Cuts the file back to `length` bytes (used to take back a failed append).
+    virtual FileError truncate(std::uint64_t length) = 0;
+    virtual FileError close() = 0;
+};
+
+enum class WriteMode {
+    Create,  // a new, empty file (an existing one is emptied)
+    Append,  // written after the existing content; created when missing
+};
+
+enum class ReadMode {
+    Cached,
+    // The host's cached copy of the file is dropped first, so the bytes come from the medium.
+    FromMedium,
+};
+
+enum class DirAccess {
+    Shared,     // the host's usual permissions
+    OwnerOnly,  // only the current user may enter it (working directories in a shared folder)
+};
+
+// Which part of a copy or an append failed.
+enum class TransferStage { None, OpenSource, Read, OpenTarget, Write };
+
+struct TransferResult {
+    FileError error = FileError::None;
+    TransferStage failedAt = TransferStage::None;
+
+    bool ok() const { return error == FileError::None; }
+    bool readFailed() const {
+        return failedAt == TransferStage::OpenSource || failedAt == TransferStage::Read;
+    }
+};
+
+class FileService {
+public:
+    virtual ~FileService() = default;
+
+    virtual bool folderExists(std::string_view path) = 0;
+    virtual bool fileExists(std::string_view path) = 0;
+    virtual Result<std::uint64_t> fileLength(std::string_view path) = 0;
+
+    // Normal files, folders, links and other entries of a folder, sorted by name. Hidden and system
+    // entries are left out, as are "." and "..".
+    virtual Result<std::vector<DirEntry>> listDirectory(std::string_view path) = 0;
+
+    virtual FileError makeDir(std::string_view path, DirAccess access = DirAccess::Shared) = 0;
+    // Removes an empty folder.
+    virtual FileError removeDir(std::string_view path) = 0;
+    // Removes a file, a link or another non-folder entry.
+    virtual FileError deleteFile(std::string_view path) = 0;
+    // Renames a file or a folder within one drive; the target must not exist.
+    virtual FileError rename(std::string_view from, std::string_view to) = 0;
+
+    virtual Result<std::unique_ptr<InputFile>> openRead(std::string_view path,
+                                                        ReadMode mode = ReadMode::Cached) = 0;
+    virtual Result<std::unique_ptr<OutputFile>> openWrite(std::string_view path, WriteMode mode) = 0;
+
+    // Puts a folder's entries (new names, removed names) on the medium.
+    virtual FileError flushFolder(std::string_view path) = 0;
+
+    // The system's temporary folder, Windows-form, without a trailing "\".
+    virtual std::string temporaryFolder() = 0;
+
+    // Copies a file byte for byte. With `overwrite` false an existing target is an error. A target
+    // left incomplete by a failure is removed.
+    TransferResult copyFile(std::string_view source, std::string_view target, bool overwrite);
+
+    // Appends a file's bytes to the end of the target (created when missing). On any failure the
+    // target is put back as it was: it never receives part of the source.
+    TransferResult appendFile(std::string_view source, std::string_view target);
+};
+
+}  // namespace xq

@@ -1,0 +1,227 @@
+#include "platform/host_file_service.h"
+
+#include <algorithm>
+#include <optional>
+#include <system_error>
+#include <utility>
+
+#include "platform/host_path.h"
+#include "platform/native_files.h"
+#include "platform/text.h"
+
+namespace xq {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path hostPath(std::string_view utf8) { return toHostPath(utf8); }
+
+std::string utf8Name(const fs::path& path) { return fromHostPath(path.filename()); }
+
+fs::file_type typeOf(const fs::path& path) {
+    std::error_code ec;
+    return fs::symlink_status(path, ec).type();
+}
+
+bool isUnsafeComponent(std::string_view component) {
+    return component == "." || component == ".." ||
+           component.find_first_of(std::string_view("/:\0", 3)) != std::string_view::npos;
+}
+
+// The name in `folder` that matches `component` without regard to ASCII case, if there is one.
+std::optional<std::string> caseInsensitiveMatch(const fs::path& folder, std::string_view component) {
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::string name = utf8Name(it->path());
+        if (equalsIgnoringAsciiCase(name, component)) {
+            return name;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+HostFileService::HostFileService(const DriveTable& drives, std::string temporaryFolder)
+    : drives_(drives), temporaryFolder_(std::move(temporaryFolder)) {}
+
+Result<fs::path> HostFileService::resolve(std::string_view path) const {
+    if (path.size() < 2 || !isAsciiLetter(path[0]) || path[1] != ':') {
+        return FileError::BadFileName;
+    }
+    std::optional<std::string> root = drives_.hostRoot(path[0]);
+    if (!root) {
+        return drives_.drive(path[0]) ? FileError::DiskNotReady : FileError::DeviceUnavailable;
+    }
+    fs::path resolved = hostPath(*root);
+    std::string_view rest = path.substr(2);
+    while (!rest.empty()) {
+        const std::size_t cut = std::min(rest.find('\\'), rest.size());
+        const std::string_view component = rest.substr(0, cut);
+        rest.remove_prefix(std::min(cut + 1, rest.size()));
+        if (component.empty()) {
+            continue;
+        }
+        if (isUnsafeComponent(component)) {
+            return FileError::BadFileName;
+        }
+        fs::path exact = resolved / hostPath(component);
+        if (native::namesIgnoreCase() || typeOf(exact) != fs::file_type::not_found) {
+            resolved = std::move(exact);
+        } else if (std::optional<std::string> match = caseInsensitiveMatch(resolved, component)) {
+            resolved /= hostPath(*match);
+        } else {
+            resolved = std::move(exact);
+        }
+    }
+    return resolved;
+}
+
+bool HostFileService::folderExists(std::string_view path) {
+    Result<fs::path> host = resolve(path);
+    return host && typeOf(*host) == fs::file_type::directory;
+}
+
+bool HostFileService::fileExists(std::string_view path) {
+    Result<fs::path> host = resolve(path);
+    return host && typeOf(*host) == fs::file_type::regular;
+}
+
+Result<std::uint64_t> HostFileService::fileLength(std::string_view path) {
+    Result<fs::path> host = resolve(path);
+    if (!host) {
+        return host.error();
+    }
+    std::error_code ec;
+    const fs::file_status status = fs::symlink_status(*host, ec);
+    if (status.type() == fs::file_type::not_found) {
+        return FileError::FileNotFound;
+    }
+    if (ec) {
+        return native::errorFrom(ec);
+    }
+    if (status.type() != fs::file_type::regular) {
+        return FileError::PathFileAccess;
+    }
+    const std::uintmax_t size = fs::file_size(*host, ec);
+    if (ec) {
+        return native::errorFrom(ec);
+    }
+    return static_cast<std::uint64_t>(size);
+}
+
+Result<std::vector<DirEntry>> HostFileService::listDirectory(std::string_view path) {
+    Result<fs::path> host = resolve(path);
+    if (!host) {
+        return host.error();
+    }
+    if (typeOf(*host) != fs::file_type::directory) {
+        return FileError::PathNotFound;
+    }
+    std::error_code ec;
+    std::vector<DirEntry> entries;
+    fs::directory_iterator it(*host, ec);
+    for (fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
+        std::string name = utf8Name(it->path());
+        if (native::isHiddenOrSystem(*host, name)) {
+            continue;
+        }
+        std::error_code statusError;
+        const fs::file_type type = it->symlink_status(statusError).type();
+        EntryKind kind = EntryKind::Other;
+        if (type == fs::file_type::regular) {
+            kind = EntryKind::File;
+        } else if (type == fs::file_type::directory) {
+            kind = EntryKind::Directory;
+        } else if (type == fs::file_type::symlink) {
+            kind = EntryKind::Link;
+        }
+        entries.push_back({std::move(name), kind});
+    }
+    if (ec) {
+        return native::errorFrom(ec);
+    }
+    std::sort(entries.begin(), entries.end(),
+              [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
+    return entries;
+}
+
+FileError HostFileService::makeDir(std::string_view path, DirAccess access) {
+    Result<fs::path> host = resolve(path);
+    return host ? native::makeDir(*host, access) : host.error();
+}
+
+FileError HostFileService::removeDir(std::string_view path) {
+    Result<fs::path> host = resolve(path);
+    if (!host) {
+        return host.error();
+    }
+    if (typeOf(*host) != fs::file_type::directory) {
+        return FileError::PathNotFound;
+    }
+    std::error_code ec;
+    fs::remove(*host, ec);
+    return ec ? native::errorFrom(ec) : FileError::None;
+}
+
+FileError HostFileService::deleteFile(std::string_view path) {
+    Result<fs::path> host = resolve(path);
+    if (!host) {
+        return host.error();
+    }
+    const fs::file_type type = typeOf(*host);
+    if (type == fs::file_type::not_found) {
+        return FileError::FileNotFound;
+    }
+    if (type == fs::file_type::directory) {
+        return FileError::PathFileAccess;
+    }
+    return native::deleteEntry(*host);
+}
+
+FileError HostFileService::rename(std::string_view from, std::string_view to) {
+    Result<fs::path> source = resolve(from);
+    if (!source) {
+        return source.error();
+    }
+    Result<fs::path> target = resolve(to);
+    if (!target) {
+        return target.error();
+    }
+    if (typeOf(*source) == fs::file_type::not_found) {
+        return FileError::FileNotFound;
+    }
+    if (typeOf(*target) != fs::file_type::not_found) {
+        return FileError::FileAlreadyExists;
+    }
+    std::error_code ec;
+    fs::rename(*source, *target, ec);
+    return ec ? native::errorFrom(ec) : FileError::None;
+}
+
+Result<std::unique_ptr<InputFile>> HostFileService::openRead(std::string_view path, ReadMode mode) {
+    Result<fs::path> host = resolve(path);
+    if (!host) {
+        return host.error();
+    }
+    return native::openRead(*host, mode);
+}
+
+Result<std::unique_ptr<OutputFile>> HostFileService::openWrite(std::string_view path,
+                                                               WriteMode mode) {
+    Result<fs::path> host = resolve(path);
+    if (!host) {
+        return host.error();
+    }
+    return native::openWrite(*host, mode);
+}
+
+FileError HostFileService::flushFolder(std::string_view path) {
+    Result<fs::path> host = resolve(path);
+    return host ? native::flushFolder(*host) : host.error();
+}
+
+std::string HostFileService::temporaryFolder() { return temporaryFolder_; }
+
+}  // namespace xq

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "platform/drive_table.h"
+#include "platform/file_service.h"
+
+namespace xq {
+
+// The file service over the host's file system: each Windows-form path is resolved through the
+// drive table to a host path, on every call (a drive's medium may have changed in between).
+class HostFileService : public FileService {
+public:
+    // `temporaryFolder` is the Windows-form path returned as the system's temporary folder.
+    HostFileService(const DriveTable& drives, std::string temporaryFolder);
+
+    bool folderExists(std::string_view path) override;
+    bool fileExists(std::string_view path) override;
+    Result<std::uint64_t> fileLength(std::string_view path) override;
+    Result<std::vector<DirEntry>> listDirectory(std::string_view path) override;
+    FileError makeDir(std::string_view path, DirAccess access) override;
+    FileError removeDir(std::string_view path) override;
+    FileError deleteFile(std::string_view path) override;
+    FileError rename(std::string_view from, std::string_view to) override;
+    Result<std::unique_ptr<InputFile>> openRead(std::string_view path, ReadMode mode) override;
+    Result<std::unique_ptr<OutputFile>> openWrite(std::string_view path, WriteMode mode) override;
+    FileError flushFolder(std::string_view path) override;
+    std::string temporaryFolder() override;
+
+    // The host path that a Windows-form path stands for.
+    Result<std::filesystem::path> resolve(std::string_view path) const;
+
+private:
+    const DriveTable& drives_;
+    std::string temporaryFolder_;
+};
+
+// This machine's temporary folder in Windows form: on Linux $TMPDIR (else /tmp) seen through C:,
+// which is the root file system ("C:\tmp").
+std::string hostTemporaryFolder();
+
+}  // namespace xq

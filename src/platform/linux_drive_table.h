@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "platform/drive_table.h"
+
+namespace xq {
+
+// Where the Linux drive table reads the machine's state. Tests point `systemRoot` at a folder that
+// holds sample copies of proc/self/mounts, sys/block and dev/disk/by-label.
+struct LinuxDriveSources {
+    std::string systemRoot = "/";
+    // Free bytes of a mounted file system; statvfs when not set.
+    std::function<std::optional<std::uint64_t>(const std::string& mountPoint)> freeBytes;
+};
+
+// The machine's volumes as drive letters (see README, "Drives on Linux"):
+// A: and B: are the floppy drives, C: is the root file system, D: onwards the other volumes a user
+// could pick, in a stable order.
+class LinuxDriveTable : public DriveTable {
+public:
+    explicit LinuxDriveTable(LinuxDriveSources sources = {});
+
+    std::vector<Drive> drives() const override;
+    std::optional<std::string> hostRoot(char letter) const override;
+
+private:
+    LinuxDriveSources sources_;
+};
+
+}  // namespace xq

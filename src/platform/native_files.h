@@ -1,0 +1,29 @@
+#pragma once
+
+// Host-specific file primitives behind HostFileService: POSIX in native_posix.cpp, Win32 in
+// native_win32.cpp. Paths here are host paths, already resolved.
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <system_error>
+
+#include "platform/file_service.h"
+
+namespace xq::native {
+
+FileError errorFrom(const std::error_code& ec);
+
+Result<std::unique_ptr<InputFile>> openRead(const std::filesystem::path& path, ReadMode mode);
+Result<std::unique_ptr<OutputFile>> openWrite(const std::filesystem::path& path, WriteMode mode);
+FileError makeDir(const std::filesystem::path& path, DirAccess access);
+FileError deleteEntry(const std::filesystem::path& path);
+FileError flushFolder(const std::filesystem::path& path);
+
+// Whether a folder entry is hidden or a system entry, which listings leave out.
+bool isHiddenOrSystem(const std::filesystem::path& folder, const std::string& name);
+
+// Whether names on this host differ only in case are the same file anyway.
+bool namesIgnoreCase();
+
+}  // namespace xq::native

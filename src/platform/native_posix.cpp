@@ -1,0 +1,256 @@
+// POSIX file primitives (Linux and other Unix hosts).
+
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/vfs.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <utility>
+
+#include "platform/host_file_service.h"
+#include "platform/native_files.h"
+
+#if defined(__linux__)
+#include <linux/msdos_fs.h>
+#endif
+
+namespace xq::native {
+
+namespace fs = std::filesystem;
+
+FileError errorFrom(const std::error_code& ec) {
+    if (!ec) {
+        return FileError::None;
+    }
+    switch (ec.default_error_condition().value()) {
+        case ENOENT: return FileError::FileNotFound;
+        case ENOTDIR: return FileError::PathNotFound;
+        case EACCES:
+        case EPERM:
+        case EROFS: return FileError::PermissionDenied;
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG: return FileError::DiskFull;
+        case EEXIST: return FileError::FileAlreadyExists;
+        case EIO: return FileError::DeviceIo;
+        case ENXIO:
+        case ENODEV:
+#ifdef ENOMEDIUM
+        case ENOMEDIUM:
+#endif
+            return FileError::DiskNotReady;
+        case ENAMETOOLONG:
+        case EINVAL: return FileError::BadFileName;
+        default: return FileError::PathFileAccess;
+    }
+}
+
+namespace {
+
+FileError lastError() { return errorFrom(std::error_code(errno, std::generic_category())); }
+
+// An owned descriptor, closed on destruction.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    int get() const { return fd_; }
+    int release() { return std::exchange(fd_, -1); }
+
+private:
+    int fd_;
+};
+
+class PosixInputFile final : public InputFile {
+public:
+    explicit PosixInputFile(int fd) : fd_(fd) {}
+
+    Result<std::size_t> read(std::span<char> buffer) override {
+        std::size_t filled = 0;
+        while (filled < buffer.size()) {
+            const ssize_t got = ::read(fd_.get(), buffer.data() + filled, buffer.size() - filled);
+            if (got < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                return lastError();
+            }
+            if (got == 0) {
+                break;
+            }
+            filled += static_cast<std::size_t>(got);
+        }
+        return filled;
+    }
+
+private:
+    Descriptor fd_;
+};
+
+class PosixOutputFile final : public OutputFile {
+public:
+    explicit PosixOutputFile(int fd) : fd_(fd) {}
+
+    FileError write(std::span<const char> bytes) override {
+        while (!bytes.empty()) {
+            const ssize_t put = ::write(fd_.get(), bytes.data(), bytes.size());
+            if (put < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                return lastError();
+            }
+            bytes = bytes.subspan(static_cast<std::size_t>(put));
+        }
+        return FileError::None;
+    }
+
+    FileError flush() override { return ::fsync(fd_.get()) == 0 ? FileError::None : lastError(); }
+
+    FileError truncate(std::uint64_t length) override {
+        return ::ftruncate(fd_.get(), static_cast<off_t>(length)) == 0 ? FileError::None
+                                                                         : lastError();
+    }
+
+    FileError close() override {
+        const int fd = fd_.release();
+        if (fd < 0) {
+            return FileError::None;
+        }
+        return ::close(fd) == 0 ? FileError::None : lastError();
+    }
+
+private:
+    Descriptor fd_;
+};
+
+// Refuses anything but a regular file behind an open descriptor (a folder, a device, a pipe).
+FileError requireRegular(int fd) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        return lastError();
+    }
+    return S_ISREG(info.st_mode) ? FileError::None : FileError::PathFileAccess;
+}
+
+}  // namespace
+
+Result<std::unique_ptr<InputFile>> openRead(const fs::path& path, ReadMode mode) {
+    // O_NONBLOCK keeps a FIFO planted in a tree from blocking the open; it does not affect
+    // reads of regular files.
+    Descriptor fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+    if (fd.get() < 0) {
+        return lastError();
+    }
+    if (FileError e = requireRegular(fd.get()); e != FileError::None) {
+        return e;
+    }
+    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
+    if (mode == ReadMode::FromMedium) {
+        // Written data has been flushed by now, so its pages are clean and can be dropped: the
+        // reads below then come from the device.
+        ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_DONTNEED);
+    }
+    return std::unique_ptr<InputFile>(std::make_unique<PosixInputFile>(fd.release()));
+}
+
+Result<std::unique_ptr<OutputFile>> openWrite(const fs::path& path, WriteMode mode) {
+    const int flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK |
+                      (mode == WriteMode::Create ? O_TRUNC : O_APPEND);
+    Descriptor fd(::open(path.c_str(), flags, 0666));
+    if (fd.get() < 0) {
+        return lastError();
+    }
+    if (FileError e = requireRegular(fd.get()); e != FileError::None) {
+        return e;
+    }
+    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
+    return std::unique_ptr<OutputFile>(std::make_unique<PosixOutputFile>(fd.release()));
+}
+
+FileError makeDir(const fs::path& path, DirAccess access) {
+    const mode_t mode = access == DirAccess::OwnerOnly ? 0700 : 0777;
+    if (::mkdir(path.c_str(), mode) != 0) {
+        return errno == EEXIST ? FileError::PathFileAccess : lastError();
+    }
+    return FileError::None;
+}
+
+FileError deleteEntry(const fs::path& path) {
+    return ::unlink(path.c_str()) == 0 ? FileError::None : lastError();
+}
+
+FileError flushFolder(const fs::path& path) {
+    Descriptor fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (fd.get() < 0) {
+        return lastError();
+    }
+    if (::fsync(fd.get()) != 0 && errno != EINVAL) {  // EINVAL: the file system keeps no folder
+        return lastError();                            // metadata that could be flushed
+    }
+    return FileError::None;
+}
+
+bool isHiddenOrSystem(const fs::path& folder, const std::string& name) {
+    if (name.starts_with('.')) {
+        return true;
+    }
+#if defined(__linux__) && defined(FAT_IOCTL_GET_ATTRIBUTES)
+    // On FAT media the hidden and system attributes are real; ask for them where the folder is
+    // on such a file system (one statfs per entry is cheap next to the copy that follows).
+    constexpr long kMsdosMagic = 0x4d44;
+    struct statfs volume {};
+    if (::statfs(folder.c_str(), &volume) == 0 && volume.f_type == kMsdosMagic) {
+        Descriptor fd(::open((folder / name).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+        std::uint32_t attributes = 0;
+        if (fd.get() >= 0 && ::ioctl(fd.get(), FAT_IOCTL_GET_ATTRIBUTES, &attributes) == 0) {
+            return (attributes & (ATTR_HIDDEN | ATTR_SYS)) != 0;
+        }
+    }
+#else
+    (void)folder;
+#endif
+    return false;
+}
+
+bool namesIgnoreCase() { return false; }
+
+}  // namespace xq::native
+
+namespace xq {
+
+std::string hostTemporaryFolder() {
+    namespace fs = std::filesystem;
+    fs::path folder = "/tmp";
+    if (const char* tmpdir = std::getenv("TMPDIR"); tmpdir != nullptr && tmpdir[0] == '/') {
+        std::error_code ec;
+        fs::path canonical = fs::canonical(tmpdir, ec);
+        if (!ec && fs::is_directory(canonical, ec)) {
+            folder = std::move(canonical);
+        }
+    }
+    // Seen through C:, the root file system. A name holding "\" cannot be written that way.
+    std::string text = folder.string();
+    if (text.find('\\') != std::string::npos) {
+        text = "/tmp";
+    }
+    std::string windowsForm = "C:";
+    for (char c : text) {
+        windowsForm += c == '/' ? '\\' : c;
+    }
+    while (windowsForm.size() > 2 && windowsForm.back() == '\\') {
+        windowsForm.pop_back();
+    }
+    return windowsForm;
+}
+
+}  // namespace xq

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <utility>
+
+#include "platform/error_number.h"
+
+namespace xq {
+
+// A value or the error number of the file operation that failed to produce it.
+template <typename T>
+class Result {
+public:
+    Result(T value) : value_(std::move(value)) {}  // NOLINT: a value converts to a success
+    Result(FileError error) : error_(error) {}     // NOLINT: an error converts to a failure
+
+    bool ok() const { return error_ == FileError::None; }
+    explicit operator bool() const { return ok(); }
+    FileError error() const { return error_; }
+
+    T& value() & { return value_; }
+    const T& value() const& { return value_; }
+    T&& value() && { return std::move(value_); }
+    T* operator->() { return &value_; }
+    const T* operator->() const { return &value_; }
+    T& operator*() & { return value_; }
+    const T& operator*() const& { return value_; }
+
+private:
+    T value_{};
+    FileError error_ = FileError::None;
+};
+
+}  // namespace xq

@@ -1,0 +1,101 @@
+#include "platform/text.h"
+
+#include <charconv>
+#include <cmath>
+#include <system_error>
+
+namespace xq {
+
+std::string asciiUpper(std::string_view text) {
+    std::string upper(text);
+    for (char& c : upper) {
+        c = asciiUpper(c);
+    }
+    return upper;
+}
+
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (asciiLower(a[i]) != asciiLower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string formatNumber(double value) {
+    if (value == 0) {
+        return "0";  // also for -0
+    }
+    if (std::isfinite(value) && std::abs(value) < 1e15 && value == std::trunc(value)) {
+        char digits[32];
+        const auto written = std::to_chars(std::begin(digits), std::end(digits),
+                                           static_cast<long long>(value));
+        return std::string(digits, written.ptr);
+    }
+    char digits[64];
+    const auto written = std::to_chars(std::begin(digits), std::end(digits), value,
+                                       std::chars_format::general, 15);
+    std::string text(digits, written.ptr);
+    for (char& c : text) {
+        c = asciiUpper(c);  // "1.5E+20", as the converter has always written large numbers
+    }
+    return text;
+}
+
+namespace {
+
+constexpr bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+}  // namespace
+
+double parseNumber(std::string_view text, bool* isNumber) {
+    std::size_t pos = 0;
+    while (pos < text.size() && isBlank(text[pos])) {
+        ++pos;
+    }
+    bool negative = false;
+    if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
+        negative = text[pos] == '-';
+        ++pos;
+    }
+    double value = 0;
+    const char* first = text.data() + pos;
+    const char* last = text.data() + text.size();
+    const auto parsed = std::from_chars(first, last, value, std::chars_format::general);
+    const bool parsedSome = parsed.ec == std::errc{} && parsed.ptr != first;
+    if (!parsedSome) {
+        value = 0;
+    }
+    if (isNumber != nullptr) {
+        const char* rest = parsedSome ? parsed.ptr : first;
+        while (rest != last && isBlank(*rest)) {
+            ++rest;
+        }
+        // from_chars also reads "inf" and "nan"; neither is a number written on a diskette.
+        *isNumber = parsedSome && rest == last && std::isfinite(value) &&
+                    (isAsciiDigit(*first) || *first == '.');
+    }
+    return negative ? -value : value;
+}
+
+std::string formatGrouped(std::uint64_t value, const DigitGrouping& grouping) {
+    std::string digits = std::to_string(value);
+    if (grouping.groupSize <= 0 || grouping.separator.empty()) {
+        return digits;
+    }
+    std::string grouped;
+    const std::size_t size = static_cast<std::size_t>(grouping.groupSize);
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % size == 0) {
+            grouped += grouping.separator;
+        }
+        grouped += digits[i];
+    }
+    return grouped;
+}
+
+}  // namespace xq

@@ -1,0 +1,145 @@
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "platform/file_service.h"
+#include "support/test_drives.h"
+
+namespace xq::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FileServiceTest : public ::testing::Test {
+protected:
+    TestDrives drives;
+    FileService& files = drives.files;
+    fs::path c = drives.hostPath("C:\\");
+};
+
+TEST_F(FileServiceTest, ResolvesThroughTheDriveTableAndMatchesCaseOnlyWhenNeeded) {
+    writeFile(c / "Data" / "Main.DAT", "x");
+    EXPECT_EQ(drives.hostPath("C:\\data\\main.dat"), c / "Data" / "Main.DAT");
+    EXPECT_EQ(drives.hostPath("c:\\\\Data\\\\"), c / "Data");
+    // A name that does not exist yet keeps its spelling, so new files are created as written.
+    EXPECT_EQ(drives.hostPath("C:\\data\\New.txt"), c / "Data" / "New.txt");
+    // An exact match wins over a case-insensitive one.
+    writeFile(c / "Data" / "main.dat", "y");
+    EXPECT_EQ(drives.hostPath("C:\\Data\\main.dat"), c / "Data" / "main.dat");
+}
+
+TEST_F(FileServiceTest, RefusesPathsThatCouldLeaveTheDriveRoot) {
+    for (const char* path : {"C:\\..\\x", "C:\\Temp\\..\\..\\x", "C:\\.\\x", "C:\\a/b", "C:\\a:b",
+                             "x.dat", "\\x.dat", "1:\\x"}) {
+        EXPECT_EQ(drives.host.resolve(path).error(), FileError::BadFileName) << path;
+    }
+    EXPECT_EQ(files.makeDir("C:\\..\\escape", DirAccess::Shared), FileError::BadFileName);
+    EXPECT_FALSE(fs::exists(c.parent_path() / "escape"));
+}
+
+TEST_F(FileServiceTest, ADriveWithoutMediumIsNotReadyAndAMissingDriveIsUnavailable) {
+    EXPECT_FALSE(files.fileExists("A:\\disk0001.dat"));
+    EXPECT_EQ(files.fileLength("A:\\disk0001.dat").error(), FileError::DiskNotReady);
+    EXPECT_EQ(files.openRead("Q:\\x", ReadMode::Cached).error(), FileError::DeviceUnavailable);
+
+    const fs::path diskette = drives.newMedium("disk1");
+    writeFile(diskette / "disk0001.dat", "id");
+    drives.insertFloppy(diskette);
+    EXPECT_TRUE(files.fileExists("A:\\disk0001.dat"));
+    EXPECT_EQ(*files.fileLength("A:\\DISK0001.DAT"), 2u);
+}
+
+TEST_F(FileServiceTest, ListsNormalEntriesSortedLeavingOutHiddenOnesAndReportingLinks) {
+    writeFile(c / "t" / "b.dat", "");
+    writeFile(c / "t" / "a.dat", "");
+    writeFile(c / "t" / ".hidden", "");
+    fs::create_directories(c / "t" / "sub");
+    fs::create_directory_symlink("/etc", c / "t" / "link");
+    Result<std::vector<DirEntry>> list = files.listDirectory("C:\\t\\");
+    ASSERT_TRUE(list.ok());
+    EXPECT_EQ(*list, (std::vector<DirEntry>{{"a.dat", EntryKind::File},
+                                            {"b.dat", EntryKind::File},
+                                            {"link", EntryKind::Link},
+                                            {"sub", EntryKind::Directory}}));
+    EXPECT_EQ(files.listDirectory("C:\\none\\").error(), FileError::PathNotFound);
+}
+
+TEST_F(FileServiceTest, NeverActsThroughALinkAtTheEndOfAPath) {
+    writeFile(c / "target" / "secret.txt", "keep");
+    fs::create_directory_symlink(c / "target", c / "dirlink");
+    fs::create_symlink(c / "target" / "secret.txt", c / "filelink");
+    EXPECT_FALSE(files.folderExists("C:\\dirlink"));
+    EXPECT_FALSE(files.fileExists("C:\\filelink"));
+    EXPECT_FALSE(files.openRead("C:\\filelink", ReadMode::Cached).ok());
+    EXPECT_FALSE(files.openWrite("C:\\filelink", WriteMode::Create).ok());
+    EXPECT_EQ(files.deleteFile("C:\\dirlink"), FileError::None);
+    EXPECT_EQ(files.deleteFile("C:\\filelink"), FileError::None);
+    EXPECT_EQ(readFile(c / "target" / "secret.txt"), "keep");
+}
+
+TEST_F(FileServiceTest, CopiesBytesExactlyAndHonoursTheOverwriteFlag) {
+    std::string bytes;
+    for (int i = 0; i < 600000; ++i) {
+        bytes += static_cast<char>(i * 7 % 256);
+    }
+    writeFile(c / "src.bin", bytes);
+    writeFile(c / "dst.bin", "old and longer than nothing");
+    EXPECT_EQ(files.copyFile("C:\\src.bin", "C:\\dst.bin", false).error,
+              FileError::FileAlreadyExists);
+    EXPECT_TRUE(files.copyFile("C:\\src.bin", "C:\\dst.bin", true).ok());
+    EXPECT_EQ(readFile(c / "dst.bin"), bytes);
+    const TransferResult missing = files.copyFile("C:\\none.bin", "C:\\x.bin", true);
+    EXPECT_EQ(missing.error, FileError::FileNotFound);
+    EXPECT_TRUE(missing.readFailed());
+}
+
+TEST_F(FileServiceTest, AFailedCopyLeavesNoPartialTarget) {
+    writeFile(c / "src.bin", std::string(700000, 'x'));
+    drives.files.inject({.op = FileOp::Write, .nth = 2});
+    const TransferResult result = files.copyFile("C:\\src.bin", "C:\\dst.bin", true);
+    EXPECT_EQ(result.error, FileError::DiskFull);
+    EXPECT_EQ(result.failedAt, TransferStage::Write);
+    EXPECT_FALSE(fs::exists(c / "dst.bin"));
+}
+
+TEST_F(FileServiceTest, AppendExtendsByteForByteAndTakesBackAFailedAppend) {
+    writeFile(c / "part1", std::string("\0\r\n\x1a", 4));
+    writeFile(c / "part2", std::string(300000, '\xff'));
+    ASSERT_TRUE(files.appendFile("C:\\part2", "C:\\part1").ok());
+    EXPECT_EQ(readFile(c / "part1"), std::string("\0\r\n\x1a", 4) + std::string(300000, '\xff'));
+
+    writeFile(c / "whole", "abc");
+    drives.files.inject({.op = FileOp::Read, .pathContains = "part2", .nth = 2,
+                         .error = FileError::DeviceIo});
+    const TransferResult failed = files.appendFile("C:\\part2", "C:\\whole");
+    EXPECT_TRUE(failed.readFailed());
+    EXPECT_EQ(readFile(c / "whole"), "abc");
+
+    drives.files.clearFaults();
+    drives.files.inject({.op = FileOp::Write, .pathContains = "fresh"});
+    EXPECT_EQ(files.appendFile("C:\\part2", "C:\\fresh").failedAt, TransferStage::Write);
+    EXPECT_FALSE(fs::exists(c / "fresh"));
+}
+
+TEST_F(FileServiceTest, OwnerOnlyFoldersAreCreatedPrivate) {
+    ASSERT_EQ(files.makeDir("C:\\Temp\\work", DirAccess::OwnerOnly), FileError::None);
+    struct stat info {};
+    ASSERT_EQ(::stat((c / "Temp" / "work").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_EQ(files.makeDir("C:\\Temp\\work", DirAccess::OwnerOnly), FileError::PathFileAccess);
+    EXPECT_EQ(files.removeDir("C:\\Temp\\work\\"), FileError::None);
+    EXPECT_FALSE(files.folderExists("C:\\Temp\\work"));
+}
+
+TEST_F(FileServiceTest, RenameRefusesToReplaceAnExistingTarget) {
+    fs::create_directories(c / "old");
+    fs::create_directories(c / "new");
+    EXPECT_EQ(files.rename("C:\\new", "C:\\old"), FileError::FileAlreadyExists);
+    EXPECT_EQ(files.rename("C:\\new", "C:\\newer"), FileError::None);
+    EXPECT_TRUE(fs::is_directory(c / "newer"));
+}
+
+}  // namespace
+}  // namespace xq::test

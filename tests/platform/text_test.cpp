@@ -1,0 +1,53 @@
+#include <gtest/gtest.h>
+
+#include "platform/drive_table.h"
+#include "platform/text.h"
+
+namespace xq {
+namespace {
+
+TEST(FormatNumber, WritesWholeNumbersWithoutAFraction) {
+    EXPECT_EQ(formatNumber(0), "0");
+    EXPECT_EQ(formatNumber(-0.0), "0");
+    EXPECT_EQ(formatNumber(4711), "4711");
+    EXPECT_EQ(formatNumber(4294967295.0), "4294967295");
+    EXPECT_EQ(formatNumber(-12), "-12");
+    EXPECT_EQ(formatNumber(0.5), "0.5");
+    EXPECT_EQ(formatNumber(1e20), "1E+20");
+    EXPECT_EQ(formatNumber(123456789012345678.0), "1.23456789012346E+17");
+}
+
+TEST(ParseNumber, ReadsANumberWithBlanksAroundIt) {
+    bool isNumber = false;
+    EXPECT_EQ(parseNumber("  12345 ", &isNumber), 12345);
+    EXPECT_TRUE(isNumber);
+    EXPECT_EQ(parseNumber("-7.5", &isNumber), -7.5);
+    EXPECT_TRUE(isNumber);
+    EXPECT_EQ(parseNumber("12x", &isNumber), 12);
+    EXPECT_FALSE(isNumber);
+    for (const char* text : {"", "  ", "abc", "inf", "nan", "+", "1e999"}) {
+        parseNumber(text, &isNumber);
+        EXPECT_FALSE(isNumber) << text;
+    }
+}
+
+TEST(FormatGrouped, GroupsDigitsAsTheRegionalSettingsSay) {
+    const DigitGrouping thousands{",", 3};
+    EXPECT_EQ(formatGrouped(0, thousands), "0");
+    EXPECT_EQ(formatGrouped(999, thousands), "999");
+    EXPECT_EQ(formatGrouped(1423, thousands), "1,423");
+    EXPECT_EQ(formatGrouped(1234567, {".", 3}), "1.234.567");
+    EXPECT_EQ(formatGrouped(1234567, {"", 0}), "1234567");
+}
+
+TEST(GetDriveName, TakesTheLetterAndColonOfAListTextOrPath) {
+    EXPECT_EQ(GetDriveName("a:"), "a:");
+    EXPECT_EQ(GetDriveName("c: [SYSTEM]"), "c:");
+    EXPECT_EQ(GetDriveName("E:\\backup\\single\\"), "E:");
+    EXPECT_EQ(GetDriveName("backup"), "");
+    EXPECT_EQ(driveLetterOf("e: [CARD]"), 'E');
+    EXPECT_EQ(driveLetterOf(""), '\0');
+}
+
+}  // namespace
+}  // namespace xq

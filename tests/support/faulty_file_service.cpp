@@ -1,0 +1,147 @@
+#include "support/faulty_file_service.h"
+
+#include "platform/text.h"
+
+namespace xq::test {
+
+namespace {
+
+class FaultyInput final : public InputFile {
+public:
+    FaultyInput(std::unique_ptr<InputFile> inner, FaultyFileService& faults, std::string path)
+        : inner_(std::move(inner)), faults_(faults), path_(std::move(path)) {}
+
+    Result<std::size_t> read(std::span<char> buffer) override {
+        if (FileError e = faults_.check(FileOp::Read, path_); e != FileError::None) {
+            return e;
+        }
+        return inner_->read(buffer);
+    }
+
+private:
+    std::unique_ptr<InputFile> inner_;
+    FaultyFileService& faults_;
+    std::string path_;
+};
+
+class FaultyOutput final : public OutputFile {
+public:
+    FaultyOutput(std::unique_ptr<OutputFile> inner, FaultyFileService& faults, std::string path)
+        : inner_(std::move(inner)), faults_(faults), path_(std::move(path)) {}
+
+    FileError write(std::span<const char> bytes) override {
+        if (FileError e = faults_.check(FileOp::Write, path_); e != FileError::None) {
+            // A full medium takes part of the data before it refuses the rest.
+            inner_->write(bytes.first(bytes.size() / 2));
+            return e;
+        }
+        return inner_->write(bytes);
+    }
+    FileError flush() override {
+        FileError e = faults_.check(FileOp::Flush, path_);
+        return e != FileError::None ? e : inner_->flush();
+    }
+    FileError truncate(std::uint64_t length) override { return inner_->truncate(length); }
+    FileError close() override {
+        FileError e = faults_.check(FileOp::Close, path_);
+        FileError closed = inner_->close();
+        return e != FileError::None ? e : closed;
+    }
+
+private:
+    std::unique_ptr<OutputFile> inner_;
+    FaultyFileService& faults_;
+    std::string path_;
+};
+
+}  // namespace
+
+void FaultyFileService::inject(Fault fault) { faults_.push_back({std::move(fault), 0}); }
+
+FileError FaultyFileService::check(FileOp op, std::string_view path) {
+    ++counts_[static_cast<int>(op)];
+    for (Armed& armed : faults_) {
+        const Fault& f = armed.fault;
+        if (f.op != op) {
+            continue;
+        }
+        if (f.drive != 0 && (path.empty() || asciiUpper(path[0]) != asciiUpper(f.drive))) {
+            continue;
+        }
+        if (!f.pathContains.empty() && path.find(f.pathContains) == std::string_view::npos) {
+            continue;
+        }
+        ++armed.seen;
+        if (f.nth == 0 || armed.seen == f.nth) {
+            return f.error;
+        }
+    }
+    return FileError::None;
+}
+
+Result<std::uint64_t> FaultyFileService::fileLength(std::string_view path) {
+    if (FileError e = check(FileOp::FileLength, path); e != FileError::None) {
+        return e;
+    }
+    return inner_.fileLength(path);
+}
+
+Result<std::vector<DirEntry>> FaultyFileService::listDirectory(std::string_view path) {
+    if (FileError e = check(FileOp::List, path); e != FileError::None) {
+        return e;
+    }
+    return inner_.listDirectory(path);
+}
+
+FileError FaultyFileService::makeDir(std::string_view path, DirAccess access) {
+    FileError e = check(FileOp::MakeDir, path);
+    return e != FileError::None ? e : inner_.makeDir(path, access);
+}
+
+FileError FaultyFileService::removeDir(std::string_view path) {
+    FileError e = check(FileOp::RemoveDir, path);
+    return e != FileError::None ? e : inner_.removeDir(path);
+}
+
+FileError FaultyFileService::deleteFile(std::string_view path) {
+    FileError e = check(FileOp::Delete, path);
+    return e != FileError::None ? e : inner_.deleteFile(path);
+}
+
+FileError FaultyFileService::rename(std::string_view from, std::string_view to) {
+    FileError e = check(FileOp::Rename, from);
+    return e != FileError::None ? e : inner_.rename(from, to);
+}
+
+Result<std::unique_ptr<InputFile>> FaultyFileService::openRead(std::string_view path,
+                                                               ReadMode mode) {
+    if (FileError e = check(FileOp::OpenRead, path); e != FileError::None) {
+        return e;
+    }
+    Result<std::unique_ptr<InputFile>> in = inner_.openRead(path, mode);
+    if (!in) {
+        return in.error();
+    }
+    return std::unique_ptr<InputFile>(
+        std::make_unique<FaultyInput>(std::move(*in), *this, std::string(path)));
+}
+
+Result<std::unique_ptr<OutputFile>> FaultyFileService::openWrite(std::string_view path,
+                                                                 WriteMode mode) {
+    if (FileError e = check(FileOp::OpenWrite, path); e != FileError::None) {
+        return e;
+    }
+    Result<std::unique_ptr<OutputFile>> out = inner_.openWrite(path, mode);
+    if (!out) {
+        return out.error();
+    }
+    return std::unique_ptr<OutputFile>(
+        std::make_unique<FaultyOutput>(std::move(*out), *this, std::string(path)));
+}
+
+FileError FaultyFileService::flushFolder(std::string_view path) {
+    FileError e = check(FileOp::FlushFolder, path);
+    return e != FileError::None ? e : inner_.flushFolder(path);
+}
+
+}  // namespace xq::test

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/file_service.h"
+
+namespace xq::test {
+
+// The operations a fault can be injected into.
+enum class FileOp {
+    FileLength,
+    List,
+    MakeDir,
+    RemoveDir,
+    Delete,
+    Rename,
+    OpenRead,
+    Read,
+    OpenWrite,
+    Write,
+    Flush,
+    Close,
+    FlushFolder,
+};
+
+// Which calls fail, and how.
+struct Fault {
+    FileOp op = FileOp::Write;
+    char drive = 0;            // only paths on this drive; 0 for every drive
+    std::string pathContains;  // only paths holding this text (case as written); empty for all
+    int nth = 0;               // only the nth matching call, counted from 1; 0 for every one
+    FileError error = FileError::DiskFull;
+};
+
+// A file service that passes every call to another one, except the calls a test has chosen to
+// fail: the 3rd write, every write to the card drive, the folder creation of one working directory.
+class FaultyFileService : public FileService {
+public:
+    explicit FaultyFileService(FileService& inner) : inner_(inner) {}
+
+    void inject(Fault fault);
+    void clearFaults() { faults_.clear(); }
+    // Calls of this kind seen so far (whether they failed or not).
+    int count(FileOp op) const { return counts_[static_cast<int>(op)]; }
+
+    bool folderExists(std::string_view path) override { return inner_.folderExists(path); }
+    bool fileExists(std::string_view path) override { return inner_.fileExists(path); }
+    Result<std::uint64_t> fileLength(std::string_view path) override;
+    Result<std::vector<DirEntry>> listDirectory(std::string_view path) override;
+    FileError makeDir(std::string_view path, DirAccess access) override;
+    FileError removeDir(std::string_view path) override;
+    FileError deleteFile(std::string_view path) override;
+    FileError rename(std::string_view from, std::string_view to) override;
+    Result<std::unique_ptr<InputFile>> openRead(std::string_view path, ReadMode mode) override;
+    Result<std::unique_ptr<OutputFile>> openWrite(std::string_view path, WriteMode mode) override;
+    FileError flushFolder(std::string_view path) override;
+    std::string temporaryFolder() override { return inner_.temporaryFolder(); }
+
+    // The error injected into this call, or FileError::None (also counts the call).
+    FileError check(FileOp op, std::string_view path);
+
+private:
+    struct Armed {
+        Fault fault;
+        int seen = 0;
+    };
+    FileService& inner_;
+    std::vector<Armed> faults_;
+    int counts_[static_cast<int>(FileOp::FlushFolder) + 1] = {};
+};
+
+}  // namespace xq::test

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace xq::test {
+
+// A fresh folder under the host's temporary folder, removed with everything in it on destruction.
+class TempDir {
+public:
+    TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    ~TempDir();
+
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(std::string_view relative) const { return path_ / relative; }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Whole-file helpers for test fixtures and assertions (never used by the product).
+void writeFile(const std::filesystem::path& path, std::string_view bytes);
+std::string readFile(const std::filesystem::path& path);
+
+}  // namespace xq::test
