@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/drive_table.h"
 
@@ -20,14 +21,24 @@ struct LinuxDriveSources {
 // The machine's volumes as drive letters (see README, "Drives on Linux"):
 // A: and B: are the floppy drives, C: is the root file system, D: onwards the other volumes a user
 // could pick, in a stable order.
+//
+// Every call reads the mount table and sys/block afresh: sticks, cards and diskettes come and go
+// while the program runs. Files that cannot be read count as "nothing there".
 class LinuxDriveTable : public DriveTable {
-public:
+  public:
     explicit LinuxDriveTable(LinuxDriveSources sources = {});
 
     std::vector<Drive> drives() const override;
     std::optional<std::string> hostRoot(char letter) const override;
 
-private:
+  private:
+    // Path resolution only needs the letters and their mount points; measuring free space and
+    // reading labels is left to the drive list.
+    enum class Detail { RootsOnly, Full };
+
+    std::vector<Drive> collect(Detail detail) const;
+    std::uint64_t freeBytesOf(const std::string& mountPoint) const;
+
     LinuxDriveSources sources_;
 };
 

@@ -7,11 +7,15 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
+#include <exception>
+#include <locale>
 #include <utility>
 
 #include "platform/host_file_service.h"
 #include "platform/native_files.h"
+#include "platform/text.h"
 
 #if defined(__linux__)
 #include <linux/msdos_fs.h>
@@ -251,6 +255,60 @@ std::string hostTemporaryFolder() {
         windowsForm.pop_back();
     }
     return windowsForm;
+}
+
+namespace {
+
+// A character of the locale's wide character set (UTF-32 with glibc) written as UTF-8; empty for
+// values that are no Unicode character.
+std::string utf8Of(wchar_t wide) {
+    const auto code = static_cast<std::uint32_t>(wide);
+    std::string text;
+    if (code < 0x80) {
+        text += static_cast<char>(code);
+    } else if (code < 0x800) {
+        text += static_cast<char>(0xC0 | (code >> 6));
+        text += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        if (code >= 0xD800 && code < 0xE000) {
+            return {};
+        }
+        text += static_cast<char>(0xE0 | (code >> 12));
+        text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        text += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x110000) {
+        text += static_cast<char>(0xF0 | (code >> 18));
+        text += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        text += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        text += static_cast<char>(0x80 | (code & 0x3F));
+    }
+    return text;
+}
+
+}  // namespace
+
+DigitGrouping regionalDigitGrouping() {
+    // Thousands by "," unless the user's locale says otherwise: the C and POSIX locales group
+    // nothing, and a free-space line of eight bare digits is hard to read.
+    DigitGrouping grouping;
+    try {
+        // The user's locale is built for this call only; the program's global locale stays "C",
+        // so no other formatting changes under the converter's feet.
+        const std::locale user("");
+        // The wide facet, because separators such as the narrow no-break space of French
+        // locales do not fit in one char.
+        const auto& punct = std::use_facet<std::numpunct<wchar_t>>(user);
+        const std::string groups = punct.grouping();
+        const std::string separator = utf8Of(punct.thousands_sep());
+        if (!groups.empty() && groups[0] > 0 && groups[0] != CHAR_MAX && !separator.empty() &&
+            separator != std::string(1, '\0')) {
+            grouping.separator = separator;
+            grouping.groupSize = groups[0];
+        }
+    } catch (const std::exception&) {
+        // LANG or LC_ALL names a locale that is not installed: keep the thousands grouping.
+    }
+    return grouping;
 }
 
 }  // namespace xq

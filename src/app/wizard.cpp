@@ -1,0 +1,217 @@
+#include "app/wizard.h"
+
+#include <algorithm>
+
+#include "platform/text.h"
+#include "ui/program_identity.h"
+
+namespace xq {
+
+namespace {
+
+constexpr Rgb kLogBackground{213, 200, 187};
+constexpr int kMessageFontPoints = 11;
+
+}  // namespace
+
+std::string startUpBanner() {
+    // The minor number is followed by "." and then directly by the comment: the revision number
+    // has never been part of the banner.
+    return std::string(CRLF) + std::string(50, '=') + std::string(CRLF) +
+           std::string(kProgram.title) + " Version " + std::to_string(kProgram.major) + "." +
+           std::to_string(kProgram.minor) + "." + " (" + std::string(kProgram.comments) + ")";
+}
+
+std::string singleInstanceRefusal() {
+    return "Can not run muliply instances of " + std::string(kProgram.title);
+}
+
+Wizard::Wizard(WindowModel& window, const DriveTable& drives, FileService& files, Dialogs& dialogs)
+    : window_(window),
+      drives_(drives),
+      files_(files),
+      panes_(window),
+      op_(panes_, dialogs, window),
+      driveInfo_(drives, op_, kProgram.title),
+      logPane_(window) {
+    // The design-time state of the window, before start-up: the list shows the machine's drives
+    // with the system drive selected, as a drive list does when it is created.
+    window_.form.caption = "Form1";
+    logPane_.layOutCompact();
+    driveInfo_.refreshDriveList();
+    const std::vector<std::string>& entries = window_.DriveList.entries;
+    const auto system = std::find_if(entries.begin(), entries.end(), [](const std::string& e) {
+        return driveLetterOf(e) == 'C';
+    });
+    window_.DriveList.listIndex =
+        entries.empty() ? -1 : static_cast<int>(system == entries.end() ? 0 : system - entries.begin());
+}
+
+void Wizard::startUp() {
+    state_.diskNumber = 0;
+    // The second entry; a machine with a single drive has only the first.
+    const int count = static_cast<int>(window_.DriveList.entries.size());
+    setDriveListIndex(std::min(1, count - 1));
+    state_.savedDriveIndex = static_cast<std::int16_t>(window_.DriveList.listIndex);
+    window_.form.focus = Control::DriveList;
+
+    window_.form.caption = kProgram.title;
+
+    window_.mainText.readOnly = true;
+    window_.mainText.text.clear();
+    window_.mainText.fontPointSize = kMessageFontPoints;
+
+    panes_.logMessage(startUpBanner());
+    window_.ProgressBar1.min = 0;
+
+    floppyPrompt();
+    driveListChanged();
+
+    logPane_.startHidden();
+
+    window_.buttonBack.enabled = false;
+    window_.logText.background = kLogBackground;
+}
+
+void Wizard::okPressed() {
+    if (ended_ || !window_.buttonOK.enabled) {
+        return;
+    }
+    switch (state_.wizardStep) {
+        case step::SelectFloppy: selectFloppyDrive(); break;
+        case step::FirstDiskette: readFirstDiskette(); break;
+        case step::NextDiskette: readNextDiskette(); break;
+        case step::SelectFlash: writeFlash(); break;
+        case step::Written: anotherCopy(); break;
+        default: break;
+    }
+}
+
+void Wizard::backPressed() {
+    if (ended_ || !window_.buttonBack.enabled) {
+        return;
+    }
+    switch (state_.wizardStep) {
+        case step::SelectFloppy: floppyPrompt(); break;
+        case step::FirstDiskette:
+            panes_.logMessage(std::string("Going back to select floppy drive").append(CRLF));
+            floppyPrompt();
+            break;
+        case step::NextDiskette: restartFromFirstDiskette(false); break;
+        case step::SelectFlash:
+        case step::Written:
+            if (op_.messageBox("Start over reading from the first diskette?", "Restart",
+                               box_style::YesNoQuestion) == Answer::Yes) {
+                restartFromFirstDiskette(true);
+            }
+            break;
+        default: break;
+    }
+}
+
+void Wizard::exitPressed() {
+    if (ended_ || !window_.buttonExit.enabled) {
+        return;
+    }
+    if (state_.wizardStep == step::Written) {
+        endProgram();
+    } else {
+        confirmQuit();
+    }
+}
+
+bool Wizard::closeRequested() {
+    if (!ended_) {
+        exitPressed();
+    }
+    return ended_;
+}
+
+std::string Wizard::quitQuestion() const {
+    return std::string("Database conversion is not complete! ")
+        .append(CRLF)
+        .append("Are you sure you want to quit?");
+}
+
+void Wizard::confirmQuit() {
+    if (op_.ask(quitQuestion(), "warning!", box_style::YesNoExclamation) == Answer::Yes) {
+        endProgram();
+    }
+}
+
+void Wizard::restartFromFirstDiskette(bool hideDriveList) {
+    panes_.logMessage(std::string("Going back to 1st diskette").append(CRLF));
+    state_.diskNumber = 1;
+    panes_.promptDiskette(1);
+    window_.ProgressBar1.visible = false;
+    if (hideDriveList) {
+        window_.DriveList.visible = false;
+        window_.DriveSize.visible = false;
+    }
+    window_.ProgressBar1.value = 0;
+    window_.Label2.caption.clear();
+    state_.wizardStep = step::FirstDiskette;
+}
+
+void Wizard::driveListIndexChanged(int index) {
+    if (!ended_) {
+        setDriveListIndex(index);
+    }
+}
+
+void Wizard::driveListKeyDown() {
+    if (!ended_) {
+        driveListChanged();
+    }
+}
+
+void Wizard::driveListOpening() {
+    if (!ended_ && driveInfo_.refreshDriveList()) {
+        driveListChanged();
+    }
+}
+
+void Wizard::logButtonClicked() {
+    if (!ended_) {
+        logPane_.toggle();
+    }
+}
+
+void Wizard::floppyPrompt() {
+    driveInfo_.floppyPrompt();
+    state_.wizardStep = step::SelectFloppy;
+}
+
+void Wizard::setDriveListIndex(int index) {
+    DriveListControl& list = window_.DriveList;
+    if (index == list.listIndex || index < 0 || index >= static_cast<int>(list.entries.size())) {
+        return;
+    }
+    list.listIndex = index;
+    driveListChanged();
+}
+
+void Wizard::driveListChanged() {
+    if (driveInfo_.driveChanged(state_.wizardStep) == DriveInfo::ChangeOutcome::RefusedGoBack) {
+        setDriveListIndex(state_.savedDriveIndex);
+    }
+}
+
+void Wizard::selectFloppyDrive() {
+    state_.floppyDrive = std::string(1, driveLetterOf(window_.DriveList.drive())) + ":";
+    panes_.logMessage("Floppy drive " + state_.floppyDrive + " was selected");
+    window_.DriveList.enabled = false;
+    window_.DriveList.visible = false;
+    window_.DriveSize.visible = false;
+    window_.buttonBack.enabled = true;
+    state_.diskNumber = 1;
+    panes_.promptDiskette(1);
+    state_.wizardStep = step::FirstDiskette;
+}
+
+void Wizard::endProgram() {
+    // The working directories go with every orderly end of the program.
+    ended_ = true;
+}
+
+}  // namespace xq

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <string>
+
+#include "app/message_panes.h"
+#include "app/wizard_state.h"
+#include "platform/dialogs.h"
+#include "platform/drive_table.h"
+#include "platform/file_service.h"
+#include "platform/operator.h"
+#include "platform/window_model.h"
+#include "ui/drive_info.h"
+#include "ui/log_pane.h"
+
+namespace xq {
+
+// The conversion wizard: the main window's steps, what its buttons do in each of them, and the
+// state that lives for the whole run. Every operator action arrives here as one call and runs to
+// its end, disk work included, before the next one.
+class Wizard {
+public:
+    Wizard(WindowModel& window, const DriveTable& drives, FileService& files, Dialogs& dialogs);
+
+    // Start-up, once the window has been shown.
+    void startUp();
+
+    // The operator's actions. Actions on a disabled control, and anything after the program has
+    // ended, are ignored.
+    void okPressed();
+    void backPressed();
+    void exitPressed();
+    // The window is asked to close by any means other than Exit. True when it may close: the
+    // program has then ended.
+    bool closeRequested();
+    // The operator selected another entry of the drive list.
+    void driveListIndexChanged(int index);
+    // A key went down in the drive list.
+    void driveListKeyDown();
+    // The drive list is about to show its entries: they are read from the machine again.
+    void driveListOpening();
+    void logButtonClicked();
+
+    // The program has ended; the view closes without handling anything else.
+    bool ended() const { return ended_; }
+
+    const WizardState& state() const { return state_; }
+    WindowModel& window() { return window_; }
+
+    // The quit question shared by Exit and window close.
+    void confirmQuit();
+    // Back to the request for diskette 1.
+    void restartFromFirstDiskette(bool hideDriveList);
+
+    // OK in each step.
+    void selectFloppyDrive();
+    void readFirstDiskette();
+    void readNextDiskette();
+    void writeFlash();
+    void anotherCopy();
+
+private:
+    void floppyPrompt();
+    void setDriveListIndex(int index);
+    void driveListChanged();
+    // Removes the working directories and ends the program.
+    void endProgram();
+    std::string quitQuestion() const;
+
+    WindowModel& window_;
+    const DriveTable& drives_;
+    FileService& files_;
+    MessagePanes panes_;
+    Operator op_;
+    DriveInfo driveInfo_;
+    LogPane logPane_;
+    WizardState state_;
+    bool ended_ = false;
+};
+
+// The start-up banner that opens the log.
+std::string startUpBanner();
+
+// The refusal shown when another copy of the program is already running.
+std::string singleInstanceRefusal();
+
+}  // namespace xq

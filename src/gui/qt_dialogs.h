@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QPointer>
+#include <QWidget>
+
+#include "platform/dialogs.h"
+
+namespace xq::gui {
+
+// Modal message boxes on the real window: the style number picks the icon and the buttons.
+class QtDialogs : public Dialogs {
+public:
+    explicit QtDialogs(QWidget* parent = nullptr) : parent_(parent) {}
+    void setParent(QWidget* parent) { parent_ = parent; }
+
+    Answer messageBox(std::string_view text, std::string_view title, int style) override;
+
+    // The icon and the buttons a style number stands for.
+    struct BoxLook {
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+        QMessageBox::StandardButton defaultButton = QMessageBox::Ok;
+        QMessageBox::StandardButton escapeButton = QMessageBox::Ok;
+    };
+    static BoxLook lookOf(int style);
+
+private:
+    QPointer<QWidget> parent_;
+};
+
+// The converter's texts break lines with CR LF; Qt's controls want a plain line feed.
+QString toDisplayText(std::string_view text);
+
+}  // namespace xq::gui

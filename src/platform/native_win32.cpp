@@ -1,0 +1,561 @@
+// Win32 file primitives (Windows hosts).
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdint>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "platform/host_file_service.h"
+#include "platform/host_path.h"
+#include "platform/native_files.h"
+#include "platform/text.h"
+#include "platform/win32_text.h"
+
+namespace xq::native {
+
+namespace fs = std::filesystem;
+
+std::wstring utf16FromUtf8(std::string_view utf8) {
+    // No name, path or label comes near INT_MAX bytes; longer text is cut rather than wrapped.
+    const int length = static_cast<int>(std::min<std::size_t>(utf8.size(), INT_MAX));
+    if (length == 0) {
+        return {};
+    }
+    const int needed = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, nullptr, 0);
+    if (needed <= 0) {
+        return {};
+    }
+    std::wstring wide(static_cast<std::size_t>(needed), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, wide.data(), needed);
+    return wide;
+}
+
+std::string utf8FromUtf16(std::wstring_view utf16) {
+    const int length = static_cast<int>(std::min<std::size_t>(utf16.size(), INT_MAX));
+    if (length == 0) {
+        return {};
+    }
+    const int needed =
+        ::WideCharToMultiByte(CP_UTF8, 0, utf16.data(), length, nullptr, 0, nullptr, nullptr);
+    if (needed <= 0) {
+        return {};
+    }
+    std::string text(static_cast<std::size_t>(needed), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, utf16.data(), length, text.data(), needed, nullptr, nullptr);
+    return text;
+}
+
+namespace {
+
+FileError fromWin32(DWORD code) {
+    switch (code) {
+        case ERROR_SUCCESS:
+            return FileError::None;
+        case ERROR_FILE_NOT_FOUND:
+            return FileError::FileNotFound;
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_BAD_NETPATH:
+        case ERROR_BAD_NET_NAME:
+        case ERROR_DIRECTORY:
+            return FileError::PathNotFound;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_WRITE_PROTECT:
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+        case ERROR_PRIVILEGE_NOT_HELD:
+            return FileError::PermissionDenied;
+        case ERROR_NOT_READY:
+        case ERROR_NO_MEDIA_IN_DRIVE:
+        case ERROR_MEDIA_CHANGED:
+            return FileError::DiskNotReady;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return FileError::DiskFull;
+        case ERROR_ALREADY_EXISTS:
+        case ERROR_FILE_EXISTS:
+            return FileError::FileAlreadyExists;
+        case ERROR_INVALID_NAME:
+        case ERROR_BAD_PATHNAME:
+        case ERROR_FILENAME_EXCED_RANGE:
+            return FileError::BadFileName;
+        case ERROR_CRC:
+        case ERROR_SEEK:
+        case ERROR_SECTOR_NOT_FOUND:
+        case ERROR_WRITE_FAULT:
+        case ERROR_READ_FAULT:
+        case ERROR_GEN_FAILURE:
+        case ERROR_IO_DEVICE:
+        case ERROR_NOT_DOS_DISK:
+        case ERROR_UNRECOGNIZED_VOLUME:
+            return FileError::DeviceIo;
+        case ERROR_INVALID_DRIVE:
+        case ERROR_BAD_UNIT:
+        case ERROR_DEV_NOT_EXIST:
+        case ERROR_DEVICE_NOT_CONNECTED:
+            return FileError::DeviceUnavailable;
+        case ERROR_HANDLE_EOF:
+            return FileError::InputPastEnd;
+        default:
+            return FileError::PathFileAccess;
+    }
+}
+
+// The C runtime's errno values, which some std::filesystem calls report instead of Win32 codes.
+FileError fromErrno(int value) {
+    switch (value) {
+        case ENOENT:
+            return FileError::FileNotFound;
+        case ENOTDIR:
+            return FileError::PathNotFound;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return FileError::PermissionDenied;
+        case ENOSPC:
+        case EFBIG:
+            return FileError::DiskFull;
+        case EEXIST:
+            return FileError::FileAlreadyExists;
+        case EIO:
+            return FileError::DeviceIo;
+        case ENXIO:
+        case ENODEV:
+            return FileError::DiskNotReady;
+        case ENAMETOOLONG:
+        case EINVAL:
+            return FileError::BadFileName;
+        default:
+            return FileError::PathFileAccess;
+    }
+}
+
+FileError lastError() {
+    return fromWin32(::GetLastError());
+}
+
+// An owned handle, closed on destruction.
+class Handle {
+  public:
+    explicit Handle(HANDLE handle = INVALID_HANDLE_VALUE) : handle_(handle) {}
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    ~Handle() {
+        if (valid()) {
+            ::CloseHandle(handle_);
+        }
+    }
+    bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+    HANDLE get() const { return handle_; }
+    HANDLE release() { return std::exchange(handle_, INVALID_HANDLE_VALUE); }
+    void reset(HANDLE handle) {
+        if (valid()) {
+            ::CloseHandle(handle_);
+        }
+        handle_ = handle;
+    }
+
+  private:
+    HANDLE handle_;
+};
+
+// ReadFile and WriteFile take a DWORD count; larger spans go in pieces of this size.
+constexpr std::size_t kMaxTransfer = std::size_t{1} << 30;
+
+// What is at a path, the entry itself rather than anything a link there points to.
+struct EntryInfo {
+    DWORD error = ERROR_SUCCESS;  // why it could not be looked at (ERROR_FILE_NOT_FOUND, ...)
+    DWORD attributes = 0;
+    DWORD reparseTag = 0;
+
+    bool isFolder() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+    bool isReparsePoint() const { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
+    // Symbolic links and junctions stand for another name; other reparse points (deduplicated or
+    // cloud files) are ordinary files whose content a file-system filter supplies.
+    bool isLink() const { return isReparsePoint() && IsReparseTagNameSurrogate(reparseTag); }
+};
+
+EntryInfo attributesOf(HANDLE handle) {
+    EntryInfo info;
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    if (!::GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &tag, sizeof tag)) {
+        info.error = ::GetLastError();
+        return info;
+    }
+    info.attributes = tag.FileAttributes;
+    info.reparseTag = tag.ReparseTag;
+    return info;
+}
+
+EntryInfo inspect(const fs::path& path) {
+    Handle entry(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING,
+                               FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!entry.valid()) {
+        EntryInfo info;
+        info.error = ::GetLastError();
+        return info;
+    }
+    return attributesOf(entry.get());
+}
+
+// Refuses anything but a plain file behind an open handle: a folder, a link (opened as itself,
+// since links are not followed), a device or a pipe.
+FileError requireRegular(HANDLE handle) {
+    if (::GetFileType(handle) != FILE_TYPE_DISK) {
+        return FileError::PathFileAccess;
+    }
+    const EntryInfo info = attributesOf(handle);
+    if (info.error != ERROR_SUCCESS) {
+        return fromWin32(info.error);
+    }
+    return info.isFolder() || info.isLink() ? FileError::PathFileAccess : FileError::None;
+}
+
+// Opens links as themselves, so a link put in place of a file is refused rather than followed;
+// other reparse points must be opened normally for their filter to supply the content.
+DWORD linkFlags(const EntryInfo& info) {
+    return info.isReparsePoint() && !info.isLink() ? 0 : FILE_FLAG_OPEN_REPARSE_POINT;
+}
+
+// Unbuffered reads must start at sector boundaries and fill sector-aligned memory, so they go
+// through a staging block aligned for the largest sector size in use.
+constexpr std::size_t kSectorAlignment = 4096;
+constexpr std::size_t kStageSize = 64 * 1024;
+
+class Win32InputFile final : public InputFile {
+  public:
+    Win32InputFile(HANDLE handle, bool unbuffered) : file_(handle) {
+        if (unbuffered) {
+            storage_.resize(kStageSize + kSectorAlignment);
+            void* start = storage_.data();
+            std::size_t space = storage_.size();
+            stage_ = static_cast<char*>(std::align(kSectorAlignment, kStageSize, start, space));
+        }
+    }
+
+    Result<std::size_t> read(std::span<char> buffer) override {
+        return stage_ == nullptr ? readDirect(buffer) : readStaged(buffer);
+    }
+
+  private:
+    Result<std::size_t> readDirect(std::span<char> buffer) {
+        std::size_t filled = 0;
+        while (filled < buffer.size()) {
+            const auto wanted = static_cast<DWORD>(std::min(buffer.size() - filled, kMaxTransfer));
+            DWORD got = 0;
+            if (!::ReadFile(file_.get(), buffer.data() + filled, wanted, &got, nullptr)) {
+                return lastError();
+            }
+            if (got == 0) {
+                break;
+            }
+            filled += got;
+        }
+        return filled;
+    }
+
+    Result<std::size_t> readStaged(std::span<char> buffer) {
+        std::size_t filled = 0;
+        while (filled < buffer.size()) {
+            if (begin_ == end_) {
+                if (atEnd_) {
+                    break;
+                }
+                DWORD got = 0;
+                if (!::ReadFile(file_.get(), stage_, static_cast<DWORD>(kStageSize), &got,
+                                nullptr)) {
+                    const DWORD error = ::GetLastError();
+                    if (error != ERROR_HANDLE_EOF) {
+                        return fromWin32(error);
+                    }
+                    got = 0;
+                }
+                // A short block is the end of the file; a further unbuffered read would have to
+                // start at that unaligned end, so none is made.
+                atEnd_ = got < kStageSize;
+                begin_ = 0;
+                end_ = got;
+                if (got == 0) {
+                    break;
+                }
+            }
+            const std::size_t count = std::min(end_ - begin_, buffer.size() - filled);
+            std::copy_n(stage_ + begin_, count, buffer.data() + filled);
+            begin_ += count;
+            filled += count;
+        }
+        return filled;
+    }
+
+    Handle file_;
+    std::vector<char> storage_;
+    char* stage_ = nullptr;  // aligned block inside storage_; null for cached reads
+    std::size_t begin_ = 0;
+    std::size_t end_ = 0;
+    bool atEnd_ = false;
+};
+
+class Win32OutputFile final : public OutputFile {
+  public:
+    Win32OutputFile(HANDLE handle, bool append) : file_(handle), append_(append) {}
+
+    FileError write(std::span<const char> bytes) override {
+        // Appending always writes at the current end, also after a truncate, as O_APPEND does.
+        if (append_ && !::SetFilePointerEx(file_.get(), LARGE_INTEGER{}, nullptr, FILE_END)) {
+            return lastError();
+        }
+        while (!bytes.empty()) {
+            const auto count = static_cast<DWORD>(std::min(bytes.size(), kMaxTransfer));
+            DWORD put = 0;
+            if (!::WriteFile(file_.get(), bytes.data(), count, &put, nullptr)) {
+                return lastError();
+            }
+            bytes = bytes.subspan(put);
+        }
+        return FileError::None;
+    }
+
+    FileError flush() override {
+        return ::FlushFileBuffers(file_.get()) ? FileError::None : lastError();
+    }
+
+    FileError truncate(std::uint64_t length) override {
+        LARGE_INTEGER position{};
+        position.QuadPart = static_cast<LONGLONG>(length);
+        if (!::SetFilePointerEx(file_.get(), position, nullptr, FILE_BEGIN) ||
+            !::SetEndOfFile(file_.get())) {
+            return lastError();
+        }
+        return FileError::None;
+    }
+
+    FileError close() override {
+        const HANDLE handle = file_.release();
+        if (handle == INVALID_HANDLE_VALUE) {
+            return FileError::None;
+        }
+        return ::CloseHandle(handle) ? FileError::None : lastError();
+    }
+
+  private:
+    Handle file_;
+    bool append_;
+};
+
+}  // namespace
+
+FileError errorFrom(const std::error_code& ec) {
+    if (!ec) {
+        return FileError::None;
+    }
+    // std::filesystem reports Win32 codes in the system category and C runtime errno values in
+    // the generic one, depending on the call behind it.
+    if (ec.category() == std::system_category()) {
+        return fromWin32(static_cast<DWORD>(ec.value()));
+    }
+    return fromErrno(ec.default_error_condition().value());
+}
+
+Result<std::unique_ptr<InputFile>> openRead(const fs::path& path, ReadMode mode) {
+    const EntryInfo info = inspect(path);
+    if (info.error != ERROR_SUCCESS) {
+        return fromWin32(info.error);
+    }
+    if (info.isFolder() || info.isLink()) {
+        return FileError::PathFileAccess;
+    }
+    // Without buffering every read goes to the device, so the bytes checked are those on the
+    // medium and not a cached copy of what was written.
+    const bool unbuffered = mode == ReadMode::FromMedium;
+    const DWORD flags = FILE_FLAG_SEQUENTIAL_SCAN | linkFlags(info);
+    Handle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              flags | (unbuffered ? FILE_FLAG_NO_BUFFERING : 0), nullptr));
+    bool staged = unbuffered;
+    if (!file.valid() && unbuffered && ::GetLastError() == ERROR_INVALID_PARAMETER) {
+        // Some network redirectors refuse unbuffered access; read through the cache there.
+        file.reset(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, flags, nullptr));
+        staged = false;
+    }
+    if (!file.valid()) {
+        return lastError();
+    }
+    if (FileError e = requireRegular(file.get()); e != FileError::None) {
+        return e;
+    }
+    return std::unique_ptr<InputFile>(std::make_unique<Win32InputFile>(file.release(), staged));
+}
+
+Result<std::unique_ptr<OutputFile>> openWrite(const fs::path& path, WriteMode mode) {
+    const EntryInfo info = inspect(path);
+    const bool exists = info.error == ERROR_SUCCESS;
+    if (exists && (info.isFolder() || info.isLink())) {
+        return FileError::PathFileAccess;
+    }
+    // Replacing a hidden or system file needs those attributes given again; a plain file is
+    // written over with the same result on every host.
+    DWORD attributes = FILE_ATTRIBUTE_NORMAL;
+    if (exists && (info.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0) {
+        attributes = info.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    }
+    const DWORD disposition = mode == WriteMode::Create ? CREATE_ALWAYS : OPEN_ALWAYS;
+    Handle file(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition,
+                              attributes | linkFlags(info), nullptr));
+    if (!file.valid()) {
+        return lastError();
+    }
+    if (FileError e = requireRegular(file.get()); e != FileError::None) {
+        return e;
+    }
+    return std::unique_ptr<OutputFile>(
+        std::make_unique<Win32OutputFile>(file.release(), mode == WriteMode::Append));
+}
+
+FileError makeDir(const fs::path& path, DirAccess access) {
+    // A new folder gets the permissions it inherits from its parent. The working directories
+    // that ask for owner-only access lie in the user's own temporary folder, which only that user
+    // (and administrators) may enter, so they are created like any other folder.
+    (void)access;
+    if (!::CreateDirectoryW(path.c_str(), nullptr)) {
+        const DWORD error = ::GetLastError();
+        return error == ERROR_ALREADY_EXISTS ? FileError::PathFileAccess : fromWin32(error);
+    }
+    return FileError::None;
+}
+
+FileError deleteEntry(const fs::path& path) {
+    const EntryInfo info = inspect(path);
+    if (info.error != ERROR_SUCCESS) {
+        return fromWin32(info.error);
+    }
+    if (info.isFolder()) {
+        // A link to a folder is removed as a folder (which takes away the link, not its target);
+        // a real folder is not this call's business.
+        if (!info.isReparsePoint()) {
+            return FileError::PathFileAccess;
+        }
+        return ::RemoveDirectoryW(path.c_str()) ? FileError::None : lastError();
+    }
+    if (::DeleteFileW(path.c_str())) {
+        return FileError::None;
+    }
+    DWORD error = ::GetLastError();
+    if (error == ERROR_ACCESS_DENIED && (info.attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        // Files copied from diskettes often carry the read-only attribute. On POSIX hosts that
+        // does not keep a file from being removed, and the converter's clean-up relies on that.
+        const DWORD kept = info.attributes & ~(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY |
+                                               FILE_ATTRIBUTE_REPARSE_POINT);
+        if (::SetFileAttributesW(path.c_str(), kept == 0 ? FILE_ATTRIBUTE_NORMAL : kept)) {
+            if (::DeleteFileW(path.c_str())) {
+                return FileError::None;
+            }
+            error = ::GetLastError();
+            ::SetFileAttributesW(path.c_str(), info.attributes);
+        }
+    }
+    return fromWin32(error);
+}
+
+FileError flushFolder(const fs::path& path) {
+    Handle folder(::CreateFileW(
+        path.c_str(), GENERIC_READ | GENERIC_WRITE,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!folder.valid()) {
+        const DWORD error = ::GetLastError();
+        const EntryInfo info = inspect(path);
+        if (info.error == ERROR_SUCCESS && !info.isFolder()) {
+            return FileError::PathNotFound;
+        }
+        // Without write access to the folder itself its entries cannot be flushed from here; the
+        // file system writes them on its own, as it does where folders cannot be flushed at all.
+        return error == ERROR_ACCESS_DENIED && info.error == ERROR_SUCCESS ? FileError::None
+                                                                           : fromWin32(error);
+    }
+    const EntryInfo info = attributesOf(folder.get());
+    if (info.error == ERROR_SUCCESS && !info.isFolder()) {
+        return FileError::PathNotFound;
+    }
+    if (!::FlushFileBuffers(folder.get())) {
+        const DWORD error = ::GetLastError();
+        // File systems that keep no folder metadata to flush say so in one of these ways.
+        if (error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED ||
+            error == ERROR_ACCESS_DENIED) {
+            return FileError::None;
+        }
+        return fromWin32(error);
+    }
+    return FileError::None;
+}
+
+bool isHiddenOrSystem(const fs::path& folder, const std::string& name) {
+    const DWORD attributes = ::GetFileAttributesW((folder / toHostPath(name)).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
+}
+
+bool namesIgnoreCase() {
+    return true;
+}
+
+}  // namespace xq::native
+
+namespace xq {
+
+std::string hostTemporaryFolder() {
+    std::wstring buffer(MAX_PATH + 1, L'\0');
+    for (;;) {
+        const DWORD length = ::GetTempPathW(static_cast<DWORD>(buffer.size()), buffer.data());
+        if (length == 0) {
+            // Only a broken environment gets here; the usual place is the best guess left.
+            return "C:\\Windows\\Temp";
+        }
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            break;
+        }
+        buffer.resize(length);  // too small: `length` is the size needed, terminator included
+    }
+    std::string folder = native::utf8FromUtf16(buffer);
+    while (folder.size() > 2 && folder.back() == '\\') {
+        folder.pop_back();
+    }
+    return folder;
+}
+
+DigitGrouping regionalDigitGrouping() {
+    DigitGrouping grouping;  // thousands by ",", should the settings not be readable
+    wchar_t separator[8] = {};
+    wchar_t groups[16] = {};
+    const int separatorLength =
+        ::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_STHOUSAND, separator, 8);
+    const int groupsLength =
+        ::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SGROUPING, groups, 16);
+    if (separatorLength <= 0 || groupsLength <= 0) {
+        return grouping;
+    }
+    // "3;0" groups by thousands; "3;2;0" (India) takes thousands first, then hundreds, and only
+    // the first size is kept; "0" is no grouping at all, as the user chose it.
+    int first = 0;
+    for (const wchar_t* digit = groups; *digit >= L'0' && *digit <= L'9'; ++digit) {
+        first = first * 10 + (*digit - L'0');
+    }
+    grouping.separator = native::utf8FromUtf16(
+        std::wstring_view(separator, static_cast<std::size_t>(separatorLength - 1)));
+    grouping.groupSize = first;
+    return grouping;
+}
+
+}  // namespace xq

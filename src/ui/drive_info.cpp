@@ -1,0 +1,155 @@
+#include "ui/drive_info.h"
+
+#include <cmath>
+
+namespace xq {
+
+DriveInfo::DriveInfo(const DriveTable& drives, Operator& op, std::string_view applicationTitle,
+                     DigitGrouping grouping)
+    : drives_(drives), op_(op), applicationTitle_(applicationTitle), grouping_(std::move(grouping)) {}
+
+std::string DriveInfo::listEntry(const Drive& drive) {
+    std::string entry{asciiLower(drive.letter), ':'};
+    if (drive.ready && !drive.volumeName.empty()) {
+        entry += " [" + drive.volumeName + "]";
+    }
+    return entry;
+}
+
+bool DriveInfo::refreshDriveList() {
+    DriveListControl& list = op_.window().DriveList;
+    const char selected = driveLetterOf(list.drive());
+    list.entries.clear();
+    int index = -1;
+    for (const Drive& drive : drives_.drives()) {
+        if (drive.letter == selected) {
+            index = static_cast<int>(list.entries.size());
+        }
+        list.entries.push_back(listEntry(drive));
+    }
+    if (index < 0 && !list.entries.empty()) {
+        index = std::min(std::max(list.listIndex, 0), static_cast<int>(list.entries.size()) - 1);
+    }
+    list.listIndex = index;
+    return driveLetterOf(list.drive()) != selected;
+}
+
+std::string DriveInfo::getFreeSpace(std::string_view drvpath) const {
+    const std::optional<Drive> drive = drives_.drive(driveLetterOf(drvpath));
+    const std::uint64_t freeBytes = drive ? drive->freeBytes : 0;
+    const auto kbytes = static_cast<std::uint64_t>(std::llround(static_cast<double>(freeBytes) / 1024));
+    return "Drive " + asciiUpper(drvpath) + " - " + (drive ? drive->volumeName : std::string()) +
+           std::string(CRLF) + " Free Space: " + formatGrouped(kbytes, grouping_) + " Kbytes";
+}
+
+std::string DriveInfo::driveTypeName(std::string_view driveText) const {
+    const std::optional<Drive> drive = drives_.drive(driveLetterOf(driveText));
+    switch (drive ? drive->type : drive_type::Unknown) {
+        case drive_type::Unknown: return "Unknown ";
+        case drive_type::Removable: return "Removable ";
+        case drive_type::Fixed: return "Fixed ";
+        case drive_type::Network: return "Network ";
+        case drive_type::CdRom: return "CD-ROM ";
+        case drive_type::RamDisk: return "RAM Disk ";
+        default: return "";
+    }
+}
+
+void DriveInfo::showShortDescription() {
+    const std::string text = op_.window().DriveList.drive();
+    setDriveSize(driveTypeName(text) + "Drive " + asciiUpper(text) + " - " +
+                 selectedDrive().volumeName);
+}
+
+void DriveInfo::showFullDescription() {
+    const std::string text = op_.window().DriveList.drive();
+    setDriveSize(driveTypeName(text) + getFreeSpace(text));
+}
+
+DriveInfo::ChangeOutcome DriveInfo::driveChanged(int wizardStep) {
+    const Drive drive = selectedDrive();
+    if (wizardStep == 3) {
+        if (drive.type == drive_type::Unknown) {
+            reportUnknownType(drive.letter);
+            return ChangeOutcome::Refused;
+        }
+        if (!drive.ready) {
+            op_.reportError(notReadyMessage(drive.letter));
+            return ChangeOutcome::RefusedGoBack;
+        }
+    }
+    if (!drive.ready) {
+        setDriveSize(std::string("Drive ") + drive.letter + ":");
+    } else if (wizardStep != 0) {
+        showFullDescription();
+    } else {
+        showShortDescription();
+    }
+    return ChangeOutcome::Described;
+}
+
+bool DriveInfo::driveCheck() {
+    const Drive drive = selectedDrive();
+    if (drive.type == drive_type::Unknown) {
+        reportUnknownType(drive.letter);
+        return false;
+    }
+    if (!drive.ready) {
+        op_.reportError(notReadyMessage(drive.letter));
+        return false;
+    }
+    showFullDescription();
+    op_.window().buttonOK.enabled = true;
+    return true;
+}
+
+void DriveInfo::floppyPrompt() {
+    WindowModel& window = op_.window();
+    op_.showMessage(std::string("Please select the floppy disk drive ").append(CRLF).append(
+        "and press the OK button"));
+    window.DriveList.visible = true;
+    window.DriveList.enabled = true;
+    window.DriveSize.visible = true;
+    // Back, not OK, is what step 0 turns off: with OK disabled the floppy drive could never be
+    // confirmed, and nothing in this step would enable it again.
+    window.buttonBack.enabled = false;
+    window.ProgressBar1.value = 0;
+    window.ProgressBar1.visible = false;
+}
+
+void DriveInfo::compactFlashPrompt() {
+    WindowModel& window = op_.window();
+    op_.showMessage(
+        std::string("Please select the Compact Flash").append(CRLF).append("drive and press the OK button"));
+    window.DriveList.visible = true;
+    window.DriveList.enabled = true;
+    window.DriveSize.visible = true;
+    window.ProgressBar1.visible = false;
+}
+
+Drive DriveInfo::selectedDrive() const {
+    const char letter = driveLetterOf(op_.window().DriveList.drive());
+    if (std::optional<Drive> drive = drives_.drive(letter)) {
+        return *drive;
+    }
+    Drive gone;
+    gone.letter = letter;
+    return gone;
+}
+
+void DriveInfo::setDriveSize(std::string caption) {
+    op_.window().DriveSize.caption = std::move(caption);
+    op_.window().repaint(Control::DriveSize);
+}
+
+void DriveInfo::reportUnknownType(char letter) {
+    const std::string message = std::string("Unknown type Drive ") + letter + ":";
+    op_.logMessage("ERROR " + message);
+    op_.messageBox(message, applicationTitle_, box_style::OkStop);
+}
+
+std::string notReadyMessage(char letter) {
+    return std::string(CRLF) + "Drive " + letter + ":" + " is not ready.";
+}
+
+}  // namespace xq

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/drive_table.h"
+#include "platform/operator.h"
+#include "platform/text.h"
+
+namespace xq {
+
+// The drive list (`DriveList`) and the label under it (`DriveSize`): the list's entries, the
+// description of the selected drive, the checks that refuse an unusable drive, and the two prompts
+// that open a drive-selection step.
+class DriveInfo {
+public:
+    DriveInfo(const DriveTable& drives, Operator& op, std::string_view applicationTitle,
+              DigitGrouping grouping = regionalDigitGrouping());
+
+    // How a drive appears in the list: "a:", or "c: [SYSTEM]" when it has a volume name.
+    static std::string listEntry(const Drive& drive);
+
+    // Reads the machine's drives into the list again, keeping the selected drive selected where it
+    // is still there. Returns whether the selected drive letter changed.
+    bool refreshDriveList();
+
+    // "Drive " + upper-case drive text + " - " + volume name + CR LF + " Free Space: " + Kbytes +
+    // " Kbytes".
+    std::string getFreeSpace(std::string_view drvpath) const;
+    // "Removable ", "Fixed ", ... for the drive of a drive text; empty for a code outside 0 to 5.
+    std::string driveTypeName(std::string_view driveText) const;
+
+    void showShortDescription();
+    void showFullDescription();
+
+    enum class ChangeOutcome {
+        Described,         // the label describes the selected drive
+        Refused,           // refused; the label is unchanged
+        RefusedGoBack,     // refused; the list's selection must go back to the saved index
+    };
+    // The list's selection changed, or a key went down in the list.
+    ChangeOutcome driveChanged(int wizardStep);
+
+    // Run on OK in a drive-selection step: true when the selected drive can be used.
+    bool driveCheck();
+
+    // The request to pick the floppy drive; the caller puts the wizard in step 0.
+    void floppyPrompt();
+    // The request to pick the Compact Flash drive; the caller keeps its step.
+    void compactFlashPrompt();
+
+private:
+    // The drive of the list's current drive text; a drive that has gone away reads as unknown and
+    // not ready.
+    Drive selectedDrive() const;
+    void setDriveSize(std::string caption);
+    void reportUnknownType(char letter);
+
+    const DriveTable& drives_;
+    Operator& op_;
+    std::string applicationTitle_;
+    DigitGrouping grouping_;
+};
+
+// The text shared by every "not ready" error: CR LF + "Drive " + letter + ":" + " is not ready.".
+std::string notReadyMessage(char letter);
+
+}  // namespace xq

@@ -1,0 +1,63 @@
+#include <gtest/gtest.h>
+
+#include "app/message_panes.h"
+
+namespace xq {
+namespace {
+
+class MessagePanesTest : public ::testing::Test {
+protected:
+    WindowModel window;
+    MessagePanes panes{window};
+};
+
+TEST_F(MessagePanesTest, TheMessagePaneHoldsOnlyTheLatestMessageAndTheLogAll) {
+    panes.showMessage("first");
+    panes.showMessage("second");
+    EXPECT_EQ(window.mainText.text, "second\r\n");
+    EXPECT_EQ(window.logText.text, "first\r\nsecond\r\n");
+}
+
+TEST_F(MessagePanesTest, AVisibleLogSelectsTheWholeNewMessageWithoutItsLineBreak) {
+    window.logText.visible = true;
+    panes.logMessage("banner");
+    panes.showMessage("\r\nTwo lines\r\nhere");
+    EXPECT_EQ(window.mainText.text, "\r\nTwo lines\r\nhere\r\n");
+    EXPECT_EQ(window.logText.selectionStart, 8);
+    EXPECT_EQ(window.logText.selectionLength, 17);
+    panes.logMessage("");
+    EXPECT_EQ(window.logText.selectionStart, static_cast<int>(window.logText.text.size()) - 2);
+    EXPECT_EQ(window.logText.selectionLength, 0);
+}
+
+TEST_F(MessagePanesTest, AHiddenLogKeepsItsSelectionAndStaysHidden) {
+    window.logText.visible = false;
+    window.logText.selectionStart = 3;
+    window.logText.selectionLength = 1;
+    panes.logMessage("note");
+    EXPECT_EQ(window.logText.selectionStart, 3);
+    EXPECT_EQ(window.logText.selectionLength, 1);
+    EXPECT_FALSE(window.logText.visible);
+}
+
+TEST_F(MessagePanesTest, PromptDisketteAsksForTheNumberInDecimal) {
+    panes.promptDiskette(12);
+    EXPECT_EQ(window.mainText.text, "Please insert diskette #12 and press the OK button\r\n");
+    EXPECT_EQ(window.logText.text, "Please insert diskette #12 and press the OK button\r\n");
+}
+
+struct RecordingObserver : WindowObserver {
+    void repaintNow(Control control) override { repainted.push_back(control); }
+    std::vector<Control> repainted;
+};
+
+TEST_F(MessagePanesTest, ShowMessageRepaintsTheMessagePaneAtOnce) {
+    RecordingObserver observer;
+    window.observer = &observer;
+    panes.showMessage("Please wait...");
+    panes.logMessage("quiet");
+    EXPECT_EQ(observer.repainted, std::vector<Control>{Control::MainText});
+}
+
+}  // namespace
+}  // namespace xq

@@ -1,0 +1,58 @@
+#include <QAbstractButton>
+
+#include <gtest/gtest.h>
+
+#include "gui/gui_helpers.h"
+#include "gui/qt_dialogs.h"
+
+namespace xq::gui {
+namespace {
+
+TEST(QtDialogs, StyleNumbersBecomeTheMatchingIconAndButtons) {
+    const auto stop = QtDialogs::lookOf(16);
+    EXPECT_EQ(stop.icon, QMessageBox::Critical);
+    EXPECT_EQ(stop.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+
+    const auto question = QtDialogs::lookOf(36);
+    EXPECT_EQ(question.icon, QMessageBox::Question);
+    EXPECT_EQ(question.buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(question.escapeButton, QMessageBox::No);
+
+    const auto okCancel = QtDialogs::lookOf(49);
+    EXPECT_EQ(okCancel.icon, QMessageBox::Warning);
+    EXPECT_EQ(okCancel.buttons, QMessageBox::Ok | QMessageBox::Cancel);
+    EXPECT_EQ(okCancel.escapeButton, QMessageBox::Cancel);
+
+    const auto yesNoWarning = QtDialogs::lookOf(52);
+    EXPECT_EQ(yesNoWarning.icon, QMessageBox::Warning);
+    EXPECT_EQ(yesNoWarning.buttons, QMessageBox::Yes | QMessageBox::No);
+}
+
+TEST(QtDialogs, ARealBoxShowsTheTextAndReturnsTheButtonPressed) {
+    QtDialogs dialogs;
+    QString shownText;
+    QString shownTitle;
+    QMessageBox::Icon shownIcon = QMessageBox::NoIcon;
+    test::whenMessageBoxShows([&](QMessageBox& box) {
+        shownText = box.text();
+        shownTitle = box.windowTitle();
+        shownIcon = box.icon();
+        box.button(QMessageBox::No)->click();
+    });
+    const Answer answer =
+        dialogs.messageBox("Directory E:\\backup\\single\\ already exists\r\nReplace old database?",
+                           "Replace", box_style::YesNoQuestion);
+    EXPECT_EQ(answer, Answer::No);
+    EXPECT_EQ(shownText,
+              QStringLiteral("Directory E:\\backup\\single\\ already exists\nReplace old database?"));
+    EXPECT_EQ(shownTitle, QStringLiteral("Replace"));
+    EXPECT_EQ(shownIcon, QMessageBox::Question);
+
+    test::whenMessageBoxShows([](QMessageBox& box) { box.button(QMessageBox::Cancel)->click(); });
+    EXPECT_EQ(dialogs.messageBox("File \\a could not be found!", "problem!",
+                                 box_style::OkCancelExclamation),
+              Answer::Cancel);
+}
+
+}  // namespace
+}  // namespace xq::gui
