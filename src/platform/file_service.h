@@ -102,6 +102,8 @@ public:
                                                         ReadMode mode = ReadMode::Cached) = 0;
     virtual Result<std::unique_ptr<OutputFile>> openWrite(std::string_view path, WriteMode mode) = 0;
 
+    // Puts a file's content, written and closed earlier, on the medium itself.
+    virtual FileError flushFile(std::string_view path) = 0;
     // Puts a folder's entries (new names, removed names) on the medium.
     virtual FileError flushFolder(std::string_view path) = 0;
 

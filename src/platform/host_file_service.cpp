@@ -217,6 +217,11 @@ Result<std::unique_ptr<OutputFile>> HostFileService::openWrite(std::string_view 
     return native::openWrite(*host, mode);
 }
 
+FileError HostFileService::flushFile(std::string_view path) {
+    Result<fs::path> host = resolve(path);
+    return host ? native::flushFile(*host) : host.error();
+}
+
 FileError HostFileService::flushFolder(std::string_view path) {
     Result<fs::path> host = resolve(path);
     return host ? native::flushFolder(*host) : host.error();

@@ -26,6 +26,7 @@ public:
     FileError rename(std::string_view from, std::string_view to) override;
     Result<std::unique_ptr<InputFile>> openRead(std::string_view path, ReadMode mode) override;
     Result<std::unique_ptr<OutputFile>> openWrite(std::string_view path, WriteMode mode) override;
+    FileError flushFile(std::string_view path) override;
     FileError flushFolder(std::string_view path) override;
     std::string temporaryFolder() override;
 

@@ -18,6 +18,7 @@ Result<std::unique_ptr<InputFile>> openRead(const std::filesystem::path& path, R
 Result<std::unique_ptr<OutputFile>> openWrite(const std::filesystem::path& path, WriteMode mode);
 FileError makeDir(const std::filesystem::path& path, DirAccess access);
 FileError deleteEntry(const std::filesystem::path& path);
+FileError flushFile(const std::filesystem::path& path);
 FileError flushFolder(const std::filesystem::path& path);
 
 // Whether a folder entry is hidden or a system entry, which listings leave out.

@@ -193,6 +193,18 @@ FileError deleteEntry(const fs::path& path) {
     return ::unlink(path.c_str()) == 0 ? FileError::None : lastError();
 }
 
+FileError flushFile(const fs::path& path) {
+    // fsync reaches the file's data through any descriptor of it, a read-only one included.
+    Descriptor fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+    if (fd.get() < 0) {
+        return lastError();
+    }
+    if (FileError e = requireRegular(fd.get()); e != FileError::None) {
+        return e;
+    }
+    return ::fsync(fd.get()) == 0 ? FileError::None : lastError();
+}
+
 FileError flushFolder(const fs::path& path) {
     Descriptor fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (fd.get() < 0) {

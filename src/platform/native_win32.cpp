@@ -468,6 +468,21 @@ FileError deleteEntry(const fs::path& path) {
     return fromWin32(error);
 }
 
+FileError flushFile(const fs::path& path) {
+    // FlushFileBuffers needs a handle with write access; the file is opened as itself, never
+    // through a link.
+    Handle file(::CreateFileW(path.c_str(), GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file.valid()) {
+        return lastError();
+    }
+    if (FileError e = requireRegular(file.get()); e != FileError::None) {
+        return e;
+    }
+    return ::FlushFileBuffers(file.get()) ? FileError::None : lastError();
+}
+
 FileError flushFolder(const fs::path& path) {
     Handle folder(::CreateFileW(
         path.c_str(), GENERIC_READ | GENERIC_WRITE,

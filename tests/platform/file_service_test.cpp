@@ -74,6 +74,8 @@ TEST_F(FileServiceTest, NeverActsThroughALinkAtTheEndOfAPath) {
     EXPECT_FALSE(files.fileExists("C:\\filelink"));
     EXPECT_FALSE(files.openRead("C:\\filelink", ReadMode::Cached).ok());
     EXPECT_FALSE(files.openWrite("C:\\filelink", WriteMode::Create).ok());
+    EXPECT_NE(files.flushFile("C:\\filelink"), FileError::None);
+    EXPECT_EQ(files.flushFile("C:\\target\\secret.txt"), FileError::None);
     EXPECT_EQ(files.deleteFile("C:\\dirlink"), FileError::None);
     EXPECT_EQ(files.deleteFile("C:\\filelink"), FileError::None);
     EXPECT_EQ(readFile(c / "target" / "secret.txt"), "keep");

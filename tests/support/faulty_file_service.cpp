@@ -139,6 +139,11 @@ Result<std::unique_ptr<OutputFile>> FaultyFileService::openWrite(std::string_vie
         std::make_unique<FaultyOutput>(std::move(*out), *this, std::string(path)));
 }
 
+FileError FaultyFileService::flushFile(std::string_view path) {
+    FileError e = check(FileOp::Flush, path);
+    return e != FileError::None ? e : inner_.flushFile(path);
+}
+
 FileError FaultyFileService::flushFolder(std::string_view path) {
     FileError e = check(FileOp::FlushFolder, path);
     return e != FileError::None ? e : inner_.flushFolder(path);

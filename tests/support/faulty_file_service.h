@@ -19,7 +19,7 @@ enum class FileOp {
     Read,
     OpenWrite,
     Write,
-    Flush,
+    Flush,  // an open file's flush, and flushFile
     Close,
     FlushFolder,
 };
@@ -54,6 +54,7 @@ public:
     FileError rename(std::string_view from, std::string_view to) override;
     Result<std::unique_ptr<InputFile>> openRead(std::string_view path, ReadMode mode) override;
     Result<std::unique_ptr<OutputFile>> openWrite(std::string_view path, WriteMode mode) override;
+    FileError flushFile(std::string_view path) override;
     FileError flushFolder(std::string_view path) override;
     std::string temporaryFolder() override { return inner_.temporaryFolder(); }
 
