@@ -15,9 +15,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path hostPath(std::string_view utf8) { return toHostPath(utf8); }
+fs::path hostPath(std::string_view utf8) {
+    return toHostPath(utf8);
+}
 
-std::string utf8Name(const fs::path& path) { return fromHostPath(path.filename()); }
+std::string utf8Name(const fs::path& path) {
+    return fromHostPath(path.filename());
+}
 
 fs::file_type typeOf(const fs::path& path) {
     std::error_code ec;
@@ -25,12 +29,16 @@ fs::file_type typeOf(const fs::path& path) {
 }
 
 bool isUnsafeComponent(std::string_view component) {
-    return component == "." || component == ".." ||
-           component.find_first_of(std::string_view("/:\0", 3)) != std::string_view::npos;
+    // Only dots and blanks: "." and ".." themselves, and names Windows would shorten to them.
+    if (component.find_first_not_of(". ") == std::string_view::npos) {
+        return true;
+    }
+    return component.find_first_of(std::string_view("/:\0", 3)) != std::string_view::npos;
 }
 
 // The name in `folder` that matches `component` without regard to ASCII case, if there is one.
-std::optional<std::string> caseInsensitiveMatch(const fs::path& folder, std::string_view component) {
+std::optional<std::string> caseInsensitiveMatch(const fs::path& folder,
+                                                std::string_view component) {
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         std::string name = utf8Name(it->path());
@@ -227,6 +235,8 @@ FileError HostFileService::flushFolder(std::string_view path) {
     return host ? native::flushFolder(*host) : host.error();
 }
 
-std::string HostFileService::temporaryFolder() { return temporaryFolder_; }
+std::string HostFileService::temporaryFolder() {
+    return temporaryFolder_;
+}
 
 }  // namespace xq

@@ -1,10 +1,11 @@
+#include "platform/file_service.h"
+
 #include <sys/stat.h>
 
 #include <filesystem>
 
 #include <gtest/gtest.h>
 
-#include "platform/file_service.h"
 #include "support/test_drives.h"
 
 namespace xq::test {
@@ -13,7 +14,7 @@ namespace {
 namespace fs = std::filesystem;
 
 class FileServiceTest : public ::testing::Test {
-protected:
+  protected:
     TestDrives drives;
     FileService& files = drives.files;
     fs::path c = drives.hostPath("C:\\");
@@ -32,7 +33,7 @@ TEST_F(FileServiceTest, ResolvesThroughTheDriveTableAndMatchesCaseOnlyWhenNeeded
 
 TEST_F(FileServiceTest, RefusesPathsThatCouldLeaveTheDriveRoot) {
     for (const char* path : {"C:\\..\\x", "C:\\Temp\\..\\..\\x", "C:\\.\\x", "C:\\a/b", "C:\\a:b",
-                             "x.dat", "\\x.dat", "1:\\x"}) {
+                             "C:\\.. \\x", "C:\\...", "x.dat", "\\x.dat", "1:\\x"}) {
         EXPECT_EQ(drives.host.resolve(path).error(), FileError::BadFileName) << path;
     }
     EXPECT_EQ(files.makeDir("C:\\..\\escape", DirAccess::Shared), FileError::BadFileName);
@@ -113,8 +114,8 @@ TEST_F(FileServiceTest, AppendExtendsByteForByteAndTakesBackAFailedAppend) {
     EXPECT_EQ(readFile(c / "part1"), std::string("\0\r\n\x1a", 4) + std::string(300000, '\xff'));
 
     writeFile(c / "whole", "abc");
-    drives.files.inject({.op = FileOp::Read, .pathContains = "part2", .nth = 2,
-                         .error = FileError::DeviceIo});
+    drives.files.inject(
+        {.op = FileOp::Read, .pathContains = "part2", .nth = 2, .error = FileError::DeviceIo});
     const TransferResult failed = files.appendFile("C:\\part2", "C:\\whole");
     EXPECT_TRUE(failed.readFailed());
     EXPECT_EQ(readFile(c / "whole"), "abc");

@@ -1,0 +1,47 @@
+// Feeds arbitrary bytes to the archive descriptor parse. Besides the sanitizers' own checks it
+// holds the parse to its promises: a descriptor is taken whole or not at all, and what it takes
+// names only files under the diskette's root.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <span>
+
+#include "archive/archive_descriptor.h"
+#include "archive/archived_name.h"
+
+namespace {
+
+void require(bool condition) {
+    if (!condition) {
+        std::abort();
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    xq::ArchiveState state;
+    state.archiveId = -1;  // a value no parse can produce, to see whether it was replaced
+    state.fileCount = 1;
+    state.files[0].fileName = "\\before";
+    const xq::ArchiveState before = state;
+
+    const std::span<const char> bytes(reinterpret_cast<const char*>(data), size);
+    const int error = xq::ParseArchiveDescriptor(bytes, state);
+    if (error != 0) {
+        require(state == before);
+        return 0;
+    }
+    require(size >= 1 && size <= xq::kMaxDescriptorBytes);
+    require(state.archiveId >= 0);
+    require(state.disketteCount >= 0);
+    require(state.fileCount >= 1 &&
+            static_cast<std::size_t>(state.fileCount) <= xq::kMaxArchivedFiles);
+    for (const xq::ArchivedFile& file : state.table()) {
+        require(xq::isSafeArchivedName(file.fileName));
+        require(file.fileName.size() < 100 && file.secondString.size() < 100);
+        require(file.diskNumber >= 0);
+    }
+    return 0;
+}

@@ -1,0 +1,106 @@
+#include "archive/archive_descriptor.h"
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "archive/decimal_field.h"
+#include "archive/descriptor_error.h"
+#include "archive/file_line.h"
+#include "archive/line_buffer.h"
+
+namespace xq {
+
+namespace {
+
+constexpr std::int16_t kArchiveIdAt = 16;      // offset 17 of the data, as the line starts at 1
+constexpr std::int16_t kDisketteCountAt = 10;  // behind the label "NUMDISKS: ", not checked
+constexpr std::string_view kFileLineMark = "FILE:";
+
+// Where the first line that begins with "FILE:" starts, searching from `pos` on.
+std::optional<std::size_t> findFileTable(std::span<const char> data, std::size_t pos) {
+    LineBuffer line;
+    while (pos < data.size()) {
+        const std::size_t start = pos;
+        pos = copyLine(data, pos, line);
+        if (lineStartsWith(line, kFileLineMark)) {
+            return start;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+int ParseArchiveDescriptor(std::span<const char> bytes, ArchiveState& state) {
+    if (bytes.empty()) {
+        return descriptor_error::Empty;
+    }
+    if (bytes.size() > kMaxDescriptorBytes) {
+        return descriptor_error::TooLong;
+    }
+    ArchiveState parsed;
+    LineBuffer line;
+    std::size_t pos = copyLine(bytes, 1, line);
+    parsed.archiveId = ReadDecimalField(line, kArchiveIdAt);
+
+    pos = copyLine(bytes, pos, line);
+    const double count = ReadDecimalField(line, kDisketteCountAt);
+    // Also catches a count of hundreds of digits, which reads as infinity.
+    if (!(count <= INT16_MAX)) {
+        return descriptor_error::Overflow;
+    }
+    parsed.disketteCount = static_cast<std::int16_t>(count);
+
+    const std::optional<std::size_t> fileTable = findFileTable(bytes, pos);
+    if (!fileTable) {
+        return descriptor_error::NoFileTable;
+    }
+    // Every line from the first "FILE:" line on is a file line, whatever it begins with.
+    pos = *fileTable;
+    std::size_t taken = 0;
+    while (pos < bytes.size() && taken < kMaxArchivedFiles) {
+        pos = copyLine(bytes, pos, line, Separators::ToBackslash);
+        if (int e = parseFileLine(line, parsed.files[taken]); e != descriptor_error::None) {
+            return e;
+        }
+        ++taken;
+    }
+    parsed.fileCount = static_cast<std::int16_t>(taken);
+    state = std::move(parsed);
+    return descriptor_error::None;
+}
+
+int ParseArchiveDescriptor(FileService& files, std::string_view path, ArchiveState& state) {
+    Result<std::uint64_t> length = files.fileLength(path);
+    if (!length) {
+        return static_cast<int>(length.error());
+    }
+    if (*length < 1) {
+        return descriptor_error::Empty;
+    }
+    if (*length > kMaxDescriptorBytes) {
+        return descriptor_error::TooLong;
+    }
+    Result<std::unique_ptr<InputFile>> in = files.openRead(path);
+    if (!in) {
+        return static_cast<int>(in.error());
+    }
+    // One byte more than a descriptor may hold: a file that grew since its length was taken is
+    // still refused as too long.
+    std::vector<char> data(kMaxDescriptorBytes + 1);
+    std::size_t filled = 0;
+    while (filled < data.size()) {
+        Result<std::size_t> got = (*in)->read(std::span<char>(data).subspan(filled));
+        if (!got) {
+            return static_cast<int>(got.error());
+        }
+        if (*got == 0) {
+            break;
+        }
+        filled += *got;
+    }
+    return ParseArchiveDescriptor(std::span<const char>(data.data(), filled), state);
+}
+
+}  // namespace xq

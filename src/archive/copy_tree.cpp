@@ -1,0 +1,110 @@
+#include "archive/archive_messages.h"
+#include "archive/tree_operations.h"
+#include "archive/tree_paths.h"
+#include "platform/drive_table.h"
+#include "platform/text.h"
+
+namespace xq {
+
+namespace {
+
+std::string readFailure(std::string_view file) {
+    return std::string("Failed to read file ")
+        .append(file)
+        .append(CRLF)
+        .append("Ensure that the floppy disk is readable ");
+}
+
+std::string writeFailure(std::string_view file) {
+    return std::string("Failed writing: ")
+        .append(file)
+        .append(CRLF)
+        .append("Ensure there is enough free space available on drive ")
+        .append(driveRootText(driveLetterOf(file)));
+}
+
+std::string copyFailure(std::string_view source, std::string_view target, char driveLetter) {
+    return std::string("Can not copy file ")
+        .append(source)
+        .append(" to ")
+        .append(target)
+        .append(CRLF)
+        .append("Ensure that the floppy disk is readable and that ")
+        .append(CRLF)
+        .append("there is enough free space available on drive ")
+        .append(driveRootText(driveLetter));
+}
+
+class TreeCopy {
+  public:
+    TreeCopy(FileService& files, Operator& op, std::int16_t step)
+        : files_(files), op_(op), step_(step) {}
+
+    std::int16_t copy(const std::string& source, const std::string& target) {
+        Result<std::vector<DirEntry>> listing = files_.listDirectory(source);
+        if (!listing) {
+            // A folder that cannot be listed (a diskette taken out, a missing copy) would
+            // otherwise pass as an empty tree and the gap would only show much later.
+            return fail(readFailure(source));
+        }
+        for (const DirEntry& entry : *listing) {
+            std::int16_t result = kTreeCopied;
+            if (entry.kind == EntryKind::Directory) {
+                result = copyFolder(source, target, entry.name);
+            } else if (entry.kind == EntryKind::File) {
+                result = copyFile(source + entry.name, target + entry.name);
+            }
+            // Links and special entries are left out, as hidden ones are.
+            if (result != kTreeCopied) {
+                return result;
+            }
+        }
+        return kTreeCopied;
+    }
+
+  private:
+    std::int16_t copyFolder(const std::string& source, const std::string& target,
+                            const std::string& name) {
+        const std::string folder = target + name;
+        // Anything else standing there under that name (a file, a link) makes the creation fail:
+        // the copy never writes through a link into some other folder.
+        if (!files_.folderExists(folder) && files_.makeDir(folder) != FileError::None) {
+            return fail(directoryCreationFailure(folder, driveLetterOf(folder)));
+        }
+        return copy(source + name + "\\", folder + "\\");
+    }
+
+    std::int16_t copyFile(const std::string& source, const std::string& target) {
+        if (files_.fileExists(target)) {
+            // Extended byte for byte; on failure the target is left as it was before.
+            const TransferResult appended = files_.appendFile(source, target);
+            if (!appended.ok()) {
+                return fail(appended.readFailed() ? readFailure(source) : writeFailure(target));
+            }
+            return kTreeCopied;
+        }
+        op_.window().advanceProgress(step_);
+        if (!files_.copyFile(source, target, true).ok()) {
+            return fail(copyFailure(source, target, driveLetterOf(op_.window().DriveList.drive())));
+        }
+        return kTreeCopied;
+    }
+
+    std::int16_t fail(const std::string& message) {
+        op_.reportFailure(message);
+        return kTreeCopyFailed;
+    }
+
+    FileService& files_;
+    Operator& op_;
+    std::int16_t step_;
+};
+
+}  // namespace
+
+std::int16_t CopyTree(FileService& files, Operator& op, std::string_view source,
+                      std::string_view target, std::int16_t step) {
+    return TreeCopy(files, op, step).copy(asFolderPath(source), asFolderPath(target));
+}
+
+}  // namespace xq

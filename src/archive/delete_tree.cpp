@@ -1,0 +1,26 @@
+#include "archive/tree_operations.h"
+#include "archive/tree_paths.h"
+
+namespace xq {
+
+void DeleteTree(FileService& files, std::string_view path) {
+    // folderExists is false for a link: a link put where a working directory should be is not
+    // walked, so nothing it points to is removed.
+    if (!files.folderExists(path)) {
+        return;
+    }
+    const std::string folder = asFolderPath(path);
+    Result<std::vector<DirEntry>> listing = files.listDirectory(folder);
+    if (listing) {
+        for (const DirEntry& entry : *listing) {
+            if (entry.kind == EntryKind::Directory) {
+                DeleteTree(files, folder + entry.name + "\\");
+            } else {
+                files.deleteFile(folder + entry.name);  // a file, or a link itself
+            }
+        }
+    }
+    files.removeDir(folder);
+}
+
+}  // namespace xq

@@ -1,0 +1,12 @@
+#include "archive/descriptor_error.h"
+
+namespace xq {
+
+std::string_view descriptorErrorDescription(int errorNumber) {
+    if (errorNumber == descriptor_error::Overflow) {
+        return "Overflow";  // not a file error, so the file service has no text for it
+    }
+    return errorDescription(errorNumber);
+}
+
+}  // namespace xq

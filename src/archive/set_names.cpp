@@ -1,0 +1,22 @@
+#include "archive/set_names.h"
+
+#include "platform/text.h"
+
+namespace xq {
+
+std::string disketteFileName(int n) {
+    if (n > kMaxDisketteNumber) {
+        return {};
+    }
+    return (n < 10 ? "disk000" : "disk00") + formatNumber(n) + ".dat";
+}
+
+std::string disketteDirectory(std::string_view temporaryFolder, int n) {
+    return std::string(temporaryFolder) + "\\XQ3100_disk" + formatNumber(n);
+}
+
+std::string flatDirectory(std::string_view temporaryFolder) {
+    return std::string(temporaryFolder) + "\\XQ3100_flat";
+}
+
+}  // namespace xq

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace xq {
+
+// Names and working directories of a diskette set.
+
+// A set has diskettes 1 to 99: their file names have room for two digits of the number only.
+inline constexpr int kMaxDisketteNumber = 99;
+
+// The archive descriptor, in the root of diskette 1.
+inline constexpr std::string_view kDescriptorName = "archive.dat";
+
+// The diskette file in the root of diskette `n`: "disk0001.dat" to "disk0099.dat". The prefix
+// supplies the zeros, the number is written without any of its own; numbers above 99 have no
+// diskette file name (the reader refuses them before it looks for one).
+std::string disketteFileName(int n);
+
+// The copy of diskette `n` under the temporary folder `temporaryFolder` (without a trailing "\"):
+// "C:\Temp\XQ3100_disk3".
+std::string disketteDirectory(std::string_view temporaryFolder, int n);
+
+// The flat database directory under the temporary folder: "C:\Temp\XQ3100_flat".
+std::string flatDirectory(std::string_view temporaryFolder);
+
+}  // namespace xq

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/file_service.h"
+#include "platform/operator.h"
+
+namespace xq {
+
+// Operations on directory trees, shared by the diskette reader, recombination and the placement on
+// the card. Directory paths end in "\" (one is added where it is missing).
+//
+// None of them ever follows a link: a diskette or a shared temporary folder may hold links to
+// anywhere on this machine. Links and other special entries are left out of copies and counts as
+// hidden entries are; removing a tree removes such an entry itself, never what it points to.
+
+// The system's temporary folder, which roots every working directory, without a trailing "\".
+std::string TemporaryFolder(FileService& files);
+
+inline constexpr std::int16_t kTreeCopied = 1;
+inline constexpr std::int16_t kTreeCopyFailed = -1;
+
+// Copies the tree under `source` into `target`, creating subdirectories as needed. Before each file
+// is copied, `step` is added to the progress bar. A file that already exists in the target is
+// extended by the source's bytes rather than replaced (this is how recombination joins pieces).
+// Returns kTreeCopied, or kTreeCopyFailed after the failure has been reported to the operator (log
+// and "Error!" box); the copy stops at the first failure.
+std::int16_t CopyTree(FileService& files, Operator& op, std::string_view source,
+                      std::string_view target, std::int16_t step);
+
+// Removes the tree under `path` and `path` itself. A path that is not a folder (missing, or a link)
+// is left alone. Failures are passed over: what cannot be removed stays.
+void DeleteTree(FileService& files, std::string_view path);
+
+// The number of files and folders in the tree under `path` (a folder counts once, besides its
+// contents). A folder that cannot be listed counts as empty.
+int CountFiles(FileService& files, std::string_view path);
+
+}  // namespace xq
