@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "platform/file_service.h"
+
+namespace xq {
+
+// The archive's checksum: big-endian 32-bit words summed modulo 2^32 within blocks of 4096 bytes,
+// the 1 to 3 bytes after the last whole word added as they are (no wrap), and each block's sum
+// added to the total with one wrap. The archived checksums were made exactly so, so every wrap
+// point matters.
+
+// The sum of the first `count` bytes of `buffer`.
+double BlockChecksum(std::span<const unsigned char> buffer, std::int16_t count);
+
+enum class ChecksumStatus {
+    Measured,        // `value` is the checksum
+    Empty,           // an empty file: checks as 0
+    NoLength,        // its length could not be taken (it is missing)
+    NegativeLength,  // kept for the numbering; a length is never negative here
+    OpenFailed,
+    ReadFailed,      // a read failed, or the file ended before its length
+};
+
+struct FileChecksumResult {
+    ChecksumStatus status = ChecksumStatus::Measured;
+    double value = 0;
+
+    // Whether the file's bytes were all read: an empty file was, a file that could not be opened
+    // or read was not.
+    bool measured() const {
+        return status == ChecksumStatus::Measured || status == ChecksumStatus::Empty;
+    }
+    // The result as the converter has always used it: the checksum, or the status number (1 no
+    // length, 2 negative length, 3 not opened) in its place.
+    double asDouble() const;
+};
+
+FileChecksumResult FileChecksum(FileService& files, std::string_view path,
+                                ReadMode mode = ReadMode::Cached);
+
+}  // namespace xq

@@ -1,0 +1,77 @@
+#include "convert/verification.h"
+
+#include "archive/set_names.h"
+#include "archive/tree_operations.h"
+#include "convert/checksum.h"
+#include "convert/placement.h"
+#include "platform/text.h"
+
+namespace xq {
+
+namespace {
+
+constexpr double kModulus = 4294967296.0;
+constexpr std::string_view kKeyCodeRec = "\\keycode.rec";
+
+}  // namespace
+
+VerifyOutcome VerifyArchivedFiles(ConversionContext& context) {
+    FileService& files = context.files;
+    Operator& op = context.op;
+    const std::string temp = TemporaryFolder(files);
+    const std::span<const ArchivedFile> table = context.archive.table();
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        const ArchivedFile& entry = table[i];
+        const std::string disk = disketteDirectory(temp, entry.diskNumber);
+        std::string path = disk + entry.fileName;
+        if (entry.fileName == kKeyCodeRec) {
+            if (files.fileExists(disketteDirectory(temp, 1) + std::string(kKeyCodeRec))) {
+                context.keyCodeIsRec = true;
+            } else {
+                path = disk + "\\keycode.kcd";
+            }
+        }
+
+        double computed = 0;
+        if (!files.fileLength(path)) {
+            const std::string prompt = "File " + entry.fileName + " could not be found!" +
+                                       std::string(CRLF) + "Press CANCEL to quit or OK to go on";
+            if (op.ask(prompt, "problem!", box_style::OkCancelExclamation) != Answer::Ok) {
+                RemoveTemporaryDirectories(context);
+                return VerifyOutcome::QuitChosen;
+            }
+        } else {
+            const FileChecksumResult checksum = FileChecksum(files, path);
+            // A file that could not be read all through has no checksum: its status number must
+            // never pass for one that happens to equal the archived value.
+            if (!checksum.measured()) {
+                op.reportError("Failed to read file " + path + std::string(CRLF) +
+                               "Ensure that the floppy disk is readable ");
+                return VerifyOutcome::Failed;
+            }
+            computed = checksum.value;
+        }
+
+        // A continued piece's archived checksum runs over the whole file so far.
+        if (entry.continued) {
+            for (std::size_t j = 0; j <= i; ++j) {
+                if (table[j].fileName == entry.fileName &&
+                    table[j].diskNumber == entry.diskNumber - 1) {
+                    computed += table[j].archivedChecksum;
+                    if (computed > kModulus - 1) {
+                        computed -= kModulus;
+                    }
+                }
+            }
+        }
+        if (computed != entry.archivedChecksum) {
+            op.reportError("Wrong checksum at " + path + std::string(CRLF) + "Actual " +
+                           formatNumber(computed) + " archived " +
+                           formatNumber(entry.archivedChecksum));
+            return VerifyOutcome::Failed;
+        }
+    }
+    return VerifyOutcome::Passed;
+}
+
+}  // namespace xq
