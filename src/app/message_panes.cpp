@@ -25,6 +25,9 @@ void MessagePanes::logMessage(std::string_view text) {
 }
 
 void MessagePanes::promptDiskette(int n) {
+    if (disketteRequested_) {
+        disketteRequested_(n);
+    }
     showMessage("Please insert diskette #" + std::to_string(n) + " and press the OK button");
 }
 

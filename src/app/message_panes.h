@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "platform/operator.h"
 #include "platform/window_model.h"
 
@@ -15,8 +17,15 @@ public:
     void logMessage(std::string_view text) override;
     void promptDiskette(int n) override;
 
+    // Told the number of every diskette asked for, before the request is shown: a drive over
+    // diskette folders puts that diskette's folder in.
+    void onDisketteRequested(std::function<void(int)> listener) {
+        disketteRequested_ = std::move(listener);
+    }
+
 private:
     WindowModel& window_;
+    std::function<void(int)> disketteRequested_;
 };
 
 }  // namespace xq

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "convert/placement.h"
 #include "platform/text.h"
 #include "ui/program_identity.h"
 
@@ -209,8 +210,17 @@ void Wizard::selectFloppyDrive() {
     state_.wizardStep = step::FirstDiskette;
 }
 
+ConversionContext Wizard::conversion() {
+    return ConversionContext{files_,           op_,
+                             archive_,         keyCodeIsRec_,
+                             state_.diskNumber, state_.flashDrive,
+                             disketteDirectories_};
+}
+
 void Wizard::endProgram() {
     // The working directories go with every orderly end of the program.
+    ConversionContext context = conversion();
+    RemoveTemporaryDirectories(context);
     ended_ = true;
 }
 

@@ -3,6 +3,8 @@
 #include <string>
 
 #include "app/message_panes.h"
+#include "archive/archive_state.h"
+#include "convert/conversion_context.h"
 #include "app/wizard_state.h"
 #include "platform/dialogs.h"
 #include "platform/drive_table.h"
@@ -44,6 +46,10 @@ public:
     bool ended() const { return ended_; }
 
     const WizardState& state() const { return state_; }
+    // Told the number of every diskette the wizard asks for.
+    void onDisketteRequested(std::function<void(int)> listener) {
+        panes_.onDisketteRequested(std::move(listener));
+    }
     WindowModel& window() { return window_; }
 
     // The quit question shared by Exit and window close.
@@ -60,6 +66,12 @@ public:
 
 private:
     void floppyPrompt();
+    // The readiness test of the floppy drive before a diskette is read.
+    bool floppyDriveReady();
+    std::int16_t readDiskette();
+    void actOnReadResult(std::int16_t result, bool resetProgressFirst);
+    void finishReading(bool resetProgressFirst);
+    ConversionContext conversion();
     void setDriveListIndex(int index);
     void driveListChanged();
     // Removes the working directories and ends the program.
@@ -74,6 +86,11 @@ private:
     DriveInfo driveInfo_;
     LogPane logPane_;
     WizardState state_;
+    ArchiveState archive_;
+    // Diskette 1 holds "keycode.rec" rather than "keycode.kcd".
+    bool keyCodeIsRec_ = false;
+    // The highest diskette number read so far: the working directories that may exist.
+    std::int16_t disketteDirectories_ = 0;
     bool ended_ = false;
 };
 

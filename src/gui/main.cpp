@@ -2,6 +2,12 @@
 
 #include <QApplication>
 
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/drive_options.h"
+#include "app/virtual_drives.h"
 #include "app/wizard.h"
 #include "gui/main_window.h"
 #include "gui/qt_dialogs.h"
@@ -14,6 +20,17 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QString::fromUtf8(xq::kProgram.title.data()));
     QApplication::setApplicationVersion(QStringLiteral("1.4.1"));
 
+    // The window takes the terminal front end's drive options: --diskettes DIR... --card DIR.
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const xq::DriveOptionsResult options = xq::parseDriveOptions(arguments);
+    if (!options.error.empty() || !options.rest.empty()) {
+        std::cerr << "xq3100: "
+                  << (options.error.empty() ? "unknown argument " + options.rest.front()
+                                            : options.error)
+                  << "\nUsage: xq3100 [--diskettes DIR...] [--card DIR]\n";
+        return 2;
+    }
+
     xq::gui::QtDialogs dialogs;
     xq::gui::SingleInstance instance;
     if (!instance.acquire()) {
@@ -21,10 +38,12 @@ int main(int argc, char* argv[]) {
         return 1;
     }
 
-    const std::unique_ptr<xq::DriveTable> drives = xq::makeHostDriveTable();
-    xq::HostFileService files(*drives, xq::hostTemporaryFolder());
+    const std::unique_ptr<xq::DriveTable> machine = xq::makeHostDriveTable();
+    xq::VirtualDrives drives(*machine, options.drives);
+    xq::HostFileService files(drives.table(), xq::hostTemporaryFolder());
     xq::WindowModel model;
-    xq::Wizard wizard(model, *drives, files, dialogs);
+    xq::Wizard wizard(model, drives.table(), files, dialogs);
+    wizard.onDisketteRequested([&drives](int n) { drives.disketteRequested(n); });
     xq::gui::MainWindow window(wizard, model);
     dialogs.setParent(&window);
     QObject::connect(&window, &xq::gui::MainWindow::programEnded, &application,

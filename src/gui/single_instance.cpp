@@ -6,18 +6,24 @@
 namespace xq::gui {
 
 SingleInstance::SingleInstance(QString lockPath)
-    : lock_(std::make_unique<QLockFile>(lockPath.isEmpty() ? defaultLockPath() : lockPath)) {
+    : lock_(std::make_unique<QLockFile>(lockPath.isEmpty() ? defaultLockPath() : lockPath)),
+      conversions_(lockPath.isEmpty() ? std::string() : (lockPath + QStringLiteral(".instance")).toStdString()) {
     // Held for the whole run: never stale by age, only when its process has gone.
     lock_->setStaleLockTime(0);
 }
 
 bool SingleInstance::acquire() {
-    if (lock_->tryLock(100)) {
-        return true;
+    // A lock whose owner no longer runs is stale and taken over; anything else (a running copy, or
+    // a folder we may not write) keeps this copy from starting twice over the same working
+    // directories.
+    if (!lock_->tryLock(100)) {
+        return false;
     }
-    // A lock whose owner no longer runs is stale; anything else (a running copy, or a folder we may
-    // not write) keeps this copy from starting twice over the same working directories.
-    return false;
+    if (!conversions_.acquire()) {
+        lock_->unlock();
+        return false;
+    }
+    return true;
 }
 
 QString SingleInstance::defaultLockPath() {

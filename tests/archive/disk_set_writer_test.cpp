@@ -55,10 +55,10 @@ TEST(DiskSetWriterTest, SplitsFilesOverDiskettesWithRunningChecksums) {
         "FILE: 1 0 1 " +
         std::to_string(referenceFileChecksum("KEY")) +
         " /keycode.rec x\n"
-        "FILE: 1 0 1 " +
+        "FILE: 1 0 0 " +
         std::to_string(first) +
         " /db/big.dat x\n"
-        "FILE: 2 1 1 " +
+        "FILE: 2 1 0 " +
         std::to_string(second) +
         " /db/big.dat x\n"
         "FILE: 3 1 1 " +

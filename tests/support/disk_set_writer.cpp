@@ -92,7 +92,9 @@ class Writer {
             WrittenPiece piece;
             piece.disk = disk;
             piece.continued = !first;
-            piece.secondFlag = file.secondFlag;
+            // The flat image lists a file once, by its last piece: earlier pieces of a split file
+            // do not carry the flag.
+            piece.secondFlag = file.secondFlag && at + take == file.content.size();
             piece.name = file.name;
             piece.secondString = file.secondString;
             piece.bytes = file.content.substr(at, take);

@@ -1,0 +1,107 @@
+// The diskette reading pass: OK in steps 1 and 2, one diskette per press, and after the last one
+// the verification and the building of the database in its Compact Flash form.
+
+#include <algorithm>
+
+#include "app/wizard.h"
+#include "archive/diskette_reader.h"
+#include "convert/flat_image.h"
+#include "convert/recombination.h"
+#include "convert/verification.h"
+#include "platform/text.h"
+
+namespace xq {
+
+bool Wizard::floppyDriveReady() {
+    const char letter = driveLetterOf(window_.DriveList.drive());
+    const std::optional<Drive> drive = drives_.drive(letter);
+    if (drive && drive->ready) {
+        return true;
+    }
+    std::string message = notReadyMessage(letter);
+    if (state_.wizardStep == step::NextDiskette) {
+        message.append(CRLF)
+            .append("Please insert disk #")
+            .append(std::to_string(state_.diskNumber))
+            .append(" into drive.");
+    }
+    op_.reportError(message);
+    return false;
+}
+
+std::int16_t Wizard::readDiskette() {
+    panes_.showMessage(std::string("Please wait...")
+                           .append(CRLF)
+                           .append("Reading diskette #")
+                           .append(std::to_string(state_.diskNumber)));
+    disketteDirectories_ = std::max(disketteDirectories_, state_.diskNumber);
+    DisketteReadContext context{files_, op_, archive_, state_.floppyDrive, state_.wizardStep};
+    return ReadDiskette(context, state_.diskNumber);
+}
+
+void Wizard::readFirstDiskette() {
+    if (!floppyDriveReady()) {
+        return;
+    }
+    window_.ProgressBar1.visible = true;
+    window_.setProgressValue(0);
+    actOnReadResult(readDiskette(), true);
+}
+
+void Wizard::readNextDiskette() {
+    if (!floppyDriveReady()) {
+        return;
+    }
+    actOnReadResult(readDiskette(), false);
+}
+
+void Wizard::actOnReadResult(std::int16_t result, bool resetProgressFirst) {
+    switch (result) {
+        case read_result::MoreToFollow:
+            ++state_.diskNumber;
+            state_.wizardStep = step::NextDiskette;
+            panes_.promptDiskette(state_.diskNumber);
+            break;
+        case read_result::LastDiskette:
+            state_.wizardStep = step::SelectFlash;
+            finishReading(resetProgressFirst);
+            break;
+        case read_result::CopyFailed: floppyPrompt(); break;
+        case read_result::TooManyDiskettes: endProgram(); break;
+        default: break;  // rejected: reported, the same diskette is asked for again
+    }
+}
+
+void Wizard::finishReading(bool resetProgressFirst) {
+    if (resetProgressFirst) {
+        window_.setProgressValue(0);
+    }
+    panes_.showMessage(std::string("Done reading diskettes.")
+                           .append(CRLF)
+                           .append("Verifying validity of data.")
+                           .append(CRLF)
+                           .append("Please wait..."));
+    ConversionContext context = conversion();
+    switch (VerifyArchivedFiles(context)) {
+        case VerifyOutcome::QuitChosen:
+            // The operator chose to quit; the working directories are gone already.
+            ended_ = true;
+            return;
+        case VerifyOutcome::Failed: floppyPrompt(); return;
+        case VerifyOutcome::Passed: break;
+    }
+    if (!resetProgressFirst) {
+        window_.setProgressValue(0);
+    }
+    const bool recombined = RecombineDatabase(context);
+    window_.ProgressBar1.visible = false;
+    // A database that could not be built whole must never be offered for writing: the pass ends
+    // as after a failed verification, and the diskettes are read again from the first.
+    if (!recombined || !BuildFlatImage(context)) {
+        floppyPrompt();
+        return;
+    }
+    driveInfo_.compactFlashPrompt();
+}
+
+}  // namespace xq

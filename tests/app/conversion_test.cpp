@@ -1,0 +1,466 @@
+// Whole conversions through the wizard, on diskette sets written by the test-set writer and drives
+// over temporary folders.
+
+#include <filesystem>
+#include <map>
+
+#include <gtest/gtest.h>
+
+#include "app/wizard.h"
+#include "platform/text.h"
+#include "support/disk_set_writer.h"
+#include "support/scripted_dialogs.h"
+#include "support/test_drives.h"
+
+namespace xq {
+namespace {
+
+namespace fs = std::filesystem;
+using test::DiskSet;
+using test::ShownBox;
+using test::WrittenSet;
+
+constexpr const char* kSuccessOne =
+    "Successful database convert\r\nTotal 1 diskette\r\nPress OK for another copy or Exit\r\n";
+constexpr const char* kSuccessThree =
+    "Successful database convert\r\nTotal 3 diskettes\r\nPress OK for another copy or Exit\r\n";
+constexpr const char* kFlashRequest =
+    "Please select the Compact Flash\r\ndrive and press the OK button\r\n";
+constexpr const char* kFloppyRequest =
+    "Please select the floppy disk drive \r\nand press the OK button\r\n";
+
+std::string bytes(std::size_t size, unsigned seed) {
+    std::string data(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        data[i] = static_cast<char>(seed >> 16);
+    }
+    return data;
+}
+
+// Every file below a folder, by its path relative to the folder.
+std::map<std::string, std::string> treeOf(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    if (!fs::exists(folder)) {
+        return files;
+    }
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        if (entry.is_regular_file()) {
+            files[fs::relative(entry.path(), folder).generic_string()] = test::readFile(entry.path());
+        }
+    }
+    return files;
+}
+
+class ConversionTest : public ::testing::Test {
+protected:
+    ConversionTest() {
+        wizard.startUp();
+        // A second card reader, for a second copy.
+        Drive second = *drives.table.drive('E');
+        second.letter = 'F';
+        second.volumeName = "CARD2";
+        second.hostRoot = drives.newMedium("card2").string();
+        drives.table.add(second);
+        window.DriveList.entries.push_back("f: [CARD2]");
+    }
+
+    // The set of three diskettes used by most tests: a key-code file, a database file split
+    // over all three diskettes, and a small file in a subfolder.
+    static DiskSet threeDisketteSet() {
+        DiskSet set;
+        set.capacity = 40000;
+        set.extraHeaderLines = {"DATE: 2007-07-17", "SYSTEM: XQ3100"};
+        set.files = {{.name = "/keycode.rec", .content = bytes(101, 1)},
+                     {.name = "/db/main.dat", .content = bytes(100000, 2), .secondString = "MAIN"},
+                     {.name = "/db/sub/index.dat", .content = bytes(777, 3)}};
+        return set;
+    }
+
+    WrittenSet writeSet(const DiskSet& set, const char* name = "set") {
+        return test::writeDiskSet(drives.temp() / name, set);
+    }
+
+    void select(char letter) {
+        const auto& entries = window.DriveList.entries;
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            if (entries[i][0] == letter) {
+                wizard.driveListIndexChanged(static_cast<int>(i));
+            }
+        }
+        ASSERT_EQ(window.DriveList.drive()[0], letter);
+    }
+
+    // Picks the floppy drive and feeds it every diskette of the set in turn.
+    void readSet(const WrittenSet& set) {
+        select('a');
+        wizard.okPressed();
+        for (int n = 1; n <= set.disketteCount(); ++n) {
+            drives.insertFloppy(set.diskette(n));
+            wizard.okPressed();
+        }
+    }
+
+    void writeCard(char letter) {
+        select(letter);
+        wizard.okPressed();
+    }
+
+    std::map<std::string, std::string> cardDatabase(char letter = 'E') {
+        return treeOf(drives.hostPath(std::string(1, letter) + ":\\backup\\single"));
+    }
+
+    // What the card's database must hold: every listed file whole, the diskette file of diskette
+    // 1 and the one-disk descriptor.
+    static std::map<std::string, std::string> expectedDatabase(const WrittenSet& set) {
+        std::map<std::string, std::string> files;
+        for (const auto& [name, content] : set.wholeFiles) {
+            files[name.substr(1)] = content;
+        }
+        files["disk0001.dat"] = test::readFile(set.diskette(1) / "disk0001.dat");
+        files["archive.dat"] = oneDiskDescriptor(set);
+        return files;
+    }
+
+    static std::string oneDiskDescriptor(const WrittenSet& set) {
+        std::string expected;
+        std::size_t at = 0;
+        for (int line = 0;; ++line) {
+            const std::size_t end = set.descriptor.find('\n', at);
+            const std::string text = set.descriptor.substr(at, end - at);
+            if (text.find("FILE:") != std::string::npos) {
+                break;
+            }
+            expected += (line == 1 ? std::string("NUMDISKS: 1") : text) + "\n";
+            at = end + 1;
+        }
+        for (const test::WrittenPiece& piece : set.pieces) {
+            if (piece.secondFlag) {
+                const std::uint64_t checksum =
+                    piece.continued ? test::referenceFileChecksum(set.wholeFiles.at(piece.name))
+                                    : piece.checksum;
+                expected += "FILE: 1 0 1 " + std::to_string(checksum) + " " + piece.name + " " +
+                            piece.secondString + "\n";
+            }
+        }
+        return expected;
+    }
+
+    bool workingDirectoriesGone() const {
+        for (const auto& entry : fs::directory_iterator(drives.hostPath("C:\\Temp"))) {
+            if (entry.path().filename().string().starts_with("XQ3100_")) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    test::TestDrives drives;
+    WindowModel window;
+    test::ScriptedDialogs dialogs;
+    Wizard wizard{window, drives.table, drives.files, dialogs};
+};
+
+TEST_F(ConversionTest, AOneDisketteSetIsWrittenToACard) {
+    DiskSet one;
+    one.files = {{.name = "/keycode.rec", .content = "KEY"}, {.name = "/data.dat", .content = bytes(5000, 9)}};
+    const WrittenSet set = writeSet(one);
+    readSet(set);
+    ASSERT_EQ(wizard.state().wizardStep, 3);
+    EXPECT_EQ(window.mainText.text, kFlashRequest);
+    EXPECT_EQ(window.Label2.caption, "\r\nArchive ID = 4711\r\nTotal diskettes num = 1");
+    EXPECT_TRUE(window.DriveList.visible);
+    writeCard('e');
+    EXPECT_EQ(wizard.state().wizardStep, 4);
+    EXPECT_EQ(window.mainText.text, kSuccessOne);
+    EXPECT_EQ(cardDatabase(), expectedDatabase(set));
+    EXPECT_TRUE(dialogs.shown().empty());
+}
+
+TEST_F(ConversionTest, AThreeDisketteSetWithASplitFileArrivesWholeOnTheCard) {
+    const WrittenSet set = writeSet(threeDisketteSet());
+    ASSERT_EQ(set.disketteCount(), 3);
+    select('a');
+    wizard.okPressed();
+    for (int n = 1; n <= 3; ++n) {
+        drives.insertFloppy(set.diskette(n));
+        wizard.okPressed();
+        if (n < 3) {
+            EXPECT_EQ(window.mainText.text, "Please insert diskette #" + std::to_string(n + 1) +
+                                                " and press the OK button\r\n");
+            EXPECT_EQ(wizard.state().wizardStep, 2);
+        }
+    }
+    EXPECT_EQ(wizard.state().diskNumber, 3);
+    EXPECT_EQ(wizard.state().wizardStep, 3);
+    writeCard('e');
+    EXPECT_EQ(window.mainText.text, kSuccessThree);
+    EXPECT_EQ(cardDatabase(), expectedDatabase(set));
+    EXPECT_TRUE(window.logText.text.find("Recombining the database at C:\\Temp\\XQ3100_flat") !=
+                std::string::npos);
+
+    // Another card from the same reading.
+    wizard.okPressed();
+    EXPECT_EQ(wizard.state().wizardStep, 3);
+    EXPECT_EQ(window.mainText.text,
+              "Please select the Compact Flash \r\ndrive and press the OK button\r\n");
+    EXPECT_TRUE(window.DriveList.visible && window.DriveList.enabled);
+    writeCard('f');
+    EXPECT_EQ(window.mainText.text, kSuccessThree);
+    EXPECT_EQ(cardDatabase('F'), expectedDatabase(set));
+}
+
+TEST_F(ConversionTest, AnEmptyFloppyDriveIsReportedAndTheSameDisketteAskedForAgain) {
+    const WrittenSet set = writeSet(threeDisketteSet());
+    select('a');
+    wizard.okPressed();
+    wizard.okPressed();
+    EXPECT_EQ(dialogs.last(), (ShownBox{"\r\nDrive A: is not ready.", "Error!", 16}));
+    EXPECT_TRUE(window.logText.text.ends_with("ERROR \r\nDrive A: is not ready.\r\n"));
+    EXPECT_EQ(wizard.state().wizardStep, 1);
+
+    for (int n = 1; n <= 2; ++n) {
+        drives.insertFloppy(set.diskette(n));
+        wizard.okPressed();
+    }
+    drives.ejectFloppy();
+    wizard.okPressed();
+    EXPECT_EQ(dialogs.last().text,
+              "\r\nDrive A: is not ready.\r\nPlease insert disk #3 into drive.");
+    EXPECT_EQ(wizard.state().wizardStep, 2);
+    EXPECT_EQ(wizard.state().diskNumber, 3);
+    drives.insertFloppy(set.diskette(3));
+    wizard.okPressed();
+    EXPECT_EQ(wizard.state().wizardStep, 3);
+}
+
+TEST_F(ConversionTest, AWrongDisketteInTheMiddleIsRefusedAndTheRightOneAccepted) {
+    const WrittenSet set = writeSet(threeDisketteSet());
+    select('a');
+    wizard.okPressed();
+    drives.insertFloppy(set.diskette(1));
+    wizard.okPressed();
+    drives.insertFloppy(set.diskette(3));
+    wizard.okPressed();
+    EXPECT_EQ(dialogs.last().text, "Wrong diskette!\r\nInsert diskette #2");
+    EXPECT_EQ(window.mainText.text, "Please insert diskette #2 and press the OK button\r\n");
+    EXPECT_EQ(wizard.state().wizardStep, 2);
+    drives.insertFloppy(set.diskette(2));
+    wizard.okPressed();
+    EXPECT_EQ(wizard.state().diskNumber, 3);
+}
+
+TEST_F(ConversionTest, ADisketteOfAnotherArchiveSendsTheWizardBackToTheStart) {
+    const WrittenSet set = writeSet(threeDisketteSet());
+    DiskSet otherSet = threeDisketteSet();
+    otherSet.archiveId = 999;
+    const WrittenSet other = writeSet(otherSet, "other");
+    select('a');
+    wizard.okPressed();
+    drives.insertFloppy(set.diskette(1));
+    wizard.okPressed();
+    drives.insertFloppy(other.diskette(2));
+    wizard.okPressed();
+    EXPECT_EQ(dialogs.last().text, "\r\nWrong Archive ID at diskette #2\r\nExpected 4711 found 999");
+    EXPECT_EQ(wizard.state().wizardStep, 0);
+    EXPECT_FALSE(window.DriveList.visible);  // still hidden: the next OK starts over
+    wizard.okPressed();
+    EXPECT_EQ(wizard.state().wizardStep, 1);
+    EXPECT_EQ(window.mainText.text, "Please insert diskette #1 and press the OK button\r\n");
+    readSet(set);
+}
+
+TEST_F(ConversionTest, BackInEachStepOfThePass) {
+    const WrittenSet set = writeSet(threeDisketteSet());
+    select('a');
+    wizard.okPressed();
+    for (int n = 1; n <= 2; ++n) {
+        drives.insertFloppy(set.diskette(n));
+        wizard.okPressed();
+    }
+    ASSERT_EQ(wizard.state().diskNumber, 3);
+    wizard.backPressed();
+    EXPECT_EQ(wizard.state().wizardStep, 1);
+    EXPECT_EQ(wizard.state().diskNumber, 1);
+    EXPECT_EQ(window.mainText.text, "Please insert diskette #1 and press the OK button\r\n");
+    EXPECT_TRUE(window.logText.text.find("Going back to 1st diskette\r\n\r\nPlease insert") !=
+                std::string::npos);
+    EXPECT_FALSE(window.ProgressBar1.visible);
+    EXPECT_EQ(window.ProgressBar1.value, 0);
+    EXPECT_EQ(window.Label2.caption, "");
+
+    for (int n = 1; n <= 3; ++n) {
+        drives.insertFloppy(set.diskette(n));
+        wizard.okPressed();
+    }
+    ASSERT_EQ(wizard.state().wizardStep, 3);
+    dialogs.answer(Answer::No);
+    wizard.backPressed();
+    EXPECT_EQ(dialogs.last(),
+              (ShownBox{"Start over reading from the first diskette?", "Restart", 36}));
+    EXPECT_EQ(wizard.state().wizardStep, 3);
+    EXPECT_TRUE(window.DriveList.visible);
+
+    writeCard('e');
+    ASSERT_EQ(wizard.state().wizardStep, 4);
+    dialogs.answer(Answer::Yes);
+    wizard.backPressed();
+    EXPECT_EQ(wizard.state().wizardStep, 1);
+    EXPECT_FALSE(window.DriveList.visible);
+    EXPECT_FALSE(window.DriveSize.visible);
+    EXPECT_EQ(window.mainText.text, "Please insert diskette #1 and press the OK button\r\n");
+}
+
+TEST_F(ConversionTest, AFailedVerificationStartsOverAndASecondPassSucceeds) {
+    const WrittenSet set = writeSet(threeDisketteSet());
+    const fs::path piece = set.diskette(2) / "db" / "main.dat";
+    const std::string good = test::readFile(piece);
+    std::string bad = good;
+    bad[bad.size() / 2] ^= 0x01;
+    test::writeFile(piece, bad);
+    readSet(set);
+    EXPECT_EQ(wizard.state().wizardStep, 0);
+    EXPECT_EQ(window.mainText.text, kFloppyRequest);
+    EXPECT_TRUE(dialogs.last().text.starts_with("Wrong checksum at C:\\Temp\\XQ3100_disk2\\db\\main.dat\r\nActual "));
+    EXPECT_TRUE(window.DriveList.visible);
+
+    test::writeFile(piece, good);
+    readSet(set);
+    EXPECT_EQ(wizard.state().wizardStep, 3);
+    writeCard('e');
+    EXPECT_EQ(cardDatabase(), expectedDatabase(set));
+}
+
+TEST_F(ConversionTest, ACardReaderWithoutACardIsRefused) {
+    const WrittenSet set = writeSet(threeDisketteSet());
+    readSet(set);
+    select('e');
+    drives.table.setReady('E', false);
+    wizard.okPressed();
+    EXPECT_EQ(dialogs.last(), (ShownBox{"\r\nDrive E: is not ready.", "Error!", 16}));
+    EXPECT_EQ(window.DriveList.listIndex, wizard.state().savedDriveIndex);
+    EXPECT_EQ(wizard.state().wizardStep, 3);
+
+    // Picking it in the list is refused the same way.
+    dialogs.clear();
+    select('c');
+    wizard.driveListIndexChanged(2);
+    EXPECT_EQ(dialogs.last().text, "\r\nDrive E: is not ready.");
+    EXPECT_EQ(window.DriveList.listIndex, wizard.state().savedDriveIndex);
+}
+
+TEST_F(ConversionTest, AnExistingDatabaseIsReplacedOnlyWhenTheOperatorAgrees) {
+    const WrittenSet set = writeSet(threeDisketteSet());
+    test::writeFile(drives.hostPath("E:\\backup\\single\\old.dat"), "old database");
+    const auto before = cardDatabase();
+    readSet(set);
+    dialogs.answer(Answer::No);
+    writeCard('e');
+    EXPECT_EQ(dialogs.last(), (ShownBox{"Directory E:\\backup\\single\\ already exists\r\n"
+                                        "Replace old database?",
+                                        "Replace", 36}));
+    EXPECT_EQ(cardDatabase(), before);
+    EXPECT_EQ(wizard.state().wizardStep, 3);
+    EXPECT_EQ(window.mainText.text, kFlashRequest);
+    EXPECT_TRUE(window.DriveList.visible && window.DriveList.enabled && window.DriveSize.visible);
+
+    dialogs.answer(Answer::Yes);
+    writeCard('e');
+    EXPECT_EQ(wizard.state().wizardStep, 4);
+    EXPECT_EQ(cardDatabase(), expectedDatabase(set));
+}
+
+TEST_F(ConversionTest, ACardFailingMidwayKeepsTheOldDatabase) {
+    const WrittenSet set = writeSet(threeDisketteSet());
+    test::writeFile(drives.hostPath("E:\\backup\\single\\old.dat"), "old database");
+    readSet(set);
+    drives.files.inject({.op = test::FileOp::Write, .drive = 'E', .nth = 2});
+    dialogs.answer(Answer::Yes);
+    writeCard('e');
+    EXPECT_EQ(wizard.state().wizardStep, 3);
+    EXPECT_EQ(window.mainText.text, kFlashRequest);
+    EXPECT_EQ(cardDatabase(), (std::map<std::string, std::string>{{"old.dat", "old database"}}));
+    EXPECT_EQ(treeOf(drives.hostPath("E:\\backup")).size(), 1u);  // nothing staged is left
+    EXPECT_EQ(window.logText.text.find("Successful"), std::string::npos);
+
+    drives.files.clearFaults();
+    dialogs.answer(Answer::Yes);
+    writeCard('e');
+    EXPECT_EQ(cardDatabase(), expectedDatabase(set));
+}
+
+TEST_F(ConversionTest, ADatabaseThatCannotBeBuiltIsNeverOfferedForWriting) {
+    const WrittenSet set = writeSet(threeDisketteSet());
+    drives.files.inject({.op = test::FileOp::Write, .pathContains = "XQ3100_flat\\archive.dat"});
+    readSet(set);
+    EXPECT_EQ(wizard.state().wizardStep, 0);
+    EXPECT_EQ(window.mainText.text, kFloppyRequest);
+    EXPECT_EQ(dialogs.last().title, "Error!");
+}
+
+TEST_F(ConversionTest, TooManyDiskettesEndsTheProgramWithoutLeavingWorkingDirectories) {
+    DiskSet endless;
+    endless.files = {{.name = "/keycode.rec", .content = "KEY"}};
+    endless.minimumDiskettes = 99;
+    endless.numDisks = 150;
+    const WrittenSet set = writeSet(endless);
+    readSet(set);
+    ASSERT_EQ(wizard.state().diskNumber, 100);
+    wizard.okPressed();
+    EXPECT_EQ(dialogs.last().text, "\r\nToo many diskettes!");
+    EXPECT_TRUE(wizard.ended());
+    EXPECT_TRUE(workingDirectoriesGone());
+}
+
+// Exit, and closing the window, in every step: confirmed, the working directories are gone.
+class EndInEveryStep : public ConversionTest, public ::testing::WithParamInterface<int> {
+protected:
+    void reachStep(int wanted) {
+        const WrittenSet set = writeSet(threeDisketteSet());
+        select('a');
+        if (wanted >= 1) {
+            wizard.okPressed();
+        }
+        for (int n = 1; wanted >= 2 && n <= (wanted == 2 ? 1 : 3); ++n) {
+            drives.insertFloppy(set.diskette(n));
+            wizard.okPressed();
+        }
+        if (wanted == 4) {
+            writeCard('e');
+        }
+        ASSERT_EQ(wizard.state().wizardStep, wanted);
+    }
+};
+
+TEST_P(EndInEveryStep, ExitEndsTheProgramAndRemovesTheWorkingDirectories) {
+    reachStep(GetParam());
+    const std::size_t asked = dialogs.shown().size();
+    if (GetParam() < 4) {
+        dialogs.answer(Answer::No);
+        wizard.exitPressed();
+        EXPECT_FALSE(wizard.ended());
+        EXPECT_EQ(wizard.state().wizardStep, GetParam());
+        dialogs.answer(Answer::Yes);
+    }
+    wizard.exitPressed();
+    EXPECT_TRUE(wizard.ended());
+    EXPECT_EQ(dialogs.shown().size(), asked + (GetParam() < 4 ? 2 : 0));
+    EXPECT_TRUE(workingDirectoriesGone());
+}
+
+TEST_P(EndInEveryStep, ClosingTheWindowAsksLikeExit) {
+    reachStep(GetParam());
+    if (GetParam() < 4) {
+        dialogs.answer(Answer::No);
+        EXPECT_FALSE(wizard.closeRequested());
+        EXPECT_EQ(wizard.state().wizardStep, GetParam());
+        dialogs.answer(Answer::Yes);
+    }
+    EXPECT_TRUE(wizard.closeRequested());
+    EXPECT_TRUE(workingDirectoriesGone());
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, EndInEveryStep, ::testing::Values(0, 1, 2, 3, 4));
+
+}  // namespace
+}  // namespace xq
