@@ -1,0 +1,112 @@
+#include "terminal/terminal_conversion.h"
+
+#include <istream>
+#include <string>
+
+#include "platform/drive_table.h"
+#include "platform/text.h"
+
+namespace xq {
+
+TerminalConversion::TerminalConversion(Wizard& wizard, TerminalDialogs& dialogs,
+                                       TerminalView& view, std::istream& in, Setup setup)
+    : wizard_(wizard), dialogs_(dialogs), view_(view), in_(in), setup_(setup) {}
+
+bool TerminalConversion::select(char letter) {
+    wizard_.driveListOpening();
+    const std::vector<std::string>& entries = wizard_.window().DriveList.entries;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (driveLetterOf(entries[i]) == letter) {
+            wizard_.driveListIndexChanged(static_cast<int>(i));
+            break;
+        }
+    }
+    // The list refuses a card drive that is not ready and goes back to another drive: whatever
+    // the list holds now is what OK would use.
+    return driveLetterOf(wizard_.window().DriveList.drive()) == letter;
+}
+
+bool TerminalConversion::waitForOperator(const std::string& request) {
+    view_.say(request + " (or type q to stop)");
+    std::string line;
+    return std::getline(in_, line) && asciiUpper(line) != "Q";
+}
+
+int TerminalConversion::stop(int status) {
+    if (!wizard_.ended()) {
+        dialogs_.quitting();
+        wizard_.exitPressed();
+    }
+    view_.catchUp();
+    return status;
+}
+
+int TerminalConversion::run() {
+    const std::string floppy = std::string(1, setup_.floppy) + ":";
+    const std::string flash = std::string(1, setup_.flash) + ":";
+    wizard_.startUp();
+    view_.catchUp();
+    if (!select(setup_.floppy)) {
+        view_.say("Drive " + floppy + " is not among this machine's drives.");
+        return stop(exit_status::BadArguments);
+    }
+    wizard_.okPressed();
+    // A real diskette or card must be put in by someone; without anyone at the terminal, a
+    // step that does not move on will not move on the next time either.
+    const bool operatorFeedsDrives = setup_.interactive && !setup_.floppyIsVirtual;
+    bool written = false;
+    while (!wizard_.ended()) {
+        view_.catchUp();
+        const WizardState before = wizard_.state();
+        switch (before.wizardStep) {
+            case step::FirstDiskette:
+            case step::NextDiskette:
+                if (operatorFeedsDrives &&
+                    !waitForOperator("Insert diskette #" + std::to_string(before.diskNumber) +
+                                     " into drive " + floppy + " and press Enter")) {
+                    return stop(exit_status::Failed);
+                }
+                wizard_.okPressed();
+                if (!operatorFeedsDrives && wizard_.state().wizardStep == before.wizardStep &&
+                    wizard_.state().diskNumber == before.diskNumber) {
+                    return stop(exit_status::Failed);
+                }
+                break;
+            case step::SelectFloppy:
+                // Back at the start: the set was refused (another archive, a failed check).
+                if (!operatorFeedsDrives) {
+                    return stop(exit_status::Failed);
+                }
+                view_.say("Starting over from diskette #1.");
+                select(setup_.floppy);
+                wizard_.okPressed();
+                break;
+            case step::SelectFlash:
+                if (!select(setup_.flash)) {
+                    return stop(exit_status::Failed);
+                }
+                dialogs_.clearReplaceDeclined();
+                wizard_.okPressed();
+                if (wizard_.state().wizardStep == step::SelectFlash) {
+                    return stop(dialogs_.replaceDeclined() ? exit_status::Declined
+                                                           : exit_status::Failed);
+                }
+                break;
+            case step::Written:
+                written = true;
+                if (setup_.interactive &&
+                    waitForOperator("Put another card into drive " + flash +
+                                    " and press Enter to write it too")) {
+                    wizard_.okPressed();
+                    break;
+                }
+                wizard_.exitPressed();
+                break;
+            default: return stop(exit_status::Failed);
+        }
+    }
+    view_.catchUp();
+    return written ? exit_status::Written : exit_status::Failed;
+}
+
+}  // namespace xq

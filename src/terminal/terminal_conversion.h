@@ -1,0 +1,49 @@
+#pragma once
+
+#include <iosfwd>
+
+#include "app/wizard.h"
+#include "terminal/terminal_dialogs.h"
+#include "terminal/terminal_options.h"
+#include "terminal/terminal_view.h"
+
+namespace xq {
+
+// Exit status of the terminal front end.
+namespace exit_status {
+inline constexpr int Written = 0;       // at least one card was written
+inline constexpr int Failed = 1;        // the conversion failed or was stopped
+inline constexpr int BadArguments = 2;  // wrong options or folders; nothing was read or written
+inline constexpr int Declined = 3;      // replacing the database already on the card was declined
+}  // namespace exit_status
+
+// Runs one conversion through the wizard from the terminal: it presses the wizard's buttons the
+// way an operator would, waits for the operator where a real diskette or card must be put in, and
+// stops (ending the program in the wizard's own way) wherever a step cannot go on.
+class TerminalConversion {
+public:
+    struct Setup {
+        char floppy = '\0';        // the drive the diskettes are read from
+        char flash = '\0';         // the drive the card is written in
+        bool floppyIsVirtual = false;
+        bool interactive = false;  // someone at the terminal answers (no --yes / --no)
+    };
+
+    TerminalConversion(Wizard& wizard, TerminalDialogs& dialogs, TerminalView& view,
+                       std::istream& in, Setup setup);
+
+    int run();
+
+private:
+    bool select(char letter);
+    bool waitForOperator(const std::string& request);
+    int stop(int status);
+
+    Wizard& wizard_;
+    TerminalDialogs& dialogs_;
+    TerminalView& view_;
+    std::istream& in_;
+    Setup setup_;
+};
+
+}  // namespace xq

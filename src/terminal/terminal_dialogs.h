@@ -1,0 +1,37 @@
+#pragma once
+
+#include <iosfwd>
+
+#include "platform/dialogs.h"
+#include "terminal/terminal_options.h"
+#include "terminal/terminal_view.h"
+
+namespace xq {
+
+// Message boxes as terminal prompts: the title and the text, then the answers to choose from.
+// With --yes or --no every question is answered without asking, and a box with only OK does not
+// wait either.
+class TerminalDialogs : public Dialogs {
+public:
+    TerminalDialogs(TerminalView& view, std::istream& in, std::ostream& out, AnswerPolicy policy);
+
+    Answer messageBox(std::string_view text, std::string_view title, int style) override;
+
+    // The front end is ending the program: its own quit question is answered Yes.
+    void quitting() { quitting_ = true; }
+    // The operator (or --no) declined to replace the database on a card.
+    bool replaceDeclined() const { return replaceDeclined_; }
+    void clearReplaceDeclined() { replaceDeclined_ = false; }
+
+private:
+    Answer ask(bool yesNo);
+
+    TerminalView& view_;
+    std::istream& in_;
+    std::ostream& out_;
+    AnswerPolicy policy_;
+    bool quitting_ = false;
+    bool replaceDeclined_ = false;
+};
+
+}  // namespace xq
