@@ -7,7 +7,9 @@ namespace xq {
 
 namespace {
 
-bool isOption(const std::string& argument) { return argument.starts_with("--"); }
+bool isOption(const std::string& argument) {
+    return argument.starts_with("--");
+}
 
 }  // namespace
 

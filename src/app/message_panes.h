@@ -10,7 +10,7 @@ namespace xq {
 // The message pane (`mainText`) holds the latest instruction or result; the log pane (`logText`)
 // every message since start-up.
 class MessagePanes : public Panes {
-public:
+  public:
     explicit MessagePanes(WindowModel& window) : window_(window) {}
 
     void showMessage(std::string_view text) override;
@@ -23,7 +23,7 @@ public:
         disketteRequested_ = std::move(listener);
     }
 
-private:
+  private:
     WindowModel& window_;
     std::function<void(int)> disketteRequested_;
 };

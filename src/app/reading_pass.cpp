@@ -66,9 +66,14 @@ void Wizard::actOnReadResult(std::int16_t result, bool resetProgressFirst) {
             state_.wizardStep = step::SelectFlash;
             finishReading(resetProgressFirst);
             break;
-        case read_result::CopyFailed: floppyPrompt(); break;
-        case read_result::TooManyDiskettes: endProgram(); break;
-        default: break;  // rejected: reported, the same diskette is asked for again
+        case read_result::CopyFailed:
+            floppyPrompt();
+            break;
+        case read_result::TooManyDiskettes:
+            endProgram();
+            break;
+        default:
+            break;  // rejected: reported, the same diskette is asked for again
     }
 }
 
@@ -87,8 +92,11 @@ void Wizard::finishReading(bool resetProgressFirst) {
             // The operator chose to quit; the working directories are gone already.
             ended_ = true;
             return;
-        case VerifyOutcome::Failed: floppyPrompt(); return;
-        case VerifyOutcome::Passed: break;
+        case VerifyOutcome::Failed:
+            floppyPrompt();
+            return;
+        case VerifyOutcome::Passed:
+            break;
     }
     if (!resetProgressFirst) {
         window_.setProgressValue(0);

@@ -21,7 +21,7 @@ struct VirtualDriveOptions {
 // folder of diskette n whenever diskette n is asked for, and is empty when the set has no such
 // diskette, just as an operator would feed a real drive.
 class VirtualDrives {
-public:
+  public:
     VirtualDrives(const DriveTable& machine, const VirtualDriveOptions& options);
 
     const DriveTable& table() const { return overlay_; }
@@ -30,7 +30,7 @@ public:
 
     void disketteRequested(int n);
 
-private:
+  private:
     FolderDriveTable virtual_;
     OverlayDriveTable overlay_;
     std::vector<std::string> disketteFolders_;

@@ -41,11 +41,11 @@ Wizard::Wizard(WindowModel& window, const DriveTable& drives, FileService& files
     logPane_.layOutCompact();
     driveInfo_.refreshDriveList();
     const std::vector<std::string>& entries = window_.DriveList.entries;
-    const auto system = std::find_if(entries.begin(), entries.end(), [](const std::string& e) {
-        return driveLetterOf(e) == 'C';
-    });
+    const auto system = std::find_if(entries.begin(), entries.end(),
+                                     [](const std::string& e) { return driveLetterOf(e) == 'C'; });
     window_.DriveList.listIndex =
-        entries.empty() ? -1 : static_cast<int>(system == entries.end() ? 0 : system - entries.begin());
+        entries.empty() ? -1
+                        : static_cast<int>(system == entries.end() ? 0 : system - entries.begin());
 }
 
 void Wizard::startUp() {
@@ -79,12 +79,23 @@ void Wizard::okPressed() {
         return;
     }
     switch (state_.wizardStep) {
-        case step::SelectFloppy: selectFloppyDrive(); break;
-        case step::FirstDiskette: readFirstDiskette(); break;
-        case step::NextDiskette: readNextDiskette(); break;
-        case step::SelectFlash: writeFlash(); break;
-        case step::Written: anotherCopy(); break;
-        default: break;
+        case step::SelectFloppy:
+            selectFloppyDrive();
+            break;
+        case step::FirstDiskette:
+            readFirstDiskette();
+            break;
+        case step::NextDiskette:
+            readNextDiskette();
+            break;
+        case step::SelectFlash:
+            writeFlash();
+            break;
+        case step::Written:
+            anotherCopy();
+            break;
+        default:
+            break;
     }
 }
 
@@ -93,12 +104,16 @@ void Wizard::backPressed() {
         return;
     }
     switch (state_.wizardStep) {
-        case step::SelectFloppy: floppyPrompt(); break;
+        case step::SelectFloppy:
+            floppyPrompt();
+            break;
         case step::FirstDiskette:
             panes_.logMessage(std::string("Going back to select floppy drive").append(CRLF));
             floppyPrompt();
             break;
-        case step::NextDiskette: restartFromFirstDiskette(false); break;
+        case step::NextDiskette:
+            restartFromFirstDiskette(false);
+            break;
         case step::SelectFlash:
         case step::Written:
             if (op_.messageBox("Start over reading from the first diskette?", "Restart",
@@ -106,7 +121,8 @@ void Wizard::backPressed() {
                 restartFromFirstDiskette(true);
             }
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -211,9 +227,12 @@ void Wizard::selectFloppyDrive() {
 }
 
 ConversionContext Wizard::conversion() {
-    return ConversionContext{files_,           op_,
-                             archive_,         keyCodeIsRec_,
-                             state_.diskNumber, state_.flashDrive,
+    return ConversionContext{files_,
+                             op_,
+                             archive_,
+                             keyCodeIsRec_,
+                             state_.diskNumber,
+                             state_.flashDrive,
                              disketteDirectories_};
 }
 

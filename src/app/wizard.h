@@ -3,9 +3,9 @@
 #include <string>
 
 #include "app/message_panes.h"
+#include "app/wizard_state.h"
 #include "archive/archive_state.h"
 #include "convert/conversion_context.h"
-#include "app/wizard_state.h"
 #include "platform/dialogs.h"
 #include "platform/drive_table.h"
 #include "platform/file_service.h"
@@ -20,7 +20,7 @@ namespace xq {
 // state that lives for the whole run. Every operator action arrives here as one call and runs to
 // its end, disk work included, before the next one.
 class Wizard {
-public:
+  public:
     Wizard(WindowModel& window, const DriveTable& drives, FileService& files, Dialogs& dialogs);
 
     // Start-up, once the window has been shown.
@@ -64,7 +64,7 @@ public:
     void writeFlash();
     void anotherCopy();
 
-private:
+  private:
     void floppyPrompt();
     // The readiness test of the floppy drive before a diskette is read.
     bool floppyDriveReady();

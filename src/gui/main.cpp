@@ -1,10 +1,10 @@
 // The converter's window.
 
-#include <QApplication>
-
 #include <iostream>
 #include <string>
 #include <vector>
+
+#include <QApplication>
 
 #include "app/drive_options.h"
 #include "app/virtual_drives.h"
@@ -46,8 +46,8 @@ int main(int argc, char* argv[]) {
     wizard.onDisketteRequested([&drives](int n) { drives.disketteRequested(n); });
     xq::gui::MainWindow window(wizard, model);
     dialogs.setParent(&window);
-    QObject::connect(&window, &xq::gui::MainWindow::programEnded, &application,
-                     &QApplication::quit, Qt::QueuedConnection);
+    QObject::connect(&window, &xq::gui::MainWindow::programEnded, &application, &QApplication::quit,
+                     Qt::QueuedConnection);
 
     window.show();
     wizard.startUp();

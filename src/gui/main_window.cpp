@@ -26,8 +26,8 @@ constexpr int kButtonsFromBottom = 40;
 int displayPosition(const std::string& text, int position) {
     int crs = 0;
     for (int i = 0; i < position && i < static_cast<int>(text.size()); ++i) {
-        if (text[static_cast<std::size_t>(i)] == '\r' &&
-            i + 1 < static_cast<int>(text.size()) && text[static_cast<std::size_t>(i) + 1] == '\n') {
+        if (text[static_cast<std::size_t>(i)] == '\r' && i + 1 < static_cast<int>(text.size()) &&
+            text[static_cast<std::size_t>(i) + 1] == '\n') {
             ++crs;
         }
     }
@@ -121,7 +121,8 @@ void MainWindow::buildControls() {
         lines_[i]->setFrameShadow(QFrame::Sunken);
     }
 
-    connect(buttonOK_, &QPushButton::clicked, this, [this] { act([this] { wizard_.okPressed(); }); });
+    connect(buttonOK_, &QPushButton::clicked, this,
+            [this] { act([this] { wizard_.okPressed(); }); });
     connect(buttonBack_, &QPushButton::clicked, this,
             [this] { act([this] { wizard_.backPressed(); }); });
     connect(buttonExit_, &QPushButton::clicked, this,
@@ -256,8 +257,8 @@ void MainWindow::syncLog() {
         shownLog_ = log.text;
     }
     QPalette palette = logText_->palette();
-    palette.setColor(QPalette::Base, QColor(log.background.red, log.background.green,
-                                            log.background.blue));
+    palette.setColor(QPalette::Base,
+                     QColor(log.background.red, log.background.green, log.background.blue));
     logText_->setPalette(palette);
     logText_->setVisible(log.visible);
     if (log.visible) {
@@ -273,17 +274,28 @@ void MainWindow::syncLog() {
 
 QWidget* MainWindow::widgetOf(Control control) const {
     switch (control) {
-        case Control::Form: return form_;
-        case Control::MainText: return mainText_;
-        case Control::LogText: return logText_;
-        case Control::DriveList: return driveList_;
-        case Control::DriveSize: return driveSize_;
-        case Control::Label2: return label2_;
-        case Control::ProgressBar1: return progressBar_;
-        case Control::ButtonOK: return buttonOK_;
-        case Control::ButtonBack: return buttonBack_;
-        case Control::ButtonExit: return buttonExit_;
-        case Control::ButtonLog: return buttonLog_;
+        case Control::Form:
+            return form_;
+        case Control::MainText:
+            return mainText_;
+        case Control::LogText:
+            return logText_;
+        case Control::DriveList:
+            return driveList_;
+        case Control::DriveSize:
+            return driveSize_;
+        case Control::Label2:
+            return label2_;
+        case Control::ProgressBar1:
+            return progressBar_;
+        case Control::ButtonOK:
+            return buttonOK_;
+        case Control::ButtonBack:
+            return buttonBack_;
+        case Control::ButtonExit:
+            return buttonExit_;
+        case Control::ButtonLog:
+            return buttonLog_;
     }
     return nullptr;
 }
@@ -298,7 +310,9 @@ void MainWindow::repaintNow(Control control) {
     }
 }
 
-QDialog* MainWindow::aboutBox() const { return about_.data(); }
+QDialog* MainWindow::aboutBox() const {
+    return about_.data();
+}
 
 void MainWindow::openAbout() {
     if (!aboutState_.open() && about_) {

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <array>
+#include <string>
+#include <vector>
+
 #include <QFrame>
 #include <QLabel>
 #include <QMainWindow>
@@ -7,10 +11,6 @@
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
-
-#include <array>
-#include <string>
-#include <vector>
 
 #include "app/wizard.h"
 #include "gui/drive_combo_box.h"
@@ -25,7 +25,7 @@ class AboutDialog;
 // to the wizard; the controls carry the model's names as object names.
 class MainWindow : public QMainWindow, private WindowObserver {
     Q_OBJECT
-public:
+  public:
     MainWindow(Wizard& wizard, WindowModel& model, QWidget* parent = nullptr);
     ~MainWindow() override;
 
@@ -36,14 +36,14 @@ public:
     QDialog* aboutBox() const;
     void openAbout();
 
-signals:
+  signals:
     // The program has ended (Exit, a confirmed close, or a quit chosen during the work).
     void programEnded();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void repaintNow(Control control) override;
     void buildControls();
     // Runs one operator action, then shows its outcome.
@@ -82,6 +82,8 @@ private:
 };
 
 // Twips, the unit of the form's geometry, in logical pixels.
-constexpr int pixelsOf(int twips) { return twips / 15; }
+constexpr int pixelsOf(int twips) {
+    return twips / 15;
+}
 
 }  // namespace xq::gui

@@ -22,14 +22,24 @@ QtDialogs::BoxLook QtDialogs::lookOf(int style) {
             look.defaultButton = QMessageBox::Yes;
             look.escapeButton = QMessageBox::No;
             break;
-        default: break;
+        default:
+            break;
     }
     switch (style & 0x70) {
-        case 16: look.icon = QMessageBox::Critical; break;
-        case 32: look.icon = QMessageBox::Question; break;
-        case 48: look.icon = QMessageBox::Warning; break;
-        case 64: look.icon = QMessageBox::Information; break;
-        default: break;
+        case 16:
+            look.icon = QMessageBox::Critical;
+            break;
+        case 32:
+            look.icon = QMessageBox::Question;
+            break;
+        case 48:
+            look.icon = QMessageBox::Warning;
+            break;
+        case 64:
+            look.icon = QMessageBox::Information;
+            break;
+        default:
+            break;
     }
     return look;
 }
@@ -41,10 +51,14 @@ Answer QtDialogs::messageBox(std::string_view text, std::string_view title, int 
     box.setDefaultButton(look.defaultButton);
     box.setEscapeButton(look.escapeButton);
     switch (box.exec()) {
-        case QMessageBox::Cancel: return Answer::Cancel;
-        case QMessageBox::Yes: return Answer::Yes;
-        case QMessageBox::No: return Answer::No;
-        default: return Answer::Ok;
+        case QMessageBox::Cancel:
+            return Answer::Cancel;
+        case QMessageBox::Yes:
+            return Answer::Yes;
+        case QMessageBox::No:
+            return Answer::No;
+        default:
+            return Answer::Ok;
     }
 }
 

@@ -10,7 +10,7 @@ namespace xq::gui {
 
 // Modal message boxes on the real window: the style number picks the icon and the buttons.
 class QtDialogs : public Dialogs {
-public:
+  public:
     explicit QtDialogs(QWidget* parent = nullptr) : parent_(parent) {}
     void setParent(QWidget* parent) { parent_ = parent; }
 
@@ -25,7 +25,7 @@ public:
     };
     static BoxLook lookOf(int style);
 
-private:
+  private:
     QPointer<QWidget> parent_;
 };
 

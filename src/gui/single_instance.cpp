@@ -7,7 +7,8 @@ namespace xq::gui {
 
 SingleInstance::SingleInstance(QString lockPath)
     : lock_(std::make_unique<QLockFile>(lockPath.isEmpty() ? defaultLockPath() : lockPath)),
-      conversions_(lockPath.isEmpty() ? std::string() : (lockPath + QStringLiteral(".instance")).toStdString()) {
+      conversions_(lockPath.isEmpty() ? std::string()
+                                      : (lockPath + QStringLiteral(".instance")).toStdString()) {
     // Held for the whole run: never stale by age, only when its process has gone.
     lock_->setStaleLockTime(0);
 }

@@ -1,9 +1,9 @@
 #pragma once
 
+#include <memory>
+
 #include <QLockFile>
 #include <QString>
-
-#include <memory>
 
 #include "platform/instance_lock.h"
 
@@ -14,7 +14,7 @@ namespace xq::gui {
 // taken over. The window also holds the lock every front end takes, so a terminal conversion and
 // the window never work in the working directories at the same time.
 class SingleInstance {
-public:
+  public:
     // `lockPath` empty: the per-user runtime folder's lock for this program.
     explicit SingleInstance(QString lockPath = {});
 
@@ -23,7 +23,7 @@ public:
 
     static QString defaultLockPath();
 
-private:
+  private:
     std::unique_ptr<QLockFile> lock_;
     InstanceLock conversions_;
 };

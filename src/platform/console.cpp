@@ -10,7 +10,11 @@
 
 namespace xq {
 
-bool standardInputIsTerminal() { return XQ_ISATTY(0) != 0; }
-bool standardOutputIsTerminal() { return XQ_ISATTY(1) != 0; }
+bool standardInputIsTerminal() {
+    return XQ_ISATTY(0) != 0;
+}
+bool standardOutputIsTerminal() {
+    return XQ_ISATTY(1) != 0;
+}
 
 }  // namespace xq

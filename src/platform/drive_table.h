@@ -13,7 +13,7 @@ namespace xq {
 // The machine's drives. Every call reads the current state: media come and go while the program
 // runs, so nothing is cached between calls.
 class DriveTable {
-public:
+  public:
     virtual ~DriveTable() = default;
 
     // All drives, in letter order.

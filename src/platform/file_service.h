@@ -31,7 +31,7 @@ struct DirEntry {
 
 // A file open for reading its bytes, start to end.
 class InputFile {
-public:
+  public:
     virtual ~InputFile() = default;
     // Fills the buffer as far as the file reaches; fewer bytes than asked for only at its end.
     virtual Result<std::size_t> read(std::span<char> buffer) = 0;
@@ -39,7 +39,7 @@ public:
 
 // A file open for writing. Closing it without close() (by destruction) drops any error.
 class OutputFile {
-public:
+  public:
     virtual ~OutputFile() = default;
     virtual FileError write(std::span<const char> bytes) = 0;
     // Puts everything written so far on the medium itself, not only in the host's caches.
@@ -79,7 +79,7 @@ struct TransferResult {
 };
 
 class FileService {
-public:
+  public:
     virtual ~FileService() = default;
 
     virtual bool folderExists(std::string_view path) = 0;
@@ -100,7 +100,8 @@ public:
 
     virtual Result<std::unique_ptr<InputFile>> openRead(std::string_view path,
                                                         ReadMode mode = ReadMode::Cached) = 0;
-    virtual Result<std::unique_ptr<OutputFile>> openWrite(std::string_view path, WriteMode mode) = 0;
+    virtual Result<std::unique_ptr<OutputFile>> openWrite(std::string_view path,
+                                                          WriteMode mode) = 0;
 
     // Puts a file's content, written and closed earlier, on the medium itself.
     virtual FileError flushFile(std::string_view path) = 0;

@@ -13,7 +13,9 @@ void FolderDriveTable::add(Drive drive, FreeSpace freeSpace) {
     entries_[drive.letter] = Entry{std::move(drive), freeSpace};
 }
 
-void FolderDriveTable::remove(char letter) { entries_.erase(asciiUpper(letter)); }
+void FolderDriveTable::remove(char letter) {
+    entries_.erase(asciiUpper(letter));
+}
 
 void FolderDriveTable::setReady(char letter, bool ready) {
     if (auto it = entries_.find(asciiUpper(letter)); it != entries_.end()) {
@@ -66,8 +68,7 @@ std::optional<std::string> FolderDriveTable::hostRoot(char letter) const {
 
 std::uint64_t freeBytesOfFolder(const std::string& hostFolder) {
     std::error_code ec;
-    const std::filesystem::space_info space =
-        std::filesystem::space(toHostPath(hostFolder), ec);
+    const std::filesystem::space_info space = std::filesystem::space(toHostPath(hostFolder), ec);
     return ec ? 0 : static_cast<std::uint64_t>(space.available);
 }
 

@@ -11,7 +11,7 @@ namespace xq {
 // virtual floppy and card drives over diskette folders and card folders, and the drives of tests.
 // A drive's readiness and its medium (the folder behind it) can change while the program runs.
 class FolderDriveTable : public DriveTable {
-public:
+  public:
     enum class FreeSpace { AsGiven, Measured };
 
     // Adds the drive, or replaces the one with the same letter. With FreeSpace::Measured the free
@@ -26,7 +26,7 @@ public:
     std::optional<Drive> drive(char letter) const override;
     std::optional<std::string> hostRoot(char letter) const override;
 
-private:
+  private:
     struct Entry {
         Drive drive;
         FreeSpace freeSpace = FreeSpace::AsGiven;

@@ -12,7 +12,7 @@ namespace xq {
 // The file service over the host's file system: each Windows-form path is resolved through the
 // drive table to a host path, on every call (a drive's medium may have changed in between).
 class HostFileService : public FileService {
-public:
+  public:
     // `temporaryFolder` is the Windows-form path returned as the system's temporary folder.
     HostFileService(const DriveTable& drives, std::string temporaryFolder);
 
@@ -33,7 +33,7 @@ public:
     // The host path that a Windows-form path stands for.
     Result<std::filesystem::path> resolve(std::string_view path) const;
 
-private:
+  private:
     const DriveTable& drives_;
     std::string temporaryFolder_;
 };

@@ -14,7 +14,8 @@
 
 namespace xq {
 
-InstanceLock::InstanceLock(std::string path) : path_(path.empty() ? defaultPath() : std::move(path)) {}
+InstanceLock::InstanceLock(std::string path)
+    : path_(path.empty() ? defaultPath() : std::move(path)) {}
 
 #ifdef _WIN32
 
@@ -26,9 +27,9 @@ InstanceLock::~InstanceLock() {
 
 bool InstanceLock::acquire() {
     // A file nobody else may open while it is open here; it goes when the holder ends.
-    HANDLE file = ::CreateFileW(toHostPath(path_).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                OPEN_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
-                                nullptr);
+    HANDLE file =
+        ::CreateFileW(toHostPath(path_).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                      OPEN_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
     }

@@ -9,7 +9,7 @@ namespace xq {
 // host's own file lock, released by the system when the holder ends in any way, so a copy that
 // crashed never blocks the next one.
 class InstanceLock {
-public:
+  public:
     // `path` empty: the per-user lock of this program.
     explicit InstanceLock(std::string path = {});
     InstanceLock(const InstanceLock&) = delete;
@@ -21,7 +21,7 @@ public:
 
     static std::string defaultPath();
 
-private:
+  private:
     std::string path_;
     long long handle_ = -1;  // a descriptor or a Windows handle
 };

@@ -30,16 +30,22 @@ FileError errorFrom(const std::error_code& ec) {
         return FileError::None;
     }
     switch (ec.default_error_condition().value()) {
-        case ENOENT: return FileError::FileNotFound;
-        case ENOTDIR: return FileError::PathNotFound;
+        case ENOENT:
+            return FileError::FileNotFound;
+        case ENOTDIR:
+            return FileError::PathNotFound;
         case EACCES:
         case EPERM:
-        case EROFS: return FileError::PermissionDenied;
+        case EROFS:
+            return FileError::PermissionDenied;
         case ENOSPC:
         case EDQUOT:
-        case EFBIG: return FileError::DiskFull;
-        case EEXIST: return FileError::FileAlreadyExists;
-        case EIO: return FileError::DeviceIo;
+        case EFBIG:
+            return FileError::DiskFull;
+        case EEXIST:
+            return FileError::FileAlreadyExists;
+        case EIO:
+            return FileError::DeviceIo;
         case ENXIO:
         case ENODEV:
 #ifdef ENOMEDIUM
@@ -47,18 +53,22 @@ FileError errorFrom(const std::error_code& ec) {
 #endif
             return FileError::DiskNotReady;
         case ENAMETOOLONG:
-        case EINVAL: return FileError::BadFileName;
-        default: return FileError::PathFileAccess;
+        case EINVAL:
+            return FileError::BadFileName;
+        default:
+            return FileError::PathFileAccess;
     }
 }
 
 namespace {
 
-FileError lastError() { return errorFrom(std::error_code(errno, std::generic_category())); }
+FileError lastError() {
+    return errorFrom(std::error_code(errno, std::generic_category()));
+}
 
 // An owned descriptor, closed on destruction.
 class Descriptor {
-public:
+  public:
     explicit Descriptor(int fd) : fd_(fd) {}
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
@@ -70,12 +80,12 @@ public:
     int get() const { return fd_; }
     int release() { return std::exchange(fd_, -1); }
 
-private:
+  private:
     int fd_;
 };
 
 class PosixInputFile final : public InputFile {
-public:
+  public:
     explicit PosixInputFile(int fd) : fd_(fd) {}
 
     Result<std::size_t> read(std::span<char> buffer) override {
@@ -96,12 +106,12 @@ public:
         return filled;
     }
 
-private:
+  private:
     Descriptor fd_;
 };
 
 class PosixOutputFile final : public OutputFile {
-public:
+  public:
     explicit PosixOutputFile(int fd) : fd_(fd) {}
 
     FileError write(std::span<const char> bytes) override {
@@ -122,7 +132,7 @@ public:
 
     FileError truncate(std::uint64_t length) override {
         return ::ftruncate(fd_.get(), static_cast<off_t>(length)) == 0 ? FileError::None
-                                                                         : lastError();
+                                                                       : lastError();
     }
 
     FileError close() override {
@@ -133,7 +143,7 @@ public:
         return ::close(fd) == 0 ? FileError::None : lastError();
     }
 
-private:
+  private:
     Descriptor fd_;
 };
 
@@ -211,7 +221,7 @@ FileError flushFolder(const fs::path& path) {
         return lastError();
     }
     if (::fsync(fd.get()) != 0 && errno != EINVAL) {  // EINVAL: the file system keeps no folder
-        return lastError();                            // metadata that could be flushed
+        return lastError();                           // metadata that could be flushed
     }
     return FileError::None;
 }
@@ -226,7 +236,8 @@ bool isHiddenOrSystem(const fs::path& folder, const std::string& name) {
     constexpr long kMsdosMagic = 0x4d44;
     struct statfs volume {};
     if (::statfs(folder.c_str(), &volume) == 0 && volume.f_type == kMsdosMagic) {
-        Descriptor fd(::open((folder / name).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+        Descriptor fd(
+            ::open((folder / name).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
         std::uint32_t attributes = 0;
         if (fd.get() >= 0 && ::ioctl(fd.get(), FAT_IOCTL_GET_ATTRIBUTES, &attributes) == 0) {
             return (attributes & (ATTR_HIDDEN | ATTR_SYS)) != 0;
@@ -238,7 +249,9 @@ bool isHiddenOrSystem(const fs::path& folder, const std::string& name) {
     return false;
 }
 
-bool namesIgnoreCase() { return false; }
+bool namesIgnoreCase() {
+    return false;
+}
 
 }  // namespace xq::native
 

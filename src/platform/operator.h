@@ -9,7 +9,7 @@ namespace xq {
 
 // The message and log panes, as every routine writes to them.
 class Panes {
-public:
+  public:
     virtual ~Panes() = default;
     // The message becomes the message pane's whole text and is logged.
     virtual void showMessage(std::string_view text) = 0;
@@ -22,7 +22,7 @@ public:
 // Everything a routine needs to tell the operator something or to ask: the panes, the message boxes
 // and the window's controls.
 class Operator {
-public:
+  public:
     Operator(Panes& panes, Dialogs& dialogs, WindowModel& window)
         : panes_(panes), dialogs_(dialogs), window_(window) {}
 
@@ -46,7 +46,7 @@ public:
         return dialogs_.messageBox(text, title, style);
     }
 
-private:
+  private:
     Panes& panes_;
     Dialogs& dialogs_;
     WindowModel& window_;

@@ -7,7 +7,7 @@ namespace xq {
 // The machine's drives with a few more laid over them: every drive of `overlay` appears in the
 // list, and stands in for a drive of `base` with the same letter.
 class OverlayDriveTable : public DriveTable {
-public:
+  public:
     OverlayDriveTable(const DriveTable& base, const DriveTable& overlay)
         : base_(base), overlay_(overlay) {}
 
@@ -15,7 +15,7 @@ public:
     std::optional<Drive> drive(char letter) const override;
     std::optional<std::string> hostRoot(char letter) const override;
 
-private:
+  private:
     const DriveTable& base_;
     const DriveTable& overlay_;
 };

@@ -9,7 +9,7 @@ namespace xq {
 // A value or the error number of the file operation that failed to produce it.
 template <typename T>
 class Result {
-public:
+  public:
     Result(T value) : value_(std::move(value)) {}  // NOLINT: a value converts to a success
     Result(FileError error) : error_(error) {}     // NOLINT: an error converts to a failure
 
@@ -25,7 +25,7 @@ public:
     T& operator*() & { return value_; }
     const T& operator*() const& { return value_; }
 
-private:
+  private:
     T value_{};
     FileError error_ = FileError::None;
 };

@@ -32,13 +32,13 @@ std::string formatNumber(double value) {
     }
     if (std::isfinite(value) && std::abs(value) < 1e15 && value == std::trunc(value)) {
         char digits[32];
-        const auto written = std::to_chars(std::begin(digits), std::end(digits),
-                                           static_cast<long long>(value));
+        const auto written =
+            std::to_chars(std::begin(digits), std::end(digits), static_cast<long long>(value));
         return std::string(digits, written.ptr);
     }
     char digits[64];
-    const auto written = std::to_chars(std::begin(digits), std::end(digits), value,
-                                       std::chars_format::general, 15);
+    const auto written =
+        std::to_chars(std::begin(digits), std::end(digits), value, std::chars_format::general, 15);
     std::string text(digits, written.ptr);
     for (char& c : text) {
         c = asciiUpper(c);  // "1.5E+20", as the converter has always written large numbers
@@ -48,7 +48,9 @@ std::string formatNumber(double value) {
 
 namespace {
 
-constexpr bool isBlank(char c) { return c == ' ' || c == '\t'; }
+constexpr bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 }  // namespace
 

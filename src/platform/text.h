@@ -9,10 +9,18 @@ namespace xq {
 // Line break of every message, pane and log line.
 inline constexpr std::string_view CRLF = "\r\n";
 
-constexpr bool isAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-constexpr bool isAsciiDigit(char c) { return c >= '0' && c <= '9'; }
-constexpr char asciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-constexpr char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+constexpr bool isAsciiLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+constexpr bool isAsciiDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+constexpr char asciiUpper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+}
+constexpr char asciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
 
 std::string asciiUpper(std::string_view text);
 bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b);
@@ -21,8 +29,8 @@ bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b);
 // fifteen significant digits ("0.5", "1.23456789012346E+20").
 std::string formatNumber(double value);
 
-// Reads text as a number the way the converter always has: leading blanks and tabs are skipped, then
-// an optional sign, digits, an optional fraction and exponent; anything after that is ignored.
+// Reads text as a number the way the converter always has: leading blanks and tabs are skipped,
+// then an optional sign, digits, an optional fraction and exponent; anything after that is ignored.
 // Text that does not begin with a number reads as 0. `isNumber` tells whether the whole text,
 // blanks around it aside, was one number.
 double parseNumber(std::string_view text, bool* isNumber = nullptr);

@@ -36,7 +36,7 @@ struct TextBoxControl {
     bool visible = true;
     bool readOnly = false;
     int fontPointSize = 8;
-    int selectionStart = 0;   // in characters of `text`
+    int selectionStart = 0;  // in characters of `text`
     int selectionLength = 0;
     Rgb background;
 };
@@ -86,7 +86,7 @@ struct FormControl {
 
 // What the model tells its view.
 class WindowObserver {
-public:
+  public:
     virtual ~WindowObserver() = default;
     // Draw this control now: the caller keeps the interface thread busy with disk work, so the
     // view would otherwise not show the change until the action ends.

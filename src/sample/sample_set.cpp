@@ -16,7 +16,7 @@ constexpr std::size_t kChunk = 64 * 1024;
 
 // The bytes of a sample file: text-like, different for every file, the same on every run.
 class ContentStream {
-public:
+  public:
     explicit ContentStream(const std::string& name) {
         for (char c : name) {
             state_ = state_ * 31 + static_cast<unsigned char>(c);
@@ -30,7 +30,7 @@ public:
         }
     }
 
-private:
+  private:
     std::uint64_t state_ = 1469598103934665603ULL;
 };
 
@@ -43,7 +43,7 @@ struct Piece {
 };
 
 class SetWriter {
-public:
+  public:
     SetWriter(FileService& files, std::string folder, const SampleSetSpec& spec, std::string& error)
         : files_(files), folder_(std::move(folder)), spec_(spec), error_(error) {}
 
@@ -65,7 +65,7 @@ public:
         return writeDescriptor(count) ? count : 0;
     }
 
-private:
+  private:
     std::string disketteRoot(int n) const { return folder_ + "\\diskette" + std::to_string(n); }
 
     bool ensureDiskette(int n) {
@@ -131,7 +131,8 @@ private:
         }
         std::array<char, kChunk> chunk{};
         for (std::uint64_t done = 0; done < size;) {
-            const auto part = static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, size - done));
+            const auto part =
+                static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, size - done));
             content.fill(std::span<char>(chunk.data(), part));
             if ((*out)->write(std::span<const char>(chunk.data(), part)) != FileError::None) {
                 error_ = path;
@@ -192,10 +193,9 @@ SampleSetSpec largestSampleSet() {
     SampleSetSpec spec;
     spec.minimumDiskettes = 99;
     // The key-code file and one record file filling all 99 diskettes: 100 file lines.
-    spec.files = {{.name = "/keycode.rec", .size = 256, .secondString = "KEYCODE"},
-                  {.name = "/db/records.dat",
-                   .size = 99 * spec.capacity - 256,
-                   .secondString = "RECORDS"}};
+    spec.files = {
+        {.name = "/keycode.rec", .size = 256, .secondString = "KEYCODE"},
+        {.name = "/db/records.dat", .size = 99 * spec.capacity - 256, .secondString = "RECORDS"}};
     return spec;
 }
 

@@ -14,9 +14,9 @@ namespace xq {
 // ones split across diskettes.
 
 struct SampleFile {
-    std::string name;          // as the descriptor lists it: "/db/records.dat"
-    std::uint64_t size = 0;    // bytes, made up deterministically from the name
-    std::string storedAs;      // its name on the diskettes when that differs ("/keycode.kcd")
+    std::string name;        // as the descriptor lists it: "/db/records.dat"
+    std::uint64_t size = 0;  // bytes, made up deterministically from the name
+    std::string storedAs;    // its name on the diskettes when that differs ("/keycode.kcd")
     std::string secondString = "-";
 };
 

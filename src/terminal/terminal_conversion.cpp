@@ -8,8 +8,8 @@
 
 namespace xq {
 
-TerminalConversion::TerminalConversion(Wizard& wizard, TerminalDialogs& dialogs,
-                                       TerminalView& view, std::istream& in, Setup setup)
+TerminalConversion::TerminalConversion(Wizard& wizard, TerminalDialogs& dialogs, TerminalView& view,
+                                       std::istream& in, Setup setup)
     : wizard_(wizard), dialogs_(dialogs), view_(view), in_(in), setup_(setup) {}
 
 bool TerminalConversion::select(char letter) {
@@ -94,15 +94,15 @@ int TerminalConversion::run() {
                 break;
             case step::Written:
                 written = true;
-                if (setup_.interactive &&
-                    waitForOperator("Put another card into drive " + flash +
-                                    " and press Enter to write it too")) {
+                if (setup_.interactive && waitForOperator("Put another card into drive " + flash +
+                                                          " and press Enter to write it too")) {
                     wizard_.okPressed();
                     break;
                 }
                 wizard_.exitPressed();
                 break;
-            default: return stop(exit_status::Failed);
+            default:
+                return stop(exit_status::Failed);
         }
     }
     view_.catchUp();

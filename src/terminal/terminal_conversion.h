@@ -21,10 +21,10 @@ inline constexpr int Declined = 3;      // replacing the database already on the
 // way an operator would, waits for the operator where a real diskette or card must be put in, and
 // stops (ending the program in the wizard's own way) wherever a step cannot go on.
 class TerminalConversion {
-public:
+  public:
     struct Setup {
-        char floppy = '\0';        // the drive the diskettes are read from
-        char flash = '\0';         // the drive the card is written in
+        char floppy = '\0';  // the drive the diskettes are read from
+        char flash = '\0';   // the drive the card is written in
         bool floppyIsVirtual = false;
         bool interactive = false;  // someone at the terminal answers (no --yes / --no)
     };
@@ -34,7 +34,7 @@ public:
 
     int run();
 
-private:
+  private:
     bool select(char letter);
     bool waitForOperator(const std::string& request);
     int stop(int status);

@@ -12,7 +12,7 @@ namespace xq {
 // With --yes or --no every question is answered without asking, and a box with only OK does not
 // wait either.
 class TerminalDialogs : public Dialogs {
-public:
+  public:
     TerminalDialogs(TerminalView& view, std::istream& in, std::ostream& out, AnswerPolicy policy);
 
     Answer messageBox(std::string_view text, std::string_view title, int style) override;
@@ -23,7 +23,7 @@ public:
     bool replaceDeclined() const { return replaceDeclined_; }
     void clearReplaceDeclined() { replaceDeclined_ = false; }
 
-private:
+  private:
     Answer ask(bool yesNo);
 
     TerminalView& view_;

@@ -10,7 +10,7 @@ namespace xq {
 // The window model shown on a terminal: each message as it is shown, or with `verbose` every line
 // of the log as it is written, and the progress bar drawn on one line while it moves.
 class TerminalView : public WindowObserver {
-public:
+  public:
     TerminalView(const WindowModel& window, std::ostream& out, bool verbose, bool drawProgress);
 
     void repaintNow(Control control) override;
@@ -19,7 +19,7 @@ public:
     // Prints a line of the front end's own, after clearing the progress line.
     void say(const std::string& line);
 
-private:
+  private:
     void printMessage();
     void printLog();
     void drawProgress();

@@ -19,13 +19,13 @@ AboutTexts aboutTexts(const ProgramIdentity& identity = kProgram);
 // The About box is not modal and exists at most once: asking for it again while it is open brings
 // the open one forward.
 class AboutBoxState {
-public:
+  public:
     // Whether a new box must be made (false: the open one is to be raised).
     bool open();
     void closed() { isOpen_ = false; }
     bool isOpen() const { return isOpen_; }
 
-private:
+  private:
     bool isOpen_ = false;
 };
 

@@ -6,7 +6,10 @@ namespace xq {
 
 DriveInfo::DriveInfo(const DriveTable& drives, Operator& op, std::string_view applicationTitle,
                      DigitGrouping grouping)
-    : drives_(drives), op_(op), applicationTitle_(applicationTitle), grouping_(std::move(grouping)) {}
+    : drives_(drives),
+      op_(op),
+      applicationTitle_(applicationTitle),
+      grouping_(std::move(grouping)) {}
 
 std::string DriveInfo::listEntry(const Drive& drive) {
     std::string entry{asciiLower(drive.letter), ':'};
@@ -37,7 +40,8 @@ bool DriveInfo::refreshDriveList() {
 std::string DriveInfo::getFreeSpace(std::string_view drvpath) const {
     const std::optional<Drive> drive = drives_.drive(driveLetterOf(drvpath));
     const std::uint64_t freeBytes = drive ? drive->freeBytes : 0;
-    const auto kbytes = static_cast<std::uint64_t>(std::llround(static_cast<double>(freeBytes) / 1024));
+    const auto kbytes =
+        static_cast<std::uint64_t>(std::llround(static_cast<double>(freeBytes) / 1024));
     return "Drive " + asciiUpper(drvpath) + " - " + (drive ? drive->volumeName : std::string()) +
            std::string(CRLF) + " Free Space: " + formatGrouped(kbytes, grouping_) + " Kbytes";
 }
@@ -45,13 +49,20 @@ std::string DriveInfo::getFreeSpace(std::string_view drvpath) const {
 std::string DriveInfo::driveTypeName(std::string_view driveText) const {
     const std::optional<Drive> drive = drives_.drive(driveLetterOf(driveText));
     switch (drive ? drive->type : drive_type::Unknown) {
-        case drive_type::Unknown: return "Unknown ";
-        case drive_type::Removable: return "Removable ";
-        case drive_type::Fixed: return "Fixed ";
-        case drive_type::Network: return "Network ";
-        case drive_type::CdRom: return "CD-ROM ";
-        case drive_type::RamDisk: return "RAM Disk ";
-        default: return "";
+        case drive_type::Unknown:
+            return "Unknown ";
+        case drive_type::Removable:
+            return "Removable ";
+        case drive_type::Fixed:
+            return "Fixed ";
+        case drive_type::Network:
+            return "Network ";
+        case drive_type::CdRom:
+            return "CD-ROM ";
+        case drive_type::RamDisk:
+            return "RAM Disk ";
+        default:
+            return "";
     }
 }
 
@@ -105,8 +116,9 @@ bool DriveInfo::driveCheck() {
 
 void DriveInfo::floppyPrompt() {
     WindowModel& window = op_.window();
-    op_.showMessage(std::string("Please select the floppy disk drive ").append(CRLF).append(
-        "and press the OK button"));
+    op_.showMessage(std::string("Please select the floppy disk drive ")
+                        .append(CRLF)
+                        .append("and press the OK button"));
     window.DriveList.visible = true;
     window.DriveList.enabled = true;
     window.DriveSize.visible = true;
@@ -119,8 +131,9 @@ void DriveInfo::floppyPrompt() {
 
 void DriveInfo::compactFlashPrompt() {
     WindowModel& window = op_.window();
-    op_.showMessage(
-        std::string("Please select the Compact Flash").append(CRLF).append("drive and press the OK button"));
+    op_.showMessage(std::string("Please select the Compact Flash")
+                        .append(CRLF)
+                        .append("drive and press the OK button"));
     window.DriveList.visible = true;
     window.DriveList.enabled = true;
     window.DriveSize.visible = true;

@@ -13,7 +13,7 @@ namespace xq {
 // description of the selected drive, the checks that refuse an unusable drive, and the two prompts
 // that open a drive-selection step.
 class DriveInfo {
-public:
+  public:
     DriveInfo(const DriveTable& drives, Operator& op, std::string_view applicationTitle,
               DigitGrouping grouping = regionalDigitGrouping());
 
@@ -34,9 +34,9 @@ public:
     void showFullDescription();
 
     enum class ChangeOutcome {
-        Described,         // the label describes the selected drive
-        Refused,           // refused; the label is unchanged
-        RefusedGoBack,     // refused; the list's selection must go back to the saved index
+        Described,      // the label describes the selected drive
+        Refused,        // refused; the label is unchanged
+        RefusedGoBack,  // refused; the list's selection must go back to the saved index
     };
     // The list's selection changed, or a key went down in the list.
     ChangeOutcome driveChanged(int wizardStep);
@@ -49,7 +49,7 @@ public:
     // The request to pick the Compact Flash drive; the caller keeps its step.
     void compactFlashPrompt();
 
-private:
+  private:
     // The drive of the list's current drive text; a drive that has gone away reads as unknown and
     // not ready.
     Drive selectedDrive() const;

@@ -19,7 +19,7 @@ inline constexpr const char* kHideLogPicture = "hideLog";  // expanded: the log 
 
 // The log pane's show/hide state and the form layout that goes with it.
 class LogPane {
-public:
+  public:
     explicit LogPane(WindowModel& window) : window_(window) {}
 
     // The design-time layout: compact form and the separator lines that frame the working area.
@@ -31,7 +31,7 @@ public:
 
     bool shown() const { return shown_; }
 
-private:
+  private:
     void setLines(int y);
 
     WindowModel& window_;

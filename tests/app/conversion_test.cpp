@@ -46,14 +46,15 @@ std::map<std::string, std::string> treeOf(const fs::path& folder) {
     }
     for (const auto& entry : fs::recursive_directory_iterator(folder)) {
         if (entry.is_regular_file()) {
-            files[fs::relative(entry.path(), folder).generic_string()] = test::readFile(entry.path());
+            files[fs::relative(entry.path(), folder).generic_string()] =
+                test::readFile(entry.path());
         }
     }
     return files;
 }
 
 class ConversionTest : public ::testing::Test {
-protected:
+  protected:
     ConversionTest() {
         wizard.startUp();
         // A second card reader, for a second copy.
@@ -163,7 +164,8 @@ protected:
 
 TEST_F(ConversionTest, AOneDisketteSetIsWrittenToACard) {
     DiskSet one;
-    one.files = {{.name = "/keycode.rec", .content = "KEY"}, {.name = "/data.dat", .content = bytes(5000, 9)}};
+    one.files = {{.name = "/keycode.rec", .content = "KEY"},
+                 {.name = "/data.dat", .content = bytes(5000, 9)}};
     const WrittenSet set = writeSet(one);
     readSet(set);
     ASSERT_EQ(wizard.state().wizardStep, 3);
@@ -261,7 +263,8 @@ TEST_F(ConversionTest, ADisketteOfAnotherArchiveSendsTheWizardBackToTheStart) {
     wizard.okPressed();
     drives.insertFloppy(other.diskette(2));
     wizard.okPressed();
-    EXPECT_EQ(dialogs.last().text, "\r\nWrong Archive ID at diskette #2\r\nExpected 4711 found 999");
+    EXPECT_EQ(dialogs.last().text,
+              "\r\nWrong Archive ID at diskette #2\r\nExpected 4711 found 999");
     EXPECT_EQ(wizard.state().wizardStep, 0);
     EXPECT_FALSE(window.DriveList.visible);  // still hidden: the next OK starts over
     wizard.okPressed();
@@ -321,7 +324,8 @@ TEST_F(ConversionTest, AFailedVerificationStartsOverAndASecondPassSucceeds) {
     readSet(set);
     EXPECT_EQ(wizard.state().wizardStep, 0);
     EXPECT_EQ(window.mainText.text, kFloppyRequest);
-    EXPECT_TRUE(dialogs.last().text.starts_with("Wrong checksum at C:\\Temp\\XQ3100_disk2\\db\\main.dat\r\nActual "));
+    EXPECT_TRUE(dialogs.last().text.starts_with(
+        "Wrong checksum at C:\\Temp\\XQ3100_disk2\\db\\main.dat\r\nActual "));
     EXPECT_TRUE(window.DriveList.visible);
 
     test::writeFile(piece, good);
@@ -414,7 +418,7 @@ TEST_F(ConversionTest, TooManyDiskettesEndsTheProgramWithoutLeavingWorkingDirect
 
 // Exit, and closing the window, in every step: confirmed, the working directories are gone.
 class EndInEveryStep : public ConversionTest, public ::testing::WithParamInterface<int> {
-protected:
+  protected:
     void reachStep(int wanted) {
         const WrittenSet set = writeSet(threeDisketteSet());
         select('a');

@@ -1,12 +1,12 @@
-#include <gtest/gtest.h>
-
 #include "app/message_panes.h"
+
+#include <gtest/gtest.h>
 
 namespace xq {
 namespace {
 
 class MessagePanesTest : public ::testing::Test {
-protected:
+  protected:
     WindowModel window;
     MessagePanes panes{window};
 };

@@ -1,6 +1,7 @@
+#include "app/wizard.h"
+
 #include <gtest/gtest.h>
 
-#include "app/wizard.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_drives.h"
 
@@ -19,7 +20,7 @@ constexpr const char* kQuitQuestion =
     "Database conversion is not complete! \r\nAre you sure you want to quit?";
 
 class WizardTest : public ::testing::Test {
-protected:
+  protected:
     WizardTest() { wizard.startUp(); }
 
     void selectDrive(char letter) {
@@ -43,7 +44,8 @@ TEST_F(WizardTest, StartUpPreparesTheWindowAndAsksForTheFloppyDrive) {
     EXPECT_EQ(window.mainText.text, kFloppyRequest);
     EXPECT_TRUE(window.mainText.readOnly);
     EXPECT_EQ(window.mainText.fontPointSize, 11);
-    EXPECT_EQ(window.DriveList.entries, (std::vector<std::string>{"a:", "c: [SYSTEM]", "e: [CARD]"}));
+    EXPECT_EQ(window.DriveList.entries,
+              (std::vector<std::string>{"a:", "c: [SYSTEM]", "e: [CARD]"}));
     EXPECT_EQ(window.DriveList.listIndex, 1);
     EXPECT_EQ(wizard.state().savedDriveIndex, 1);
     EXPECT_EQ(window.form.focus, Control::DriveList);

@@ -69,9 +69,11 @@ TEST(ConversionWindow, AThreeDisketteSetIsWrittenOverAnOldDatabaseThroughTheWind
     });
     ok->click();
     EXPECT_EQ(question,
-              QStringLiteral("Replace|Directory E:\\backup\\single\\ already exists\nReplace old database?"));
-    EXPECT_EQ(message->toPlainText(), QStringLiteral("Successful database convert\nTotal 3 diskettes\n"
-                                                     "Press OK for another copy or Exit\n"));
+              QStringLiteral(
+                  "Replace|Directory E:\\backup\\single\\ already exists\nReplace old database?"));
+    EXPECT_EQ(message->toPlainText(),
+              QStringLiteral("Successful database convert\nTotal 3 diskettes\n"
+                             "Press OK for another copy or Exit\n"));
     EXPECT_EQ(test::readFile(drives.hostPath("E:\\backup\\single\\db\\main.dat")),
               std::string(7000, 'm'));
     EXPECT_FALSE(std::filesystem::exists(drives.hostPath("E:\\backup\\single\\old.dat")));

@@ -1,10 +1,10 @@
 #pragma once
 
+#include <functional>
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
-
-#include <functional>
 
 namespace xq::test {
 

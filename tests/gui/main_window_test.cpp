@@ -1,3 +1,5 @@
+#include "gui/main_window.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
@@ -10,7 +12,6 @@
 #include <gtest/gtest.h>
 
 #include "app/wizard.h"
-#include "gui/main_window.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_drives.h"
 
@@ -18,7 +19,7 @@ namespace xq::gui {
 namespace {
 
 class MainWindowTest : public ::testing::Test {
-protected:
+  protected:
     MainWindowTest() {
         window.show();
         wizard.startUp();
@@ -52,7 +53,8 @@ TEST_F(MainWindowTest, ShowsTheStartUpStateUnderTheControlsNames) {
     ASSERT_EQ(list->count(), 3);
     EXPECT_EQ(list->itemText(1), QStringLiteral("c: [SYSTEM]"));
     EXPECT_EQ(list->currentIndex(), 1);
-    EXPECT_EQ(control<QLabel>("DriveSize")->text(), QStringLiteral("Fixed Drive C: [SYSTEM] - SYSTEM"));
+    EXPECT_EQ(control<QLabel>("DriveSize")->text(),
+              QStringLiteral("Fixed Drive C: [SYSTEM] - SYSTEM"));
     EXPECT_FALSE(control<QProgressBar>("ProgressBar1")->isVisible());
     EXPECT_TRUE(control<QPushButton>("buttonOK")->isDefault());
     EXPECT_TRUE(control<QPushButton>("buttonOK")->isEnabled());
@@ -79,7 +81,8 @@ TEST_F(MainWindowTest, TheLogButtonResizesTheFormAndMovesTheLines) {
 TEST_F(MainWindowTest, PickingADriveInTheListDescribesIt) {
     auto* list = control<QComboBox>("DriveList");
     list->setCurrentIndex(2);
-    EXPECT_EQ(control<QLabel>("DriveSize")->text(), QStringLiteral("Removable Drive E: [CARD] - CARD"));
+    EXPECT_EQ(control<QLabel>("DriveSize")->text(),
+              QStringLiteral("Removable Drive E: [CARD] - CARD"));
     list->setCurrentIndex(0);
     EXPECT_EQ(control<QLabel>("DriveSize")->text(), QStringLiteral("Drive A:"));
 }

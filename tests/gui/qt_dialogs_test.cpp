@@ -1,9 +1,10 @@
+#include "gui/qt_dialogs.h"
+
 #include <QAbstractButton>
 
 #include <gtest/gtest.h>
 
 #include "gui/gui_helpers.h"
-#include "gui/qt_dialogs.h"
 
 namespace xq::gui {
 namespace {
@@ -43,8 +44,9 @@ TEST(QtDialogs, ARealBoxShowsTheTextAndReturnsTheButtonPressed) {
         dialogs.messageBox("Directory E:\\backup\\single\\ already exists\r\nReplace old database?",
                            "Replace", box_style::YesNoQuestion);
     EXPECT_EQ(answer, Answer::No);
-    EXPECT_EQ(shownText,
-              QStringLiteral("Directory E:\\backup\\single\\ already exists\nReplace old database?"));
+    EXPECT_EQ(
+        shownText,
+        QStringLiteral("Directory E:\\backup\\single\\ already exists\nReplace old database?"));
     EXPECT_EQ(shownTitle, QStringLiteral("Replace"));
     EXPECT_EQ(shownIcon, QMessageBox::Question);
 

@@ -1,9 +1,10 @@
+#include "gui/single_instance.h"
+
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include "gui/single_instance.h"
 #include "support/temp_dir.h"
 
 namespace xq::gui {

@@ -1,7 +1,8 @@
+#include "platform/text.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/drive_table.h"
-#include "platform/text.h"
 
 namespace xq {
 namespace {

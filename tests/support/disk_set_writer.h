@@ -30,7 +30,7 @@ struct SetFile {
     int disk = 0;
     // Its name on the diskettes when that differs from `name`: "/keycode.kcd" for "/keycode.rec".
     std::string storedAs;
-    bool secondFlag = true;  // given to the file's last piece, which the flat image lists
+    bool secondFlag = true;          // given to the file's last piece, which the flat image lists
     std::string secondString = "x";  // empty: the file line ends behind the name
 };
 
@@ -61,7 +61,7 @@ struct DiskSet {
 struct WrittenPiece {
     int disk = 1;
     bool continued = false;
-    bool secondFlag = true;  // given to the file's last piece, which the flat image lists
+    bool secondFlag = true;      // given to the file's last piece, which the flat image lists
     std::uint64_t checksum = 0;  // the archived (running) checksum
     std::string name;            // as listed, with "/"
     std::string secondString;

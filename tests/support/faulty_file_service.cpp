@@ -7,7 +7,7 @@ namespace xq::test {
 namespace {
 
 class FaultyInput final : public InputFile {
-public:
+  public:
     FaultyInput(std::unique_ptr<InputFile> inner, FaultyFileService& faults, std::string path)
         : inner_(std::move(inner)), faults_(faults), path_(std::move(path)) {}
 
@@ -18,14 +18,14 @@ public:
         return inner_->read(buffer);
     }
 
-private:
+  private:
     std::unique_ptr<InputFile> inner_;
     FaultyFileService& faults_;
     std::string path_;
 };
 
 class FaultyOutput final : public OutputFile {
-public:
+  public:
     FaultyOutput(std::unique_ptr<OutputFile> inner, FaultyFileService& faults, std::string path)
         : inner_(std::move(inner)), faults_(faults), path_(std::move(path)) {}
 
@@ -48,7 +48,7 @@ public:
         return e != FileError::None ? e : closed;
     }
 
-private:
+  private:
     std::unique_ptr<OutputFile> inner_;
     FaultyFileService& faults_;
     std::string path_;
@@ -56,7 +56,9 @@ private:
 
 }  // namespace
 
-void FaultyFileService::inject(Fault fault) { faults_.push_back({std::move(fault), 0}); }
+void FaultyFileService::inject(Fault fault) {
+    faults_.push_back({std::move(fault), 0});
+}
 
 FileError FaultyFileService::check(FileOp op, std::string_view path) {
     ++counts_[static_cast<int>(op)];

@@ -36,7 +36,7 @@ struct Fault {
 // A file service that passes every call to another one, except the calls a test has chosen to
 // fail: the 3rd write, every write to the card drive, the folder creation of one working directory.
 class FaultyFileService : public FileService {
-public:
+  public:
     explicit FaultyFileService(FileService& inner) : inner_(inner) {}
 
     void inject(Fault fault);
@@ -61,7 +61,7 @@ public:
     // The error injected into this call, or FileError::None (also counts the call).
     FileError check(FileOp op, std::string_view path);
 
-private:
+  private:
     struct Armed {
         Fault fault;
         int seen = 0;

@@ -19,7 +19,7 @@ struct ShownBox {
 // Message boxes answered from a script. A box with only an OK button is answered OK when nothing
 // is scripted; a question that finds no scripted answer fails the test.
 class ScriptedDialogs : public Dialogs {
-public:
+  public:
     void answer(Answer next) { script_.push_back(next); }
     Answer messageBox(std::string_view text, std::string_view title, int style) override;
 
@@ -28,7 +28,7 @@ public:
     void clear() { shown_.clear(); }
     bool scriptUsedUp() const { return script_.empty(); }
 
-private:
+  private:
     std::deque<Answer> script_;
     std::vector<ShownBox> shown_;
 };

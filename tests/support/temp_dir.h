@@ -8,7 +8,7 @@ namespace xq::test {
 
 // A fresh folder under the host's temporary folder, removed with everything in it on destruction.
 class TempDir {
-public:
+  public:
     TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
@@ -17,7 +17,7 @@ public:
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path operator/(std::string_view relative) const { return path_ / relative; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

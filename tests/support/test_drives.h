@@ -17,7 +17,7 @@ namespace xq::test {
 //   E:  Compact Flash card reader (removable), with an empty card "CARD"
 // `files` is the file service the code under test uses; faults can be injected into it.
 class TestDrives {
-public:
+  public:
     TestDrives();
 
     FolderDriveTable table;
@@ -35,7 +35,7 @@ public:
 
     const TempDir& temp() const { return temp_; }
 
-private:
+  private:
     TempDir temp_;
 };
 

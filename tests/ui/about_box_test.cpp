@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "ui/about_box.h"
+
+#include <gtest/gtest.h>
 
 namespace xq {
 namespace {

@@ -1,9 +1,10 @@
+#include "ui/drive_info.h"
+
 #include <gtest/gtest.h>
 
 #include "app/message_panes.h"
 #include "platform/folder_drive_table.h"
 #include "support/scripted_dialogs.h"
-#include "ui/drive_info.h"
 
 namespace xq {
 namespace {
@@ -23,7 +24,7 @@ Drive drive(char letter, int type, bool ready, std::string volume, std::uint64_t
 }
 
 class DriveInfoTest : public ::testing::Test {
-protected:
+  protected:
     DriveInfoTest() {
         table.add(drive('A', drive_type::Removable, true, "", 1457152));
         table.add(drive('C', drive_type::Fixed, true, "SYSTEM", 1536000000));
@@ -109,7 +110,8 @@ TEST_F(DriveInfoTest, InTheCompactFlashStepUnusableDrivesAreRefused) {
 
     select('e');
     EXPECT_EQ(info.driveChanged(3), DriveInfo::ChangeOutcome::RefusedGoBack);
-    EXPECT_EQ(dialogs.last(), (ShownBox{"\r\nDrive E: is not ready.", "Error!", box_style::OkStop}));
+    EXPECT_EQ(dialogs.last(),
+              (ShownBox{"\r\nDrive E: is not ready.", "Error!", box_style::OkStop}));
     EXPECT_EQ(window.logText.text,
               "ERROR Unknown type Drive Q:\r\nERROR \r\nDrive E: is not ready.\r\n");
 }

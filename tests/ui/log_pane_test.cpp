@@ -1,7 +1,8 @@
+#include "ui/log_pane.h"
+
 #include <gtest/gtest.h>
 
 #include "app/message_panes.h"
-#include "ui/log_pane.h"
 
 namespace xq {
 namespace {
