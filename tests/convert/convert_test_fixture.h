@@ -1,0 +1,81 @@
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "app/message_panes.h"
+#include "archive/diskette_reader.h"
+#include "convert/conversion_context.h"
+#include "support/disk_set_writer.h"
+#include "support/scripted_dialogs.h"
+#include "support/test_drives.h"
+
+namespace xq::test {
+
+// A set read into the working directories by the diskette reader, ready for the conversion steps.
+class ConvertTest : public ::testing::Test {
+protected:
+    ConvertTest() {
+        window.DriveList.entries = {"a:", "c: [SYSTEM]", "e: [CARD]"};
+        window.DriveList.listIndex = 2;
+        window.ProgressBar1.max = 10000;
+    }
+
+    void readSet(const DiskSet& description) {
+        set = writeDiskSet(drives.newMedium("set"), description);
+        for (int n = 1; n <= set.disketteCount(); ++n) {
+            drives.insertFloppy(set.diskette(n));
+            ASSERT_GE(ReadDiskette(reader, static_cast<std::int16_t>(n)), 0) << log();
+        }
+        context.diskNumber = static_cast<std::int16_t>(set.disketteCount());
+        context.disketteDirectories = context.diskNumber;
+    }
+
+    // Every file below a host folder, by relative path.
+    static std::map<std::string, std::string> treeOf(const std::filesystem::path& folder) {
+        std::map<std::string, std::string> files;
+        if (std::filesystem::exists(folder)) {
+            for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+                if (entry.is_regular_file()) {
+                    files[std::filesystem::relative(entry.path(), folder).generic_string()] =
+                        readFile(entry.path());
+                }
+            }
+        }
+        return files;
+    }
+
+    std::filesystem::path host(std::string_view windowsPath) const {
+        return drives.hostPath(windowsPath);
+    }
+    const std::string& log() const { return window.logText.text; }
+
+    TestDrives drives;
+    WindowModel window;
+    MessagePanes panes{window};
+    ScriptedDialogs dialogs;
+    Operator op{panes, dialogs, window};
+    ArchiveState archive;
+    bool keyCodeIsRec = false;
+    std::string floppyDrive = "A:";
+    std::int16_t wizardStep = 1;
+    DisketteReadContext reader{drives.files, op, archive, floppyDrive, wizardStep};
+    ConversionContext context{drives.files, op, archive, keyCodeIsRec, 0, "E:", 0};
+    WrittenSet set;
+};
+
+// Three diskettes of 1000 bytes: main.dat is split over all three.
+inline DiskSet splitSet() {
+    std::string main(2400, '\0');
+    for (std::size_t i = 0; i < main.size(); ++i) {
+        main[i] = static_cast<char>(i * 37 + 11);
+    }
+    return {.capacity = 1000,
+            .files = {{.name = "/keycode.rec", .content = "KEY"},
+                      {.name = "/db/main.dat", .content = main, .secondString = "MAIN\\DB"}}};
+}
+
+}  // namespace xq::test
