@@ -1,6 +1,7 @@
 #include "convert/checksum.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <vector>
 
@@ -14,15 +15,45 @@ constexpr std::size_t kBlock = 4096;
 constexpr std::size_t kReadSize = 256 * kBlock;
 
 // The words of a block, summed. Adding a word and subtracting 2^32 once when the sum passes
-// 2^32 - 1 is exactly 32-bit unsigned addition, so the compiler is free to vectorise this loop.
-std::uint32_t wordSum(const unsigned char* bytes, std::size_t words) {
-    std::uint32_t sum = 0;
-    for (std::size_t k = 0; k < words; ++k) {
-        const unsigned char* b = bytes + 4 * k;
-        sum += (std::uint32_t{b[0]} << 24) | (std::uint32_t{b[1]} << 16) |
-               (std::uint32_t{b[2]} << 8) | std::uint32_t{b[3]};
+// 2^32 - 1 is exactly 32-bit unsigned addition, and a sum of big-endian words modulo 2^32 is the
+// sum of each byte column shifted into its place: the columns are summed in 16-bit halves of
+// 32-bit lanes, which the compiler vectorises, and put together at the end.
+#if defined(__GNUC__) && defined(__x86_64__) && defined(__ELF__) && !defined(__SANITIZE_ADDRESS__)
+// Wider vectors where the processor has them, chosen once when the program loads.
+__attribute__((target_clones("avx2", "default")))
+#endif
+std::uint32_t
+wordSum(const unsigned char* bytes, std::size_t words) {
+    if constexpr (std::endian::native != std::endian::little) {
+        std::uint32_t sum = 0;
+        for (std::size_t k = 0; k < words; ++k) {
+            std::uint32_t word;
+            std::memcpy(&word, bytes + 4 * k, 4);
+            sum += word;  // already big-endian
+        }
+        return sum;
     }
-    return sum;
+    // A 16-bit half takes 256 bytes of at most 255 before it could overflow.
+    constexpr std::size_t kRun = 256;
+    std::uint64_t column[4] = {};
+    for (std::size_t start = 0; start < words; start += kRun) {
+        const std::size_t end = std::min(words, start + kRun);
+        std::uint32_t evenColumns = 0;  // bytes 0 and 2 of each word
+        std::uint32_t oddColumns = 0;   // bytes 1 and 3
+        for (std::size_t k = start; k < end; ++k) {
+            std::uint32_t word;
+            std::memcpy(&word, bytes + 4 * k, 4);
+            evenColumns += word & 0x00FF00FFu;
+            oddColumns += (word >> 8) & 0x00FF00FFu;
+        }
+        column[0] += evenColumns & 0xFFFFu;
+        column[2] += evenColumns >> 16;
+        column[1] += oddColumns & 0xFFFFu;
+        column[3] += oddColumns >> 16;
+    }
+    // Byte 0 of a word in memory is its most significant in the archive's order.
+    return static_cast<std::uint32_t>((column[0] << 24) + (column[1] << 16) + (column[2] << 8) +
+                                      column[3]);
 }
 
 double blockSum(const unsigned char* bytes, std::size_t count) {
@@ -43,11 +74,16 @@ double BlockChecksum(std::span<const unsigned char> buffer, std::int16_t count) 
 
 double FileChecksumResult::asDouble() const {
     switch (status) {
-        case ChecksumStatus::Empty: return 0;
-        case ChecksumStatus::NoLength: return 1;
-        case ChecksumStatus::NegativeLength: return 2;
-        case ChecksumStatus::OpenFailed: return 3;
-        default: return value;
+        case ChecksumStatus::Empty:
+            return 0;
+        case ChecksumStatus::NoLength:
+            return 1;
+        case ChecksumStatus::NegativeLength:
+            return 2;
+        case ChecksumStatus::OpenFailed:
+            return 3;
+        default:
+            return value;
     }
 }
 
@@ -68,7 +104,8 @@ FileChecksumResult FileChecksum(FileService& files, std::string_view path, ReadM
     std::uint64_t remaining = *length;
     double total = 0;
     while (remaining > 0) {
-        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(kReadSize, remaining));
+        const std::size_t want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(kReadSize, remaining));
         const Result<std::size_t> got = (*in)->read(std::span<char>(buffer.data(), want));
         if (!got || *got != want) {
             return {ChecksumStatus::ReadFailed, total};

@@ -22,7 +22,7 @@ enum class ChecksumStatus {
     NoLength,        // its length could not be taken (it is missing)
     NegativeLength,  // kept for the numbering; a length is never negative here
     OpenFailed,
-    ReadFailed,      // a read failed, or the file ended before its length
+    ReadFailed,  // a read failed, or the file ended before its length
 };
 
 struct FileChecksumResult {

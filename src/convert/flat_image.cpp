@@ -14,11 +14,13 @@ namespace xq {
 namespace {
 
 class FlatImage {
-public:
+  public:
     explicit FlatImage(ConversionContext& context)
-        : c_(context), files_(context.files), temp_(TemporaryFolder(files_)),
-          flat_(flatDirectory(temp_)), source_(disketteDirectory(temp_, 1) + "\\" +
-                                               std::string(kDescriptorName)),
+        : c_(context),
+          files_(context.files),
+          temp_(TemporaryFolder(files_)),
+          flat_(flatDirectory(temp_)),
+          source_(disketteDirectory(temp_, 1) + "\\" + std::string(kDescriptorName)),
           target_(flat_ + "\\" + std::string(kDescriptorName)) {}
 
     bool run() {
@@ -46,7 +48,7 @@ public:
         return true;
     }
 
-private:
+  private:
     bool writeHeader(InputFile& in) {
         LineReader lines(in);
         std::string line;
@@ -79,8 +81,8 @@ private:
             if (entry.continued) {
                 // The file is whole in the flat directory now: its checksum is the whole file's.
                 const bool kcd = entry.fileName == "\\keycode.rec" && !c_.keyCodeIsRec;
-                const FileChecksumResult whole =
-                    FileChecksum(files_, flat_ + (kcd ? std::string("\\keycode.kcd") : entry.fileName));
+                const FileChecksumResult whole = FileChecksum(
+                    files_, flat_ + (kcd ? std::string("\\keycode.kcd") : entry.fileName));
                 if (!whole.measured()) {
                     return false;
                 }
@@ -120,6 +122,8 @@ private:
 
 }  // namespace
 
-bool BuildFlatImage(ConversionContext& context) { return FlatImage(context).run(); }
+bool BuildFlatImage(ConversionContext& context) {
+    return FlatImage(context).run();
+}
 
 }  // namespace xq

@@ -18,11 +18,15 @@ constexpr std::string_view kStaging = "single.new\\";
 constexpr std::string_view kAside = "single.old\\";
 
 class Placement {
-public:
+  public:
     explicit Placement(ConversionContext& context)
-        : c_(context), files_(context.files), op_(context.op),
-          flat_(flatDirectory(TemporaryFolder(files_))), backup_(context.flashDrive + "\\backup\\"),
-          single_(backup_ + "single\\"), staging_(backup_ + std::string(kStaging)),
+        : c_(context),
+          files_(context.files),
+          op_(context.op),
+          flat_(flatDirectory(TemporaryFolder(files_))),
+          backup_(context.flashDrive + "\\backup\\"),
+          single_(backup_ + "single\\"),
+          staging_(backup_ + std::string(kStaging)),
           aside_(backup_ + std::string(kAside)) {}
 
     std::int16_t run() {
@@ -44,7 +48,8 @@ public:
             return directoryFailure(backup_);
         }
 
-        op_.showMessage(std::string("Writing on the Compact Flash").append(CRLF).append("Please wait..."));
+        op_.showMessage(
+            std::string("Writing on the Compact Flash").append(CRLF).append("Please wait..."));
         op_.window().ProgressBar1.visible = true;
         op_.window().setProgressValue(0);
 
@@ -68,7 +73,7 @@ public:
         return kPlacedOnCard;
     }
 
-private:
+  private:
     // A swap that stopped after the old database was moved aside and before the new one took its
     // place leaves no backup\single: the old database goes back, so the card is never without
     // one and the operator is asked about it as before.
@@ -112,7 +117,8 @@ private:
                 return false;
             }
             const std::size_t cut = path.rfind('\\');
-            const std::string folder = staging_ + (cut == std::string::npos ? "" : path.substr(0, cut));
+            const std::string folder =
+                staging_ + (cut == std::string::npos ? "" : path.substr(0, cut));
             if (files_.flushFolder(folder) != FileError::None) {
                 failed = single_ + path;
                 return false;
@@ -123,9 +129,9 @@ private:
             files_.flushFolder(backup_) == FileError::None) {
             return true;
         }
-        op_.reportFailure("Failed writing: " + (failed.empty() ? single_ : failed) +
-                          std::string(CRLF) + "Ensure there is enough free space on Compact Flash drive " +
-                          c_.flashDrive);
+        op_.reportFailure(
+            "Failed writing: " + (failed.empty() ? single_ : failed) + std::string(CRLF) +
+            "Ensure there is enough free space on Compact Flash drive " + c_.flashDrive);
         return false;
     }
 
@@ -199,7 +205,9 @@ private:
 
 }  // namespace
 
-std::int16_t PlaceOnCompactFlash(ConversionContext& context) { return Placement(context).run(); }
+std::int16_t PlaceOnCompactFlash(ConversionContext& context) {
+    return Placement(context).run();
+}
 
 void RemoveTemporaryDirectories(ConversionContext& context) {
     const std::string temp = TemporaryFolder(context.files);

@@ -26,9 +26,12 @@ std::string writingFailure(std::string_view destination) {
 }
 
 class Recombination {
-public:
+  public:
     explicit Recombination(ConversionContext& context)
-        : c_(context), files_(context.files), op_(context.op), temp_(TemporaryFolder(files_)),
+        : c_(context),
+          files_(context.files),
+          op_(context.op),
+          temp_(TemporaryFolder(files_)),
           flat_(flatDirectory(temp_)) {}
 
     bool run() {
@@ -58,7 +61,7 @@ public:
         return true;
     }
 
-private:
+  private:
     bool rebuild(const ArchivedFile& entry) {
         const std::string disk = disketteDirectory(temp_, entry.diskNumber);
         std::string source;
@@ -114,7 +117,9 @@ private:
 
 }  // namespace
 
-bool RecombineDatabase(ConversionContext& context) { return Recombination(context).run(); }
+bool RecombineDatabase(ConversionContext& context) {
+    return Recombination(context).run();
+}
 
 bool CreateDirectoryPath(ConversionContext& context, std::string_view relativePath,
                          std::string_view baseDirectory) {

@@ -11,7 +11,7 @@ namespace xq::test {
 namespace {
 
 class ChecksumTest : public ::testing::Test {
-protected:
+  protected:
     FileChecksumResult of(const std::string& bytes) {
         writeFile(drives.hostPath("C:\\f.bin"), bytes);
         return FileChecksum(drives.files, "C:\\f.bin");
@@ -61,7 +61,8 @@ TEST_F(ChecksumTest, AFileThatIsNotReadAllThroughHasNoChecksum) {
     const FileChecksumResult unopened = FileChecksum(drives.files, "C:\\f.bin");
     EXPECT_EQ(unopened.asDouble(), 3);
     EXPECT_FALSE(unopened.measured());
-    drives.files.inject({.op = FileOp::Read, .pathContains = "f.bin", .error = FileError::DeviceIo});
+    drives.files.inject(
+        {.op = FileOp::Read, .pathContains = "f.bin", .error = FileError::DeviceIo});
     EXPECT_EQ(FileChecksum(drives.files, "C:\\f.bin").status, ChecksumStatus::ReadFailed);
 }
 

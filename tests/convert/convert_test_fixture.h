@@ -17,7 +17,7 @@ namespace xq::test {
 
 // A set read into the working directories by the diskette reader, ready for the conversion steps.
 class ConvertTest : public ::testing::Test {
-protected:
+  protected:
     ConvertTest() {
         window.DriveList.entries = {"a:", "c: [SYSTEM]", "e: [CARD]"};
         window.DriveList.listIndex = 2;

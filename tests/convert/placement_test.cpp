@@ -12,9 +12,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Reads with ReadMode::FromMedium see one byte changed: a card that does not keep what it was given.
+// Reads with ReadMode::FromMedium see one byte changed: a card that does not keep what it was
+// given.
 class ForgetfulCard : public FaultyFileService {
-public:
+  public:
     using FaultyFileService::FaultyFileService;
     Result<std::unique_ptr<InputFile>> openRead(std::string_view path, ReadMode mode) override {
         Result<std::unique_ptr<InputFile>> in = FaultyFileService::openRead(path, mode);
@@ -24,7 +25,7 @@ public:
         return std::unique_ptr<InputFile>(std::make_unique<Flipped>(std::move(*in)));
     }
 
-private:
+  private:
     struct Flipped : InputFile {
         explicit Flipped(std::unique_ptr<InputFile> inner) : inner(std::move(inner)) {}
         Result<std::size_t> read(std::span<char> buffer) override {
@@ -39,7 +40,7 @@ private:
 };
 
 class PlacementTest : public ConvertTest {
-protected:
+  protected:
     PlacementTest() {
         readSet(splitSet());
         EXPECT_EQ(VerifyArchivedFiles(context), VerifyOutcome::Passed);
@@ -62,9 +63,11 @@ TEST_F(PlacementTest, ACardWithoutABackupFolderGetsOneWithoutAQuestion) {
     EXPECT_EQ(PlaceOnCompactFlash(context), kPlacedOnCard);
     EXPECT_TRUE(dialogs.shown().empty());
     EXPECT_EQ(card(), flatFiles);
-    EXPECT_NE(log().find("Compact Flash drive E: was selected \r\nWriting on the Compact Flash\r\n"
-                         "Please wait...\r\nCopy directory C:\\Temp\\XQ3100_flat to E:\\backup\\single\\\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        log().find(
+            "Compact Flash drive E: was selected \r\nWriting on the Compact Flash\r\n"
+            "Please wait...\r\nCopy directory C:\\Temp\\XQ3100_flat to E:\\backup\\single\\\r\n"),
+        std::string::npos);
     EXPECT_FALSE(window.ProgressBar1.visible);
     fs::remove_all(host("E:\\backup\\single"));
     EXPECT_EQ(PlaceOnCompactFlash(context), kPlacedOnCard);  // backup, but no single: no question
@@ -96,7 +99,8 @@ TEST_F(PlacementTest, ACardFailingMidwayOrOnFlushKeepsTheOldDatabase) {
     EXPECT_EQ(log().find("Remove E:"), std::string::npos);
 
     drives.files.clearFaults();
-    drives.files.inject({.op = FileOp::Flush, .drive = 'E', .nth = 2, .error = FileError::DeviceIo});
+    drives.files.inject(
+        {.op = FileOp::Flush, .drive = 'E', .nth = 2, .error = FileError::DeviceIo});
     dialogs.answer(Answer::Yes);
     EXPECT_EQ(PlaceOnCompactFlash(context), kNotPlaced);
     EXPECT_TRUE(dialogs.last().text.starts_with("Failed writing: E:\\backup\\single\\"));
@@ -111,9 +115,10 @@ TEST_F(PlacementTest, WhatTheCardDoesNotGiveBackAsWrittenIsAFailedWrite) {
     oldDatabase();
     dialogs.answer(Answer::Yes);
     EXPECT_EQ(PlaceOnCompactFlash(onForgetful), kNotPlaced);
-    EXPECT_EQ(dialogs.last(), (ShownBox{"Failed verifying: E:\\backup\\single\\archive.dat\r\n"
-                                        "The Compact Flash card may be faulty. Please try another card.",
-                                        "Error!", box_style::OkStop}));
+    EXPECT_EQ(dialogs.last(),
+              (ShownBox{"Failed verifying: E:\\backup\\single\\archive.dat\r\n"
+                        "The Compact Flash card may be faulty. Please try another card.",
+                        "Error!", box_style::OkStop}));
     EXPECT_TRUE(log().ends_with("ERROR " + dialogs.last().text + "\r\n"));
     EXPECT_EQ(treeOf(host("E:\\backup")), before);
 }
@@ -138,11 +143,12 @@ TEST_F(PlacementTest, CleanUpRemovesEveryWorkingDirectory) {
     const std::size_t logged = log().size();
     RemoveTemporaryDirectories(context);
     EXPECT_TRUE(fs::is_empty(host("C:\\Temp")));
-    EXPECT_EQ(log().substr(logged), "Remove temporary directory C:\\Temp\\XQ3100_flat\\\r\n"
-                                    "Remove temporary directory C:\\Temp\\XQ3100_disk1\\\r\n"
-                                    "Remove temporary directory C:\\Temp\\XQ3100_disk2\\\r\n"
-                                    "Remove temporary directory C:\\Temp\\XQ3100_disk3\\\r\n"
-                                    "Remove temporary directory C:\\Temp\\XQ3100_disk4\\\r\n");
+    EXPECT_EQ(log().substr(logged),
+              "Remove temporary directory C:\\Temp\\XQ3100_flat\\\r\n"
+              "Remove temporary directory C:\\Temp\\XQ3100_disk1\\\r\n"
+              "Remove temporary directory C:\\Temp\\XQ3100_disk2\\\r\n"
+              "Remove temporary directory C:\\Temp\\XQ3100_disk3\\\r\n"
+              "Remove temporary directory C:\\Temp\\XQ3100_disk4\\\r\n");
 }
 
 TEST(CleanUp, BeforeAnyDescriptorWasReadOnlyTheFlatDirectoryIsRemoved) {

@@ -32,9 +32,9 @@ TEST_F(VerificationTest, OneFlippedByteInTheMiddlePieceFails) {
     ASSERT_NE(actual, referenceContinuedChecksum(good, previous));
 
     EXPECT_EQ(VerifyArchivedFiles(context), VerifyOutcome::Failed);
-    const std::string message = "Wrong checksum at C:\\Temp\\XQ3100_disk2\\db\\main.dat\r\nActual " +
-                                std::to_string(actual) + " archived " +
-                                std::to_string(set.pieces[2].checksum);
+    const std::string message =
+        "Wrong checksum at C:\\Temp\\XQ3100_disk2\\db\\main.dat\r\nActual " +
+        std::to_string(actual) + " archived " + std::to_string(set.pieces[2].checksum);
     EXPECT_EQ(dialogs.last(), (ShownBox{message, "Error!", box_style::OkStop}));
     EXPECT_TRUE(log().ends_with("ERROR " + message + "\r\n"));
 }
@@ -49,9 +49,10 @@ TEST_F(VerificationTest, TheKeyCodeEntryIsCheckedAgainstKeycodeKcdWhenThereIsNoK
     dialogs.answer(Answer::Ok);
     EXPECT_EQ(VerifyArchivedFiles(context), VerifyOutcome::Failed);
     // The query names the file as listed.
-    EXPECT_EQ(dialogs.shown()[0],
-              (ShownBox{"File \\keycode.rec could not be found!\r\nPress CANCEL to quit or OK to go on",
-                        "problem!", box_style::OkCancelExclamation}));
+    EXPECT_EQ(
+        dialogs.shown()[0],
+        (ShownBox{"File \\keycode.rec could not be found!\r\nPress CANCEL to quit or OK to go on",
+                  "problem!", box_style::OkCancelExclamation}));
     EXPECT_EQ(dialogs.last().text.substr(0, 55),
               "Wrong checksum at C:\\Temp\\XQ3100_disk1\\keycode.kcd\r\nAct");
 }
@@ -71,8 +72,9 @@ TEST_F(VerificationTest, AFileThatCannotBeReadFailsWhateverItsArchivedChecksum) 
     ASSERT_EQ(set.pieces[0].checksum, 3u);
     drives.files.inject({.op = FileOp::OpenRead, .pathContains = "a.dat"});
     EXPECT_EQ(VerifyArchivedFiles(context), VerifyOutcome::Failed);
-    EXPECT_EQ(dialogs.last().text, "Failed to read file C:\\Temp\\XQ3100_disk1\\a.dat\r\n"
-                                   "Ensure that the floppy disk is readable ");
+    EXPECT_EQ(dialogs.last().text,
+              "Failed to read file C:\\Temp\\XQ3100_disk1\\a.dat\r\n"
+              "Ensure that the floppy disk is readable ");
     EXPECT_TRUE(log().ends_with("ERROR " + dialogs.last().text + "\r\n"));
 }
 
