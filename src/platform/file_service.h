@@ -111,13 +111,17 @@ class FileService {
     // The system's temporary folder, Windows-form, without a trailing "\".
     virtual std::string temporaryFolder() = 0;
 
+    // The two transfers below stream through openRead and openWrite, so a failure injected there
+    // shows here too; a host may do the same more directly.
+
     // Copies a file byte for byte. With `overwrite` false an existing target is an error. A target
     // left incomplete by a failure is removed.
-    TransferResult copyFile(std::string_view source, std::string_view target, bool overwrite);
+    virtual TransferResult copyFile(std::string_view source, std::string_view target,
+                                    bool overwrite);
 
     // Appends a file's bytes to the end of the target (created when missing). On any failure the
     // target is put back as it was: it never receives part of the source.
-    TransferResult appendFile(std::string_view source, std::string_view target);
+    virtual TransferResult appendFile(std::string_view source, std::string_view target);
 };
 
 }  // namespace xq

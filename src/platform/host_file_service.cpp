@@ -4,6 +4,7 @@
 #include <optional>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 #include "platform/host_path.h"
 #include "platform/native_files.h"
@@ -62,9 +63,8 @@ Result<fs::path> HostFileService::resolve(std::string_view path) const {
     if (!root) {
         return drives_.drive(path[0]) ? FileError::DiskNotReady : FileError::DeviceUnavailable;
     }
-    fs::path resolved = hostPath(*root);
-    std::string_view rest = path.substr(2);
-    while (!rest.empty()) {
+    std::vector<std::string_view> components;
+    for (std::string_view rest = path.substr(2); !rest.empty();) {
         const std::size_t cut = std::min(rest.find('\\'), rest.size());
         const std::string_view component = rest.substr(0, cut);
         rest.remove_prefix(std::min(cut + 1, rest.size()));
@@ -74,13 +74,39 @@ Result<fs::path> HostFileService::resolve(std::string_view path) const {
         if (isUnsafeComponent(component)) {
             return FileError::BadFileName;
         }
-        fs::path exact = resolved / hostPath(component);
-        if (native::namesIgnoreCase() || typeOf(exact) != fs::file_type::not_found) {
-            resolved = std::move(exact);
-        } else if (std::optional<std::string> match = caseInsensitiveMatch(resolved, component)) {
+        components.push_back(component);
+    }
+    fs::path resolved = hostPath(*root);
+    if (native::namesIgnoreCase()) {
+        for (std::string_view component : components) {
+            resolved /= hostPath(component);
+        }
+        return resolved;
+    }
+    // Most paths name what exists, spelled as it is, or something new in a folder that does:
+    // find the longest part that exists as written, then match the rest component by component.
+    std::size_t exact = components.size();
+    for (;; --exact) {
+        fs::path prefix = resolved;
+        for (std::size_t i = 0; i < exact; ++i) {
+            prefix /= hostPath(components[i]);
+        }
+        if (exact == 0 || typeOf(prefix) != fs::file_type::not_found) {
+            resolved = std::move(prefix);
+            break;
+        }
+    }
+    bool searching = true;  // once a component is nowhere, nothing below it can be either
+    for (std::size_t i = exact; i < components.size(); ++i) {
+        fs::path candidate = resolved / hostPath(components[i]);
+        if (searching && i > exact && typeOf(candidate) != fs::file_type::not_found) {
+            resolved = std::move(candidate);
+        } else if (std::optional<std::string> match =
+                       searching ? caseInsensitiveMatch(resolved, components[i]) : std::nullopt) {
             resolved /= hostPath(*match);
         } else {
-            resolved = std::move(exact);
+            resolved = std::move(candidate);
+            searching = false;
         }
     }
     return resolved;
@@ -237,6 +263,51 @@ FileError HostFileService::flushFolder(std::string_view path) {
 
 std::string HostFileService::temporaryFolder() {
     return temporaryFolder_;
+}
+
+TransferResult HostFileService::copyFile(std::string_view source, std::string_view target,
+                                         bool overwrite) {
+    if (!overwrite && fileExists(target)) {
+        return {FileError::FileAlreadyExists, TransferStage::OpenTarget};
+    }
+    Result<fs::path> from = resolve(source);
+    if (!from) {
+        return {from.error(), TransferStage::OpenSource};
+    }
+    Result<fs::path> to = resolve(target);
+    if (!to) {
+        return {to.error(), TransferStage::OpenTarget};
+    }
+    const std::optional<TransferResult> copied =
+        native::copyRange(*from, *to, native::CopyMode::Replace);
+    if (!copied) {
+        return FileService::copyFile(source, target, overwrite);
+    }
+    if (copied->failedAt == TransferStage::Read || copied->failedAt == TransferStage::Write) {
+        deleteFile(target);  // never leave a partial copy behind
+    }
+    return *copied;
+}
+
+TransferResult HostFileService::appendFile(std::string_view source, std::string_view target) {
+    Result<fs::path> from = resolve(source);
+    if (!from) {
+        return {from.error(), TransferStage::OpenSource};
+    }
+    Result<fs::path> to = resolve(target);
+    if (!to) {
+        return {to.error(), TransferStage::OpenTarget};
+    }
+    const bool existed = fileExists(target);
+    const std::optional<TransferResult> appended =
+        native::copyRange(*from, *to, native::CopyMode::Append);
+    if (!appended) {
+        return FileService::appendFile(source, target);
+    }
+    if (!appended->ok() && !existed && appended->failedAt != TransferStage::OpenSource) {
+        deleteFile(target);
+    }
+    return *appended;
 }
 
 }  // namespace xq

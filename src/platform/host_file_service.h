@@ -29,6 +29,10 @@ class HostFileService : public FileService {
     FileError flushFile(std::string_view path) override;
     FileError flushFolder(std::string_view path) override;
     std::string temporaryFolder() override;
+    // Copied by the host's kernel where it can, without passing the bytes through this program.
+    TransferResult copyFile(std::string_view source, std::string_view target,
+                            bool overwrite) override;
+    TransferResult appendFile(std::string_view source, std::string_view target) override;
 
     // The host path that a Windows-form path stands for.
     Result<std::filesystem::path> resolve(std::string_view path) const;

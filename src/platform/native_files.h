@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -19,6 +20,13 @@ Result<std::unique_ptr<OutputFile>> openWrite(const std::filesystem::path& path,
 FileError makeDir(const std::filesystem::path& path, DirAccess access);
 FileError deleteEntry(const std::filesystem::path& path);
 FileError flushFile(const std::filesystem::path& path);
+
+// Copies a file's bytes to the target (emptied first, or appended to), inside the kernel. Nullopt
+// when the host cannot copy that way; then nothing has been written. An append that fails is
+// taken back.
+enum class CopyMode { Replace, Append };
+std::optional<TransferResult> copyRange(const std::filesystem::path& source,
+                                        const std::filesystem::path& target, CopyMode mode);
 FileError flushFolder(const std::filesystem::path& path);
 
 // Whether a folder entry is hidden or a system entry, which listings leave out.

@@ -215,6 +215,53 @@ FileError flushFile(const fs::path& path) {
     return ::fsync(fd.get()) == 0 ? FileError::None : lastError();
 }
 
+std::optional<TransferResult> copyRange(const fs::path& source, const fs::path& target,
+                                        CopyMode mode) {
+    Descriptor in(::open(source.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+    if (in.get() < 0) {
+        return TransferResult{lastError(), TransferStage::OpenSource};
+    }
+    struct stat info {};
+    if (::fstat(in.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return TransferResult{FileError::PathFileAccess, TransferStage::OpenSource};
+    }
+    const int flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK |
+                      (mode == CopyMode::Replace ? O_TRUNC : 0);
+    Descriptor out(::open(target.c_str(), flags, 0666));
+    if (out.get() < 0) {
+        return TransferResult{lastError(), TransferStage::OpenTarget};
+    }
+    if (FileError e = requireRegular(out.get()); e != FileError::None) {
+        return TransferResult{e, TransferStage::OpenTarget};
+    }
+    const off_t original = mode == CopyMode::Append ? ::lseek(out.get(), 0, SEEK_END) : 0;
+    off_t at = original;
+    for (auto left = static_cast<std::uint64_t>(info.st_size); left > 0;) {
+        const ssize_t copied =
+            ::copy_file_range(in.get(), nullptr, out.get(), &at, static_cast<std::size_t>(left), 0);
+        if (copied > 0) {
+            left -= static_cast<std::uint64_t>(copied);
+            continue;
+        }
+        const int error = copied == 0 ? EIO : errno;  // ended early: the source shrank
+        if (copied < 0 && at == original &&
+            (error == ENOSYS || error == EXDEV || error == EINVAL || error == EOPNOTSUPP)) {
+            return std::nullopt;  // nothing written: the caller copies through its own buffer
+        }
+        if (mode == CopyMode::Append) {
+            ::ftruncate(out.get(), original);
+        }
+        const bool targetFull =
+            error == ENOSPC || error == EDQUOT || error == EFBIG || error == EROFS;
+        return TransferResult{errorFrom(std::error_code(error, std::generic_category())),
+                              targetFull ? TransferStage::Write : TransferStage::Read};
+    }
+    if (::close(out.release()) != 0) {
+        return TransferResult{lastError(), TransferStage::Write};
+    }
+    return TransferResult{};
+}
+
 FileError flushFolder(const fs::path& path) {
     Descriptor fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (fd.get() < 0) {

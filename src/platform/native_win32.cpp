@@ -483,6 +483,10 @@ FileError flushFile(const fs::path& path) {
     return ::FlushFileBuffers(file.get()) ? FileError::None : lastError();
 }
 
+std::optional<TransferResult> copyRange(const fs::path&, const fs::path&, CopyMode) {
+    return std::nullopt;  // copied through the caller's buffer, with the same results
+}
+
 FileError flushFolder(const fs::path& path) {
     Handle folder(::CreateFileW(
         path.c_str(), GENERIC_READ | GENERIC_WRITE,

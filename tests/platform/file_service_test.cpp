@@ -98,6 +98,23 @@ TEST_F(FileServiceTest, CopiesBytesExactlyAndHonoursTheOverwriteFlag) {
     EXPECT_TRUE(missing.readFailed());
 }
 
+TEST_F(FileServiceTest, TheHostsOwnCopyAndAppendAreByteExactToo) {
+    std::string bytes;
+    for (int i = 0; i < 700001; ++i) {
+        bytes += static_cast<char>(i * 13 % 251);
+    }
+    writeFile(c / "src.bin", bytes);
+    HostFileService& host = drives.host;  // the kernel's copy, not the streamed one
+    ASSERT_TRUE(host.copyFile("C:\\src.bin", "C:\\dst.bin", true).ok());
+    EXPECT_EQ(host.copyFile("C:\\src.bin", "C:\\dst.bin", false).error,
+              FileError::FileAlreadyExists);
+    ASSERT_TRUE(host.appendFile("C:\\src.bin", "C:\\dst.bin").ok());
+    EXPECT_EQ(readFile(c / "dst.bin"), bytes + bytes);
+    EXPECT_TRUE(host.appendFile("C:\\none.bin", "C:\\dst.bin").readFailed());
+    EXPECT_TRUE(host.appendFile("C:\\src.bin", "C:\\new.bin").ok());
+    EXPECT_EQ(readFile(c / "new.bin"), bytes);
+}
+
 TEST_F(FileServiceTest, AFailedCopyLeavesNoPartialTarget) {
     writeFile(c / "src.bin", std::string(700000, 'x'));
     drives.files.inject({.op = FileOp::Write, .nth = 2});
