@@ -3,18 +3,18 @@
 
 namespace xq {
 
-void DeleteTree(FileService& files, std::string_view path) {
+void DeleteTree(FileService& files, std::string_view path, Listing listing) {
     // folderExists is false for a link: a link put where a working directory should be is not
     // walked, so nothing it points to is removed.
     if (!files.folderExists(path)) {
         return;
     }
     const std::string folder = asFolderPath(path);
-    Result<std::vector<DirEntry>> listing = files.listDirectory(folder);
-    if (listing) {
-        for (const DirEntry& entry : *listing) {
+    Result<std::vector<DirEntry>> entries = files.listDirectory(folder, listing);
+    if (entries) {
+        for (const DirEntry& entry : *entries) {
             if (entry.kind == EntryKind::Directory) {
-                DeleteTree(files, folder + entry.name + "\\");
+                DeleteTree(files, folder + entry.name + "\\", listing);
             } else {
                 files.deleteFile(folder + entry.name);  // a file, or a link itself
             }

@@ -31,8 +31,9 @@ std::int16_t CopyTree(FileService& files, Operator& op, std::string_view source,
                       std::string_view target, std::int16_t step);
 
 // Removes the tree under `path` and `path` itself. A path that is not a folder (missing, or a link)
-// is left alone. Failures are passed over: what cannot be removed stays.
-void DeleteTree(FileService& files, std::string_view path);
+// is left alone. Failures are passed over: what cannot be removed stays. Hidden entries stay too,
+// unless `listing` asks for them (for a folder that is the program's own through and through).
+void DeleteTree(FileService& files, std::string_view path, Listing listing = Listing::Visible);
 
 // The number of files and folders in the tree under `path` (a folder counts once, besides its
 // contents). A folder that cannot be listed counts as empty.

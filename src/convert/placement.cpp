@@ -55,8 +55,8 @@ class Placement {
 
         // What an interrupted earlier write left: a partial new database, or an old one whose
         // replacement was complete.
-        DeleteTree(files_, staging_);
-        DeleteTree(files_, aside_);
+        DeleteTree(files_, staging_, Listing::WithHidden);
+        DeleteTree(files_, aside_, Listing::WithHidden);
         if (files_.makeDir(staging_) != FileError::None) {
             return directoryFailure(single_);
         }
@@ -65,7 +65,7 @@ class Placement {
         const auto step = static_cast<std::int16_t>(count > 0 ? 100 / count : 0);
         if (CopyTree(files_, op_, flat_ + "\\", staging_, step) != kTreeCopied || !flushed() ||
             !readBack() || !swapIn(replacing)) {
-            DeleteTree(files_, staging_);
+            DeleteTree(files_, staging_, Listing::WithHidden);
             files_.flushFolder(backup_);
             return kNotPlaced;
         }
@@ -173,7 +173,9 @@ class Placement {
         files_.flushFolder(backup_);
         if (replacing) {
             op_.logMessage("Remove " + single_);
-            DeleteTree(files_, aside_);
+            // All of it: hidden files the old database gathered would keep the folder, and with it
+            // every later replacement, in place.
+            DeleteTree(files_, aside_, Listing::WithHidden);
             files_.flushFolder(backup_);
         }
         return true;

@@ -49,6 +49,11 @@ class OutputFile {
     virtual FileError close() = 0;
 };
 
+enum class Listing {
+    Visible,     // hidden and system entries left out
+    WithHidden,  // every entry (to remove a folder of the program's own completely)
+};
+
 enum class WriteMode {
     Create,  // a new, empty file (an existing one is emptied)
     Append,  // written after the existing content; created when missing
@@ -87,8 +92,9 @@ class FileService {
     virtual Result<std::uint64_t> fileLength(std::string_view path) = 0;
 
     // Normal files, folders, links and other entries of a folder, sorted by name. Hidden and system
-    // entries are left out, as are "." and "..".
-    virtual Result<std::vector<DirEntry>> listDirectory(std::string_view path) = 0;
+    // entries are left out unless asked for; "." and ".." always are.
+    virtual Result<std::vector<DirEntry>> listDirectory(std::string_view path,
+                                                        Listing listing = Listing::Visible) = 0;
 
     virtual FileError makeDir(std::string_view path, DirAccess access = DirAccess::Shared) = 0;
     // Removes an empty folder.

@@ -145,7 +145,8 @@ Result<std::uint64_t> HostFileService::fileLength(std::string_view path) {
     return static_cast<std::uint64_t>(size);
 }
 
-Result<std::vector<DirEntry>> HostFileService::listDirectory(std::string_view path) {
+Result<std::vector<DirEntry>> HostFileService::listDirectory(std::string_view path,
+                                                             Listing listing) {
     Result<fs::path> host = resolve(path);
     if (!host) {
         return host.error();
@@ -158,7 +159,7 @@ Result<std::vector<DirEntry>> HostFileService::listDirectory(std::string_view pa
     fs::directory_iterator it(*host, ec);
     for (fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
         std::string name = utf8Name(it->path());
-        if (native::isHiddenOrSystem(*host, name)) {
+        if (listing == Listing::Visible && native::isHiddenOrSystem(*host, name)) {
             continue;
         }
         std::error_code statusError;

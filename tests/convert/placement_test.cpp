@@ -90,6 +90,17 @@ TEST_F(PlacementTest, AnOldDatabaseIsKeptWhenTheOperatorSaysNoAndReplacedOnYes) 
     EXPECT_EQ(treeOf(host("E:\\backup")).size(), flatFiles.size());  // nothing staged or aside left
 }
 
+TEST_F(PlacementTest, HiddenFilesInAnOldDatabaseNeverBlockLaterReplacements) {
+    oldDatabase();
+    writeFile(host("E:\\backup\\single\\.hidden"), "gathered by another system");
+    for (int copy = 0; copy < 2; ++copy) {
+        dialogs.answer(Answer::Yes);
+        EXPECT_EQ(PlaceOnCompactFlash(context), kPlacedOnCard);
+    }
+    EXPECT_EQ(card(), flatFiles);
+    EXPECT_FALSE(fs::exists(host("E:\\backup\\single.old")));
+}
+
 TEST_F(PlacementTest, ACardFailingMidwayOrOnFlushKeepsTheOldDatabase) {
     oldDatabase();
     drives.files.inject({.op = FileOp::Write, .drive = 'E', .nth = 3});

@@ -88,11 +88,12 @@ Result<std::uint64_t> FaultyFileService::fileLength(std::string_view path) {
     return inner_.fileLength(path);
 }
 
-Result<std::vector<DirEntry>> FaultyFileService::listDirectory(std::string_view path) {
+Result<std::vector<DirEntry>> FaultyFileService::listDirectory(std::string_view path,
+                                                               Listing listing) {
     if (FileError e = check(FileOp::List, path); e != FileError::None) {
         return e;
     }
-    return inner_.listDirectory(path);
+    return inner_.listDirectory(path, listing);
 }
 
 FileError FaultyFileService::makeDir(std::string_view path, DirAccess access) {

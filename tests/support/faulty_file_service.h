@@ -47,7 +47,7 @@ class FaultyFileService : public FileService {
     bool folderExists(std::string_view path) override { return inner_.folderExists(path); }
     bool fileExists(std::string_view path) override { return inner_.fileExists(path); }
     Result<std::uint64_t> fileLength(std::string_view path) override;
-    Result<std::vector<DirEntry>> listDirectory(std::string_view path) override;
+    Result<std::vector<DirEntry>> listDirectory(std::string_view path, Listing listing) override;
     FileError makeDir(std::string_view path, DirAccess access) override;
     FileError removeDir(std::string_view path) override;
     FileError deleteFile(std::string_view path) override;
