@@ -217,9 +217,7 @@ void Wizard::driveListChanged() {
 void Wizard::selectFloppyDrive() {
     state_.floppyDrive = std::string(1, driveLetterOf(window_.DriveList.drive())) + ":";
     panes_.logMessage("Floppy drive " + state_.floppyDrive + " was selected");
-    window_.DriveList.enabled = false;
-    window_.DriveList.visible = false;
-    window_.DriveSize.visible = false;
+    driveInfo_.hideDriveList();
     window_.buttonBack.enabled = true;
     state_.diskNumber = 1;
     panes_.promptDiskette(1);

@@ -7,12 +7,6 @@
 
 namespace xq {
 
-namespace {
-
-constexpr std::int16_t kPlaced = 1;
-
-}  // namespace
-
 void Wizard::writeFlash() {
     const char letter = driveLetterOf(window_.DriveList.drive());
     const std::optional<Drive> drive = drives_.drive(letter);
@@ -25,12 +19,10 @@ void Wizard::writeFlash() {
     if (!driveInfo_.driveCheck()) {
         return;
     }
-    window_.DriveList.enabled = false;
-    window_.DriveList.visible = false;
-    window_.DriveSize.visible = false;
+    driveInfo_.hideDriveList();
 
     ConversionContext context = conversion();
-    if (PlaceOnCompactFlash(context) == kPlaced) {
+    if (PlaceOnCompactFlash(context) == kPlacedOnCard) {
         state_.wizardStep = step::Written;
         window_.buttonOK.enabled = true;
         panes_.showMessage(std::string("Successful database convert")
@@ -42,13 +34,8 @@ void Wizard::writeFlash() {
                                .append("Press OK for another copy or Exit"));
         return;
     }
-    panes_.showMessage(std::string("Please select the Compact Flash")
-                           .append(CRLF)
-                           .append("drive and press the OK button"));
-    window_.DriveList.visible = true;
-    window_.DriveList.enabled = true;
-    window_.DriveSize.visible = true;
-    window_.ProgressBar1.visible = false;
+    // Nothing usable was written: the same request again, for another card or another try.
+    driveInfo_.compactFlashPrompt();
 }
 
 void Wizard::anotherCopy() {
@@ -56,9 +43,7 @@ void Wizard::anotherCopy() {
     panes_.showMessage(std::string("Please select the Compact Flash ")
                            .append(CRLF)
                            .append("drive and press the OK button"));
-    window_.DriveList.visible = true;
-    window_.DriveList.enabled = true;
-    window_.DriveSize.visible = true;
+    driveInfo_.showDriveList();
 }
 
 }  // namespace xq

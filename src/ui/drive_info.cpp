@@ -119,9 +119,7 @@ void DriveInfo::floppyPrompt() {
     op_.showMessage(std::string("Please select the floppy disk drive ")
                         .append(CRLF)
                         .append("and press the OK button"));
-    window.DriveList.visible = true;
-    window.DriveList.enabled = true;
-    window.DriveSize.visible = true;
+    showDriveList();
     // Back, not OK, is what step 0 turns off: with OK disabled the floppy drive could never be
     // confirmed, and nothing in this step would enable it again.
     window.buttonBack.enabled = false;
@@ -134,10 +132,22 @@ void DriveInfo::compactFlashPrompt() {
     op_.showMessage(std::string("Please select the Compact Flash")
                         .append(CRLF)
                         .append("drive and press the OK button"));
+    showDriveList();
+    window.ProgressBar1.visible = false;
+}
+
+void DriveInfo::showDriveList() {
+    WindowModel& window = op_.window();
     window.DriveList.visible = true;
     window.DriveList.enabled = true;
     window.DriveSize.visible = true;
-    window.ProgressBar1.visible = false;
+}
+
+void DriveInfo::hideDriveList() {
+    WindowModel& window = op_.window();
+    window.DriveList.enabled = false;
+    window.DriveList.visible = false;
+    window.DriveSize.visible = false;
 }
 
 Drive DriveInfo::selectedDrive() const {

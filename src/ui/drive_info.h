@@ -49,6 +49,11 @@ class DriveInfo {
     // The request to pick the Compact Flash drive; the caller keeps its step.
     void compactFlashPrompt();
 
+    // The list, enabled, and the label under it come into view for a drive-selection step, or
+    // leave it once the drive is chosen.
+    void showDriveList();
+    void hideDriveList();
+
   private:
     // The drive of the list's current drive text; a drive that has gone away reads as unknown and
     // not ready.

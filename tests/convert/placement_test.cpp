@@ -162,17 +162,11 @@ TEST_F(PlacementTest, CleanUpRemovesEveryWorkingDirectory) {
               "Remove temporary directory C:\\Temp\\XQ3100_disk4\\\r\n");
 }
 
-TEST(CleanUp, BeforeAnyDescriptorWasReadOnlyTheFlatDirectoryIsRemoved) {
-    TestDrives drives;
-    WindowModel window;
-    MessagePanes panes{window};
-    ScriptedDialogs dialogs;
-    Operator op{panes, dialogs, window};
-    ArchiveState archive;
-    bool keyCodeIsRec = false;
-    ConversionContext context{drives.files, op, archive, keyCodeIsRec, 0, "", 0};
+using CleanUpTest = ConvertTest;
+
+TEST_F(CleanUpTest, BeforeAnyDescriptorWasReadOnlyTheFlatDirectoryIsRemoved) {
     RemoveTemporaryDirectories(context);
-    EXPECT_EQ(window.logText.text, "Remove temporary directory C:\\Temp\\XQ3100_flat\\\r\n");
+    EXPECT_EQ(log(), "Remove temporary directory C:\\Temp\\XQ3100_flat\\\r\n");
 }
 
 }  // namespace
