@@ -31,9 +31,9 @@ int main(int argc, char* argv[]) {
     drives.add(target);
     xq::HostFileService files(drives, "S:");
 
-    const xq::SampleSetSpec spec = argc == 3 ? xq::largestSampleSet() : xq::bundledSampleSet();
+    const xq::SampleSetLayout layout = argc == 3 ? xq::largestSampleSet() : xq::bundledSampleSet();
     std::string failed;
-    const int diskettes = xq::writeSampleSet(files, "S:", spec, failed);
+    const int diskettes = xq::writeSampleSet(files, "S:", layout, failed);
     if (diskettes == 0) {
         std::cerr << "xq3100-sample-set: cannot write " << failed << '\n';
         return 1;

@@ -44,20 +44,20 @@ struct Piece {
 
 class SetWriter {
   public:
-    SetWriter(FileService& files, std::string folder, const SampleSetSpec& spec, std::string& error)
-        : files_(files), folder_(std::move(folder)), spec_(spec), error_(error) {}
+    SetWriter(FileService& files, std::string folder, const SampleSetLayout& layout, std::string& error)
+        : files_(files), folder_(std::move(folder)), layout_(layout), error_(error) {}
 
     int write() {
-        for (const SampleFile& file : spec_.files) {
+        for (const SampleFile& file : layout_.files) {
             if (!place(file)) {
                 return 0;
             }
         }
-        const int count = std::max(disk_, spec_.minimumDiskettes);
+        const int count = std::max(disk_, layout_.minimumDiskettes);
         for (int n = 1; n <= count; ++n) {
             if (!ensureDiskette(n) ||
                 !writeText(disketteRoot(n) + "\\" + disketteFileName(n),
-                           "XQ3100 DISKETTE #" + formatNumber(spec_.archiveId) + "\r\n" +
+                           "XQ3100 DISKETTE #" + formatNumber(layout_.archiveId) + "\r\n" +
                                "DISKETTE " + std::to_string(n) + "\r\n")) {
                 return 0;
             }
@@ -98,11 +98,11 @@ class SetWriter {
         double previous = 0;
         bool first = true;
         do {
-            if (used_ >= spec_.capacity) {
+            if (used_ >= layout_.capacity) {
                 ++disk_;
                 used_ = 0;
             }
-            const std::uint64_t take = std::min(left, spec_.capacity - used_);
+            const std::uint64_t take = std::min(left, layout_.capacity - used_);
             const std::string path = disketteRoot(disk_) + relative;
             if (!ensureDiskette(disk_) || !ensureFolders(disk_, relative) ||
                 !writeBytes(path, content, take)) {
@@ -157,7 +157,7 @@ class SetWriter {
     }
 
     bool writeDescriptor(int count) {
-        std::string text = "#XQ3100 ARCHIVE #" + formatNumber(spec_.archiveId) + "\n";
+        std::string text = "#XQ3100 ARCHIVE #" + formatNumber(layout_.archiveId) + "\n";
         text += "NUMDISKS: " + std::to_string(count) + "\n";
         text += "CREATED: July 17, 2007\n";
         for (const Piece& piece : pieces_) {
@@ -170,7 +170,7 @@ class SetWriter {
 
     FileService& files_;
     std::string folder_;
-    const SampleSetSpec& spec_;
+    const SampleSetLayout& layout_;
     std::string& error_;
     int disk_ = 1;
     std::uint64_t used_ = 0;
@@ -179,29 +179,29 @@ class SetWriter {
 
 }  // namespace
 
-SampleSetSpec bundledSampleSet() {
-    SampleSetSpec spec;
-    spec.capacity = 48 * 1024;
-    spec.minimumDiskettes = 3;
-    spec.files = {{.name = "/keycode.rec", .size = 256, .secondString = "KEYCODE"},
+SampleSetLayout bundledSampleSet() {
+    SampleSetLayout layout;
+    layout.capacity = 48 * 1024;
+    layout.minimumDiskettes = 3;
+    layout.files = {{.name = "/keycode.rec", .size = 256, .secondString = "KEYCODE"},
                   {.name = "/db/config.dat", .size = 10'000, .secondString = "CONFIG"},
                   {.name = "/db/records.dat", .size = 110'000, .secondString = "RECORDS"}};
-    return spec;
+    return layout;
 }
 
-SampleSetSpec largestSampleSet() {
-    SampleSetSpec spec;
-    spec.minimumDiskettes = 99;
+SampleSetLayout largestSampleSet() {
+    SampleSetLayout layout;
+    layout.minimumDiskettes = 99;
     // The key-code file and one record file filling all 99 diskettes: 100 file lines.
-    spec.files = {
+    layout.files = {
         {.name = "/keycode.rec", .size = 256, .secondString = "KEYCODE"},
-        {.name = "/db/records.dat", .size = 99 * spec.capacity - 256, .secondString = "RECORDS"}};
-    return spec;
+        {.name = "/db/records.dat", .size = 99 * layout.capacity - 256, .secondString = "RECORDS"}};
+    return layout;
 }
 
-int writeSampleSet(FileService& files, const std::string& folder, const SampleSetSpec& spec,
+int writeSampleSet(FileService& files, const std::string& folder, const SampleSetLayout& layout,
                    std::string& error) {
-    return SetWriter(files, folder, spec, error).write();
+    return SetWriter(files, folder, layout, error).write();
 }
 
 }  // namespace xq

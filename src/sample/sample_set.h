@@ -20,7 +20,7 @@ struct SampleFile {
     std::string secondString = "-";
 };
 
-struct SampleSetSpec {
+struct SampleSetLayout {
     double archiveId = 20070717;
     std::uint64_t capacity = 1'457'664;  // bytes of archived files a diskette takes
     int minimumDiskettes = 1;
@@ -28,14 +28,14 @@ struct SampleSetSpec {
 };
 
 // Three diskettes: a key-code file, a configuration file and a record file split over all three.
-SampleSetSpec bundledSampleSet();
+SampleSetLayout bundledSampleSet();
 
 // 99 full 1.44 MB diskettes and 100 descriptor entries: the largest set the format allows.
-SampleSetSpec largestSampleSet();
+SampleSetLayout largestSampleSet();
 
 // Writes the set below `folder` (Windows-form, existing) as folder\diskette1, folder\diskette2,
 // ... Returns the number of diskettes written, or 0 on failure (`error` says which file failed).
-int writeSampleSet(FileService& files, const std::string& folder, const SampleSetSpec& spec,
+int writeSampleSet(FileService& files, const std::string& folder, const SampleSetLayout& layout,
                    std::string& error);
 
 }  // namespace xq
