@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <functional>
+#include <vector>
 
 #include "archive/set_names.h"
 #include "archive/tree_operations.h"
-#include "convert/checksum.h"
 #include "platform/text.h"
 
 namespace xq {
@@ -16,6 +16,7 @@ namespace {
 // ever read as a database: the system reads backup\single only.
 constexpr std::string_view kStaging = "single.new\\";
 constexpr std::string_view kAside = "single.old\\";
+constexpr std::size_t kCompareSize = 1 << 20;
 
 class Placement {
   public:
@@ -35,7 +36,10 @@ class Placement {
         // nothing here depends on it.
         bool replacing = false;
         if (files_.folderExists(backup_)) {
-            recoverInterruptedSwap();
+            if (!recoverInterruptedSwap()) {
+                swapFailure();
+                return kNotPlaced;
+            }
             if (files_.folderExists(single_)) {
                 if (op_.messageBox("Directory " + single_ + " already exists" + std::string(CRLF) +
                                        "Replace old database?",
@@ -76,12 +80,16 @@ class Placement {
   private:
     // A swap that stopped after the old database was moved aside and before the new one took its
     // place leaves no backup\single: the old database goes back, so the card is never without
-    // one and the operator is asked about it as before.
-    void recoverInterruptedSwap() {
+    // one and the operator is asked about it as before. False when it cannot be put back: it is
+    // then the only copy of the old database, and nothing may replace or remove it.
+    bool recoverInterruptedSwap() {
         if (!files_.folderExists(single_) && files_.folderExists(aside_)) {
-            files_.rename(trimmed(aside_), trimmed(single_));
+            if (files_.rename(trimmed(aside_), trimmed(single_)) != FileError::None) {
+                return false;
+            }
             files_.flushFolder(backup_);
         }
+        return true;
     }
 
     static std::string trimmed(const std::string& folder) {
@@ -135,17 +143,12 @@ class Placement {
         return false;
     }
 
-    // Every file read back from the card must be the file of the flat directory.
+    // Every file read back from the card must be the file of the flat directory, byte for byte: a
+    // checksum would pass bytes that came back in the wrong places.
     bool readBack() {
         std::string failed;
         const bool ok = forEachFile(flat_ + "\\", "", [&](const std::string& path) {
-            const std::string card = staging_ + path;
-            const FileChecksumResult written = FileChecksum(files_, card, ReadMode::FromMedium);
-            const FileChecksumResult original = FileChecksum(files_, flat_ + "\\" + path);
-            const Result<std::uint64_t> writtenLength = files_.fileLength(card);
-            const Result<std::uint64_t> originalLength = files_.fileLength(flat_ + "\\" + path);
-            if (!written.measured() || !original.measured() || written.value != original.value ||
-                !writtenLength || !originalLength || *writtenLength != *originalLength) {
+            if (!sameBytes(staging_ + path, flat_ + "\\" + path)) {
                 failed = single_ + path;
                 return false;
             }
@@ -158,6 +161,27 @@ class Placement {
                         std::string(CRLF) +
                         "The Compact Flash card may be faulty. Please try another card.");
         return false;
+    }
+
+    bool sameBytes(const std::string& card, const std::string& original) {
+        Result<std::unique_ptr<InputFile>> written = files_.openRead(card, ReadMode::FromMedium);
+        Result<std::unique_ptr<InputFile>> kept = files_.openRead(original, ReadMode::Cached);
+        if (!written || !kept) {
+            return false;
+        }
+        std::vector<char> a(kCompareSize);
+        std::vector<char> b(kCompareSize);
+        for (;;) {
+            const Result<std::size_t> gotA = (*written)->read(a);
+            const Result<std::size_t> gotB = (*kept)->read(b);
+            if (!gotA || !gotB || *gotA != *gotB ||
+                !std::equal(a.data(), a.data() + *gotA, b.data())) {
+                return false;
+            }
+            if (*gotA < a.size()) {
+                return true;  // both ended here
+            }
+        }
     }
 
     bool swapIn(bool replacing) {

@@ -15,44 +15,38 @@
 
 namespace xq::test {
 
+namespace fs = std::filesystem;
+
 // A set read into the working directories by the diskette reader, ready for the conversion steps.
 class ConvertTest : public ::testing::Test {
   protected:
-    ConvertTest() {
-        window.DriveList.entries = {"a:", "c: [SYSTEM]", "e: [CARD]"};
-        window.DriveList.listIndex = 2;
-        window.ProgressBar1.max = 10000;
-    }
-
     void readSet(const DiskSet& description) {
         set = writeDiskSet(drives.newMedium("set"), description);
         for (int n = 1; n <= set.disketteCount(); ++n) {
             drives.insertFloppy(set.diskette(n));
             ASSERT_GE(ReadDiskette(reader, static_cast<std::int16_t>(n)), 0) << log();
         }
-        context.diskNumber = static_cast<std::int16_t>(set.disketteCount());
-        context.disketteDirectories = context.diskNumber;
+        context.diskNumber = context.disketteDirectories =
+            static_cast<std::int16_t>(set.disketteCount());
     }
 
-    // Every file below a host folder, by relative path.
-    static std::map<std::string, std::string> treeOf(const std::filesystem::path& folder) {
+    // Every file below a folder, hidden ones included, by relative path.
+    std::map<std::string, std::string> treeOf(std::string_view windowsPath) const {
         std::map<std::string, std::string> files;
-        if (std::filesystem::exists(folder)) {
-            for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
-                if (entry.is_regular_file()) {
-                    files[std::filesystem::relative(entry.path(), folder).generic_string()] =
-                        readFile(entry.path());
-                }
+        const fs::path folder = host(windowsPath);
+        for (const auto& entry :
+             fs::recursive_directory_iterator(folder, fs::directory_options::none, ignoredError)) {
+            if (entry.is_regular_file()) {
+                files[fs::relative(entry.path(), folder).generic_string()] = readFile(entry.path());
             }
         }
         return files;
     }
-
-    std::filesystem::path host(std::string_view windowsPath) const {
-        return drives.hostPath(windowsPath);
-    }
+    fs::path host(std::string_view windowsPath) const { return drives.hostPath(windowsPath); }
     const std::string& log() const { return window.logText.text; }
+    bool logged(std::string_view text) const { return log().find(text) != std::string::npos; }
 
+    mutable std::error_code ignoredError;  // a folder that does not exist holds nothing
     TestDrives drives;
     WindowModel window;
     MessagePanes panes{window};
