@@ -1,5 +1,6 @@
 #include "terminal/terminal_conversion.h"
 
+#include <algorithm>
 #include <istream>
 #include <string>
 
@@ -24,6 +25,13 @@ bool TerminalConversion::select(char letter) {
     // The list refuses a card drive that is not ready and goes back to another drive: whatever
     // the list holds now is what OK would use.
     return driveLetterOf(wizard_.window().DriveList.drive()) == letter;
+}
+
+bool TerminalConversion::listed(char letter) const {
+    const std::vector<std::string>& entries = wizard_.window().DriveList.entries;
+    return std::any_of(entries.begin(), entries.end(), [letter](const std::string& entry) {
+        return driveLetterOf(entry) == letter;
+    });
 }
 
 bool TerminalConversion::waitForOperator(const std::string& request) {
@@ -83,6 +91,9 @@ int TerminalConversion::run() {
                 break;
             case step::SelectFlash:
                 if (!select(setup_.flash)) {
+                    if (!listed(setup_.flash)) {
+                        view_.say("Drive " + flash + " is not among this machine's drives.");
+                    }
                     return stop(exit_status::Failed);
                 }
                 dialogs_.clearReplaceDeclined();

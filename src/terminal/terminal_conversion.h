@@ -36,6 +36,7 @@ class TerminalConversion {
 
   private:
     bool select(char letter);
+    bool listed(char letter) const;  // the drive list has the drive, ready or not
     bool waitForOperator(const std::string& request);
     int stop(int status);
 
