@@ -37,8 +37,9 @@ std::string copyFailure(std::string_view source, std::string_view target, char d
 
 class TreeCopy {
   public:
-    TreeCopy(FileService& files, Operator& op, std::int16_t step)
-        : files_(files), op_(op), step_(step) {}
+    TreeCopy(FileService& files, Operator& op, std::int16_t step, const TreeFilter& leaveOut,
+             std::size_t rootLength)
+        : files_(files), op_(op), step_(step), leaveOut_(leaveOut), rootLength_(rootLength) {}
 
     std::int16_t copy(const std::string& source, const std::string& target) {
         Result<std::vector<DirEntry>> listing = files_.listDirectory(source);
@@ -51,7 +52,7 @@ class TreeCopy {
             std::int16_t result = kTreeCopied;
             if (entry.kind == EntryKind::Directory) {
                 result = copyFolder(source, target, entry.name);
-            } else if (entry.kind == EntryKind::File) {
+            } else if (entry.kind == EntryKind::File && !leftOut(source + entry.name)) {
                 result = copyFile(source + entry.name, target + entry.name);
             }
             // Links and special entries are left out, as hidden ones are.
@@ -63,6 +64,11 @@ class TreeCopy {
     }
 
   private:
+    // The path below the tree's root, with its leading "\".
+    bool leftOut(const std::string& path) const {
+        return leaveOut_ && leaveOut_(std::string_view(path).substr(rootLength_ - 1));
+    }
+
     std::int16_t copyFolder(const std::string& source, const std::string& target,
                             const std::string& name) {
         const std::string folder = target + name;
@@ -98,13 +104,21 @@ class TreeCopy {
     FileService& files_;
     Operator& op_;
     std::int16_t step_;
+    const TreeFilter& leaveOut_;
+    std::size_t rootLength_;
 };
 
 }  // namespace
 
 std::int16_t CopyTree(FileService& files, Operator& op, std::string_view source,
                       std::string_view target, std::int16_t step) {
-    return TreeCopy(files, op, step).copy(asFolderPath(source), asFolderPath(target));
+    return CopyTree(files, op, source, target, step, TreeFilter());
+}
+
+std::int16_t CopyTree(FileService& files, Operator& op, std::string_view source,
+                      std::string_view target, std::int16_t step, const TreeFilter& leaveOut) {
+    const std::string root = asFolderPath(source);
+    return TreeCopy(files, op, step, leaveOut, root.size()).copy(root, asFolderPath(target));
 }
 
 }  // namespace xq

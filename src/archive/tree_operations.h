@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,13 @@ inline constexpr std::int16_t kTreeCopyFailed = -1;
 // and "Error!" box); the copy stops at the first failure.
 std::int16_t CopyTree(FileService& files, Operator& op, std::string_view source,
                       std::string_view target, std::int16_t step);
+
+// Which files a copy leaves out, by their path below the tree's root ("\db\main.dat").
+using TreeFilter = std::function<bool(std::string_view relativePath)>;
+
+// The same copy, leaving out the files `leaveOut` names.
+std::int16_t CopyTree(FileService& files, Operator& op, std::string_view source,
+                      std::string_view target, std::int16_t step, const TreeFilter& leaveOut);
 
 // Removes the tree under `path` and `path` itself. A path that is not a folder (missing, or a link)
 // is left alone. Failures are passed over: what cannot be removed stays. Hidden entries stay too,

@@ -35,11 +35,21 @@ class Recombination {
           flat_(flatDirectory(temp_)) {}
 
     bool run() {
+        // The diskettes' other files come along; a file of the same name on a later diskette
+        // extends the earlier one. The files the table lists are left to the table loop below,
+        // which builds each of them from its pieces anyway: copying them here too would only
+        // write the whole database one more time.
+        const TreeFilter listed = [this](std::string_view relative) {
+            for (const ArchivedFile& entry : c_.archive.table()) {
+                if (equalsIgnoringAsciiCase(relative, sourceName(entry))) {
+                    return true;
+                }
+            }
+            return false;
+        };
         for (int n = 1; n <= c_.diskNumber; ++n) {
-            // The diskettes' other files come along; a file of the same name on a later diskette
-            // extends the earlier one. The table loop below rebuilds every listed file anyway.
-            if (CopyTree(files_, op_, disketteDirectory(temp_, n) + "\\", flat_ + "\\", 0) !=
-                kTreeCopied) {
+            if (CopyTree(files_, op_, disketteDirectory(temp_, n) + "\\", flat_ + "\\", 0,
+                         listed) != kTreeCopied) {
                 return false;
             }
         }
@@ -62,17 +72,18 @@ class Recombination {
     }
 
   private:
+    // The entry's file as the diskette copies hold it.
+    std::string_view sourceName(const ArchivedFile& entry) const {
+        return entry.fileName == kKeyCodeRec && !c_.keyCodeIsRec ? kKeyCodeKcd
+                                                                 : std::string_view(entry.fileName);
+    }
+
     bool rebuild(const ArchivedFile& entry) {
-        const std::string disk = disketteDirectory(temp_, entry.diskNumber);
-        std::string source;
-        std::string name;
-        if (entry.fileName == kKeyCodeRec && !c_.keyCodeIsRec) {
-            source = disk + std::string(kKeyCodeKcd);
-            name = kKeyCodeKcd;
-        } else {
-            source = disk + entry.fileName;
-            name = trimBlanks(entry.fileName);
-        }
+        const std::string source =
+            disketteDirectory(temp_, entry.diskNumber) + std::string(sourceName(entry));
+        const std::string name(entry.fileName == kKeyCodeRec && !c_.keyCodeIsRec
+                                   ? kKeyCodeKcd
+                                   : trimBlanks(entry.fileName));
         const std::string destination = flat_ + name;
         // The names were checked when the descriptor was read; trimming may still turn one into
         // something else, and nothing may be written outside the flat directory.

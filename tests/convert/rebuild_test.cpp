@@ -23,10 +23,14 @@ class RebuildTest : public ConvertTest {
 TEST_F(RebuildTest, JoinsSplitFilesAndCopiesTheOthersByteForByte) {
     DiskSet description = splitSet();
     description.files.push_back({.name = "/deep/er/x.dat", .content = std::string(10, 'x')});
+    // Files the table does not list come along, later diskettes' extending earlier ones.
+    description.extras = {{.disk = 2, .path = "notes/a.txt", .content = "two"},
+                          {.disk = 3, .path = "notes/a.txt", .content = "+three"}};
     rebuild(description);
     for (const auto& [name, content] : set.wholeFiles) {
         EXPECT_EQ(readFile(flat / name.substr(1)), content) << name;
     }
+    EXPECT_EQ(readFile(flat / "notes" / "a.txt"), "two+three");
     EXPECT_EQ(readFile(flat / "disk0001.dat"), readFile(set.diskette(1) / "disk0001.dat"));
     EXPECT_TRUE(logged(
         "Recombining the database at C:\\Temp\\XQ3100_flat\r\n"
@@ -55,7 +59,6 @@ TEST_F(RebuildTest, AnAppendThatFailsLeavesTheDestinationAsItWasAndIsReported) {
     readSet(splitSet());
     drives.files.inject({.op = FileOp::Read,
                          .pathContains = "XQ3100_disk3\\db\\main.dat",
-                         .nth = 2,
                          .error = FileError::DeviceIo});
     EXPECT_FALSE(RecombineDatabase(context));
     EXPECT_EQ(dialogs.last().text,
