@@ -266,21 +266,26 @@ std::string HostFileService::temporaryFolder() {
     return temporaryFolder_;
 }
 
+std::optional<TransferResult> HostFileService::kernelCopy(std::string_view source,
+                                                          std::string_view target, bool append) {
+    Result<fs::path> from = resolve(source);
+    if (!from) {
+        return TransferResult{from.error(), TransferStage::OpenSource};
+    }
+    Result<fs::path> to = resolve(target);
+    if (!to) {
+        return TransferResult{to.error(), TransferStage::OpenTarget};
+    }
+    return native::copyRange(*from, *to,
+                             append ? native::CopyMode::Append : native::CopyMode::Replace);
+}
+
 TransferResult HostFileService::copyFile(std::string_view source, std::string_view target,
                                          bool overwrite) {
     if (!overwrite && fileExists(target)) {
         return {FileError::FileAlreadyExists, TransferStage::OpenTarget};
     }
-    Result<fs::path> from = resolve(source);
-    if (!from) {
-        return {from.error(), TransferStage::OpenSource};
-    }
-    Result<fs::path> to = resolve(target);
-    if (!to) {
-        return {to.error(), TransferStage::OpenTarget};
-    }
-    const std::optional<TransferResult> copied =
-        native::copyRange(*from, *to, native::CopyMode::Replace);
+    const std::optional<TransferResult> copied = kernelCopy(source, target, false);
     if (!copied) {
         return FileService::copyFile(source, target, overwrite);
     }
@@ -291,17 +296,8 @@ TransferResult HostFileService::copyFile(std::string_view source, std::string_vi
 }
 
 TransferResult HostFileService::appendFile(std::string_view source, std::string_view target) {
-    Result<fs::path> from = resolve(source);
-    if (!from) {
-        return {from.error(), TransferStage::OpenSource};
-    }
-    Result<fs::path> to = resolve(target);
-    if (!to) {
-        return {to.error(), TransferStage::OpenTarget};
-    }
     const bool existed = fileExists(target);
-    const std::optional<TransferResult> appended =
-        native::copyRange(*from, *to, native::CopyMode::Append);
+    const std::optional<TransferResult> appended = kernelCopy(source, target, true);
     if (!appended) {
         return FileService::appendFile(source, target);
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -38,6 +39,10 @@ class HostFileService : public FileService {
     Result<std::filesystem::path> resolve(std::string_view path) const;
 
   private:
+    // The kernel's copy of a whole file; nullopt when the host cannot copy that way.
+    std::optional<TransferResult> kernelCopy(std::string_view source, std::string_view target,
+                                             bool append);
+
     const DriveTable& drives_;
     std::string temporaryFolder_;
 };

@@ -14,6 +14,7 @@
 namespace xq::native {
 
 FileError errorFrom(const std::error_code& ec);
+FileError fromErrno(int value);
 
 Result<std::unique_ptr<InputFile>> openRead(const std::filesystem::path& path, ReadMode mode);
 Result<std::unique_ptr<OutputFile>> openWrite(const std::filesystem::path& path, WriteMode mode);

@@ -26,38 +26,7 @@ namespace xq::native {
 namespace fs = std::filesystem;
 
 FileError errorFrom(const std::error_code& ec) {
-    if (!ec) {
-        return FileError::None;
-    }
-    switch (ec.default_error_condition().value()) {
-        case ENOENT:
-            return FileError::FileNotFound;
-        case ENOTDIR:
-            return FileError::PathNotFound;
-        case EACCES:
-        case EPERM:
-        case EROFS:
-            return FileError::PermissionDenied;
-        case ENOSPC:
-        case EDQUOT:
-        case EFBIG:
-            return FileError::DiskFull;
-        case EEXIST:
-            return FileError::FileAlreadyExists;
-        case EIO:
-            return FileError::DeviceIo;
-        case ENXIO:
-        case ENODEV:
-#ifdef ENOMEDIUM
-        case ENOMEDIUM:
-#endif
-            return FileError::DiskNotReady;
-        case ENAMETOOLONG:
-        case EINVAL:
-            return FileError::BadFileName;
-        default:
-            return FileError::PathFileAccess;
-    }
+    return ec ? fromErrno(ec.default_error_condition().value()) : FileError::None;
 }
 
 namespace {

@@ -111,35 +111,6 @@ FileError fromWin32(DWORD code) {
     }
 }
 
-// The C runtime's errno values, which some std::filesystem calls report instead of Win32 codes.
-FileError fromErrno(int value) {
-    switch (value) {
-        case ENOENT:
-            return FileError::FileNotFound;
-        case ENOTDIR:
-            return FileError::PathNotFound;
-        case EACCES:
-        case EPERM:
-        case EROFS:
-            return FileError::PermissionDenied;
-        case ENOSPC:
-        case EFBIG:
-            return FileError::DiskFull;
-        case EEXIST:
-            return FileError::FileAlreadyExists;
-        case EIO:
-            return FileError::DeviceIo;
-        case ENXIO:
-        case ENODEV:
-            return FileError::DiskNotReady;
-        case ENAMETOOLONG:
-        case EINVAL:
-            return FileError::BadFileName;
-        default:
-            return FileError::PathFileAccess;
-    }
-}
-
 FileError lastError() {
     return fromWin32(::GetLastError());
 }
