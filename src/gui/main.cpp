@@ -18,7 +18,7 @@
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(xq::kProgram.title.data()));
-    QApplication::setApplicationVersion(QStringLiteral("1.4.1"));
+    QApplication::setApplicationVersion(QString::fromUtf8(xq::kProgram.version.data()));
 
     // The window takes the terminal front end's drive options: --diskettes DIR... --card DIR.
     const std::vector<std::string> arguments(argv + 1, argv + argc);
