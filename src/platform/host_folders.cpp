@@ -7,9 +7,18 @@
 #include "platform/text.h"
 
 #ifdef _WIN32
-#include <io.h>
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
 #else
+#include <fcntl.h>
 #include <unistd.h>
+
+#include <cerrno>
 #endif
 
 namespace xq {
@@ -25,17 +34,59 @@ std::optional<std::string> canonicalFolder(std::string_view hostPath) {
     return fromHostPath(canonical);
 }
 
+namespace {
+
+// A name for a probe file that no other copy of the program uses at the same time.
+std::string probeName(int attempt) {
+#ifdef _WIN32
+    const unsigned long process = ::GetCurrentProcessId();
+#else
+    const unsigned long process = static_cast<unsigned long>(::getpid());
+#endif
+    return ".xq3100-probe-" + std::to_string(process) + "-" + std::to_string(attempt);
+}
+
+// Makes and removes a new, empty file in the folder. Nothing less answers for every reason a
+// folder refuses files: permission bits (not for the superuser), access lists, a read-only medium
+// or mount; on Windows a folder's read-only attribute stops nothing, and the C runtime's access
+// check reads only that attribute.
+bool canCreateFileIn(const fs::path& folder) {
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        const fs::path probe = folder / probeName(attempt);
+#ifdef _WIN32
+        // Removed by the system when closed, even should this program end in between.
+        const HANDLE file = ::CreateFileW(
+            probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+            FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            ::CloseHandle(file);
+            return true;
+        }
+        if (::GetLastError() != ERROR_FILE_EXISTS) {
+            return false;
+        }
+#else
+        const int fd =
+            ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            ::close(fd);
+            ::unlink(probe.c_str());
+            return true;
+        }
+        if (errno != EEXIST) {
+            return false;
+        }
+#endif
+    }
+    return false;
+}
+
+}  // namespace
+
 bool isWritableFolder(std::string_view hostPath) {
     const fs::path folder = toHostPath(hostPath);
     std::error_code ec;
-    if (!fs::is_directory(folder, ec)) {
-        return false;
-    }
-#ifdef _WIN32
-    return ::_waccess(folder.c_str(), 2) == 0;
-#else
-    return ::access(folder.c_str(), W_OK | X_OK) == 0;
-#endif
+    return fs::is_directory(folder, ec) && canCreateFileIn(folder);
 }
 
 bool folderHoldsFile(std::string_view hostFolder, std::string_view name) {

@@ -47,7 +47,7 @@ class PlacementTest : public ConvertTest {
     }
     void oldDatabase() {
         writeFile(host("E:\\backup\\single\\old.dat"), "old");
-        writeFile(host("E:\\backup\\single\\sub\\.hidden"), "gathered by another system");
+        writeHiddenFile(host("E:\\backup\\single\\sub\\.hidden"), "gathered by another system");
         before = treeOf("E:\\backup");
     }
 

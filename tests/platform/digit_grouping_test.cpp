@@ -1,5 +1,3 @@
-#include <stdlib.h>
-
 #include <locale>
 #include <optional>
 #include <stdexcept>
@@ -8,32 +6,63 @@
 #include <gtest/gtest.h>
 
 #include "platform/text.h"
+#include "support/process.h"
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#endif
 
 namespace xq {
 namespace {
 
-// Sets LC_ALL for one test and puts the previous value back.
-class ScopedLocaleVariable {
+#ifdef _WIN32
+
+// Changes one of the user's regional settings, as the Region control panel does, for one test
+// and puts the previous value back.
+class ScopedRegionalSetting {
   public:
-    explicit ScopedLocaleVariable(const char* value) {
-        if (const char* old = ::getenv("LC_ALL")) {
-            previous_ = old;
+    ScopedRegionalSetting(LCTYPE setting, const wchar_t* value) : setting_(setting) {
+        wchar_t previous[16] = {};
+        if (::GetLocaleInfoW(LOCALE_USER_DEFAULT, setting_, previous, 16) > 0) {
+            previous_ = previous;
         }
-        ::setenv("LC_ALL", value, 1);
+        changed_ = ::SetLocaleInfoW(LOCALE_USER_DEFAULT, setting_, value) != 0;
     }
-    ScopedLocaleVariable(const ScopedLocaleVariable&) = delete;
-    ScopedLocaleVariable& operator=(const ScopedLocaleVariable&) = delete;
-    ~ScopedLocaleVariable() {
-        if (previous_) {
-            ::setenv("LC_ALL", previous_->c_str(), 1);
-        } else {
-            ::unsetenv("LC_ALL");
+    ScopedRegionalSetting(const ScopedRegionalSetting&) = delete;
+    ScopedRegionalSetting& operator=(const ScopedRegionalSetting&) = delete;
+    ~ScopedRegionalSetting() {
+        if (changed_ && previous_) {
+            ::SetLocaleInfoW(LOCALE_USER_DEFAULT, setting_, previous_->c_str());
         }
     }
+    bool changed() const { return changed_; }
 
   private:
-    std::optional<std::string> previous_;
+    LCTYPE setting_;
+    std::optional<std::wstring> previous_;
+    bool changed_ = false;
 };
+
+TEST(RegionalDigitGrouping, FollowsTheUsersRegionalSettings) {
+    ScopedRegionalSetting separator(LOCALE_STHOUSAND, L".");
+    ScopedRegionalSetting groups(LOCALE_SGROUPING, L"3;0");
+    ASSERT_TRUE(separator.changed() && groups.changed());
+    EXPECT_EQ(formatGrouped(1234567, regionalDigitGrouping()), "1.234.567");
+    {
+        ScopedRegionalSetting none(LOCALE_SGROUPING, L"0");
+        ASSERT_TRUE(none.changed());
+        EXPECT_EQ(formatGrouped(1234567, regionalDigitGrouping()), "1234567");
+    }
+    ScopedRegionalSetting indian(LOCALE_SGROUPING, L"3;2;0");
+    ASSERT_TRUE(indian.changed());
+    // Only the first group size is kept.
+    EXPECT_EQ(formatGrouped(1234567, regionalDigitGrouping()), "1.234.567");
+}
+
+#else
 
 bool localeInstalled(const char* name) {
     try {
@@ -46,7 +75,7 @@ bool localeInstalled(const char* name) {
 
 TEST(RegionalDigitGrouping, LocalesWithoutGroupingAndUnknownLocalesGroupByThousands) {
     for (const char* name : {"C", "POSIX", "C.UTF-8", "xx_NOWHERE.UTF-8"}) {
-        ScopedLocaleVariable locale(name);
+        test::ScopedEnvironmentVariable locale("LC_ALL", name);
         const DigitGrouping grouping = regionalDigitGrouping();
         EXPECT_EQ(grouping.separator, ",") << name;
         EXPECT_EQ(grouping.groupSize, 3) << name;
@@ -58,10 +87,12 @@ TEST(RegionalDigitGrouping, FollowsTheUserLocale) {
     if (!localeInstalled("de_DE.UTF-8")) {
         GTEST_SKIP() << "locale de_DE.UTF-8 is not installed";
     }
-    ScopedLocaleVariable locale("de_DE.UTF-8");
+    test::ScopedEnvironmentVariable locale("LC_ALL", "de_DE.UTF-8");
     const DigitGrouping grouping = regionalDigitGrouping();
     EXPECT_EQ(formatGrouped(1234567, grouping), "1.234.567");
 }
+
+#endif
 
 }  // namespace
 }  // namespace xq

@@ -1,37 +1,53 @@
 #include "support/temp_dir.h"
 
-#include <stdlib.h>
-
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 #include <system_error>
 
+#include "support/links.h"
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
+
 namespace xq::test {
 
+namespace fs = std::filesystem;
+
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "xq3100-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("cannot create a temporary folder");
+    // A random name that nothing else holds yet: create_directory fails on an existing one.
+    std::random_device random;
+    std::uniform_int_distribution<int> digit(0, 35);
+    const fs::path base = fs::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = "xq3100-test-";
+        for (int i = 0; i < 8; ++i) {
+            const int d = digit(random);
+            name += static_cast<char>(d < 10 ? '0' + d : 'a' + d - 10);
+        }
+        std::error_code ec;
+        if (fs::create_directory(base / name, ec)) {
+            path_ = base / name;
+            return;
+        }
     }
-    path_ = pattern;
+    throw std::runtime_error("cannot create a temporary folder in " + base.string());
 }
 
 TempDir::~TempDir() {
-    std::error_code ec;
-    // Tests may leave read-only folders behind; make them removable first.
-    for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
-         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-        if (it->is_directory(ec) && !it->is_symlink(ec)) {
-            std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                         std::filesystem::perm_options::add, ec);
-        }
-    }
-    std::filesystem::remove_all(path_, ec);
+    removeTree(path_);
 }
 
-void writeFile(const std::filesystem::path& path, std::string_view bytes) {
-    std::filesystem::create_directories(path.parent_path());
+void writeFile(const fs::path& path, std::string_view bytes) {
+    fs::create_directories(path.parent_path());
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!out) {
@@ -39,7 +55,17 @@ void writeFile(const std::filesystem::path& path, std::string_view bytes) {
     }
 }
 
-std::string readFile(const std::filesystem::path& path) {
+void writeHiddenFile(const fs::path& path, std::string_view bytes) {
+    if (!path.filename().string().starts_with('.')) {
+        throw std::logic_error("a hidden file's name begins with \".\": " + path.string());
+    }
+    writeFile(path, bytes);
+#ifdef _WIN32
+    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN);
+#endif
+}
+
+std::string readFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         throw std::runtime_error("cannot read " + path.string());

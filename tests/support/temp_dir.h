@@ -24,5 +24,8 @@ class TempDir {
 // Whole-file helpers for test fixtures and assertions (never used by the product).
 void writeFile(const std::filesystem::path& path, std::string_view bytes);
 std::string readFile(const std::filesystem::path& path);
+// A file listings leave out as hidden: its name begins with "." (hidden on POSIX hosts), and on
+// Windows it carries the hidden attribute as well.
+void writeHiddenFile(const std::filesystem::path& path, std::string_view bytes);
 
 }  // namespace xq::test

@@ -1,12 +1,9 @@
 // The terminal front end run as a process, as scripts run it.
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <filesystem>
+#include <fstream>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +11,7 @@
 
 #include "platform/drive_table.h"
 #include "platform/instance_lock.h"
+#include "support/process.h"
 #include "support/temp_dir.h"
 
 namespace xq::test {
@@ -21,12 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Arguments = std::vector<std::string>;
-
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
 
 // Every file under `folder` with its bytes, by relative path.
 std::map<std::string, std::string> treeOf(const fs::path& folder) {
@@ -41,6 +33,29 @@ std::map<std::string, std::string> treeOf(const fs::path& folder) {
     return files;
 }
 
+// Whether this process can create a file in the folder.
+bool canCreateFileIn(const fs::path& folder) {
+    const fs::path probe = folder / "xq3100-probe.tmp";
+    if (!std::ofstream(probe)) {
+        return false;
+    }
+    std::error_code ec;
+    fs::remove(probe, ec);
+    return true;
+}
+
+// A folder in which the kernel lets no one create files, the superuser included (sysfs; under
+// Wine the same folder through drive Z:); empty where there is none.
+fs::path kernelFolderNoOneMayWrite() {
+#ifdef _WIN32
+    const fs::path folder = "Z:\\sys\\kernel";
+#else
+    const fs::path folder = "/sys/kernel";
+#endif
+    std::error_code ec;
+    return fs::is_directory(folder, ec) ? folder : fs::path();
+}
+
 class TerminalTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -50,45 +65,20 @@ class TerminalTest : public ::testing::Test {
         ASSERT_EQ(run(XQ_SAMPLE_PROGRAM, {(temp / "sample").string()}).status, 0);
     }
 
-    // Runs a program with stdin from /dev/null and a private temporary and runtime folder.
-    Outcome run(const std::string& program, const Arguments& arguments) {
-        const fs::path out = temp / "out.txt";
-        const fs::path err = temp / "err.txt";
-        posix_spawn_file_actions_t files;
-        posix_spawn_file_actions_init(&files);
-        posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&files, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0600);
-        posix_spawn_file_actions_addopen(&files, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0600);
-        std::vector<std::string> env = {"TMPDIR=" + (temp / "tmp").string(),
-                                        "XDG_RUNTIME_DIR=" + (temp / "runtime").string(),
-                                        "PATH=/usr/bin:/bin", "LC_ALL=C"};
-        std::vector<char*> argv{const_cast<char*>(program.c_str())};
-        for (const std::string& argument : arguments) {
-            argv.push_back(const_cast<char*>(argument.c_str()));
-        }
-        argv.push_back(nullptr);
-        std::vector<char*> envp;
-        for (std::string& e : env) {
-            envp.push_back(e.data());
-        }
-        envp.push_back(nullptr);
-        pid_t child = 0;
-        Outcome result;
-        if (posix_spawn(&child, program.c_str(), &files, nullptr, argv.data(), envp.data()) == 0) {
-            int status = 0;
-            waitpid(child, &status, 0);
-            result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        }
-        posix_spawn_file_actions_destroy(&files);
-        result.out = readFile(out);
-        result.err = readFile(err);
-        return result;
+    // Runs a program with no input and a private temporary and runtime folder.
+    ProcessOutcome run(const std::string& program, const Arguments& arguments) {
+        const std::string tmp = (temp / "tmp").string();
+        return runProgram(program, arguments,
+                          {{"TMPDIR", tmp},
+                           {"TMP", tmp},
+                           {"TEMP", tmp},
+                           {"XDG_RUNTIME_DIR", (temp / "runtime").string()},
+                           {"LC_ALL", "C"}},
+                          temp.path());
     }
 
     // The converter on the sample's diskettes 1..3 (or on `diskettes`), then `arguments`.
-    Outcome convert(const Arguments& arguments, Arguments diskettes = {}) {
+    ProcessOutcome convert(const Arguments& arguments, Arguments diskettes = {}) {
         if (diskettes.empty()) {
             diskettes = {diskette(1).string(), diskette(2).string(), diskette(3).string()};
         }
@@ -99,9 +89,19 @@ class TerminalTest : public ::testing::Test {
     }
     fs::path diskette(int n) const { return temp / "sample" / ("diskette" + std::to_string(n)); }
 
+    // The lock a running copy holds: in the runtime folder on POSIX hosts, in the temporary
+    // folder on Windows.
+    fs::path instanceLockPath() const {
+#ifdef _WIN32
+        return temp / "tmp" / "xq3100-converter.instance";
+#else
+        return temp / "runtime" / "xq3100-converter.instance";
+#endif
+    }
+
     // What a refused command line puts on stderr.
     std::string refusal(const std::string& message) {
-        const Outcome help = run(XQ_CONVERT_PROGRAM, {"--help"});
+        const ProcessOutcome help = run(XQ_CONVERT_PROGRAM, {"--help"});
         EXPECT_EQ(help.status, 0);
         EXPECT_TRUE(
             help.out.starts_with("Usage: xq3100-convert (--floppy X: | --diskettes DIR...)"));
@@ -119,7 +119,7 @@ class TerminalTest : public ::testing::Test {
 };
 
 TEST_F(TerminalTest, ConvertsTheSampleSetOntoACardFolderWithYes) {
-    const Outcome result = convert({"--card", card.string(), "--yes"});
+    const ProcessOutcome result = convert({"--card", card.string(), "--yes"});
     ASSERT_EQ(result.status, 0) << result.out << result.err;
     EXPECT_NE(result.out.find("Successful database convert\nTotal 3 diskettes\n"),
               std::string::npos);
@@ -147,7 +147,7 @@ TEST_F(TerminalTest, NoDeclinesToReplaceAnExistingDatabase) {
     writeFile(card / "backup" / "single" / "old.dat", "old");
     writeFile(card / "notes.txt", "mine");
     const auto before = treeOf(card);
-    const Outcome result = convert({"--card", card.string(), "--no"});
+    const ProcessOutcome result = convert({"--card", card.string(), "--no"});
     EXPECT_EQ(result.status, 3) << result.out << result.err;
     EXPECT_NE(result.out.find(":\\backup\\single\\ already exists\nReplace old database?\n"
                               "Yes/No? no (--no)\n"),
@@ -158,7 +158,7 @@ TEST_F(TerminalTest, NoDeclinesToReplaceAnExistingDatabase) {
 }
 
 TEST_F(TerminalTest, FoldersAreCheckedBeforeAnythingIsWritten) {
-    const Outcome swapped =
+    const ProcessOutcome swapped =
         convert({"--card", card.string(), "--yes"}, {diskette(2).string(), diskette(1).string()});
     EXPECT_EQ(swapped.status, 2);
     EXPECT_EQ(swapped.err, refusal("Folder " + diskette(2).string() +
@@ -166,25 +166,33 @@ TEST_F(TerminalTest, FoldersAreCheckedBeforeAnythingIsWritten) {
     EXPECT_EQ(swapped.out, "");
 
     const fs::path none = temp / "none";
-    const Outcome noDiskette =
+    const ProcessOutcome noDiskette =
         convert({"--card", card.string(), "--yes"}, {diskette(1).string(), none.string()});
     EXPECT_EQ(noDiskette.status, 2);
     EXPECT_EQ(noDiskette.err, refusal("Diskette folder " + none.string() + " does not exist"));
 
-    const Outcome noCard = convert({"--card", none.string(), "--yes"});
+    const ProcessOutcome noCard = convert({"--card", none.string(), "--yes"});
     EXPECT_EQ(noCard.status, 2);
     EXPECT_EQ(noCard.err, refusal("Card folder " + none.string() + " does not exist"));
     expectNothingWritten();
 }
 
 TEST_F(TerminalTest, ACardFolderThatCannotBeWrittenIsRefused) {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "permission bits do not stop the superuser";
+    // Without write permission an ordinary user cannot write the folder. The superuser can, and
+    // on Windows a folder's read-only attribute stops no one; there a folder of the kernel's that
+    // refuses everyone stands in, where the host has one.
+    fs::permissions(card, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    fs::path folder = card;
+    if (canCreateFileIn(folder)) {
+        folder = kernelFolderNoOneMayWrite();
+        if (folder.empty() || canCreateFileIn(folder)) {
+            GTEST_SKIP() << "no folder here refuses this user's files";
+        }
     }
-    fs::permissions(card, fs::perms::owner_read | fs::perms::owner_exec);
-    const Outcome result = convert({"--card", card.string(), "--yes"});
+    const ProcessOutcome result = convert({"--card", folder.string(), "--yes"});
     EXPECT_EQ(result.status, 2);
-    EXPECT_EQ(result.err, refusal("Card folder " + card.string() + " is not writable"));
+    EXPECT_EQ(result.err, refusal("Card folder " + folder.string() + " is not writable"));
     expectNothingWritten();
 }
 
@@ -195,11 +203,11 @@ TEST_F(TerminalTest, BadArgumentsGetTheUsageAndStatusTwo) {
         {{"--card", card.string(), "--flash", "E:"}, "Give either --flash or --card"},
     };
     for (const auto& [arguments, message] : cases) {
-        const Outcome result = convert(arguments);
+        const ProcessOutcome result = convert(arguments);
         EXPECT_EQ(result.status, 2) << message;
         EXPECT_EQ(result.err, refusal(message));
     }
-    const Outcome noFloppy = run(XQ_CONVERT_PROGRAM, {"--card", card.string(), "--yes"});
+    const ProcessOutcome noFloppy = run(XQ_CONVERT_PROGRAM, {"--card", card.string(), "--yes"});
     EXPECT_EQ(noFloppy.status, 2);
     EXPECT_EQ(noFloppy.err, refusal("Give either --floppy or --diskettes"));
     expectNothingWritten();
@@ -209,7 +217,7 @@ TEST_F(TerminalTest, ADisketteOfAnotherArchiveFailsTheConversion) {
     writeFile(card / "backup" / "single" / "old.dat", "old");
     const auto before = treeOf(card);
     writeFile(diskette(2) / "disk0002.dat", "XQ3100 DISKETTE #999\r\nDISKETTE 2\r\n");
-    const Outcome result = convert({"--card", card.string(), "--yes"});
+    const ProcessOutcome result = convert({"--card", card.string(), "--yes"});
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.out.find(
                   "[Error!] \nWrong Archive ID at diskette #2\nExpected 20070717 found 999\n"),
@@ -220,23 +228,32 @@ TEST_F(TerminalTest, ADisketteOfAnotherArchiveFailsTheConversion) {
 }
 
 TEST_F(TerminalTest, ACardDriveThatIsNotThereIsNamed) {
-    if (makeHostDriveTable()->drive('Z')) {
-        GTEST_SKIP() << "this machine has a drive Z:";
+    const std::unique_ptr<DriveTable> machine = makeHostDriveTable();
+    char missing = 'Z';
+    while (missing >= 'D' && machine->drive(missing)) {
+        --missing;
     }
-    const Outcome result = convert({"--flash", "Z:", "--yes"});
+    if (missing < 'D') {
+        GTEST_SKIP() << "this machine has every drive letter from D: to Z:";
+    }
+    const std::string drive{missing, ':'};
+    const ProcessOutcome result = convert({"--flash", drive, "--yes"});
     EXPECT_EQ(result.status, 1);
-    EXPECT_NE(result.out.find("Drive Z: is not among this machine's drives.\n"), std::string::npos)
+    EXPECT_NE(result.out.find("Drive " + drive + " is not among this machine's drives.\n"),
+              std::string::npos)
         << result.out;
     EXPECT_TRUE(fs::is_empty(temp / "tmp"));
 }
 
 TEST_F(TerminalTest, ASecondCopyIsRefusedWhileOneRuns) {
-    InstanceLock running((temp / "runtime" / "xq3100-converter.instance").string());
-    ASSERT_TRUE(running.acquire());
-    const Outcome result = convert({"--card", card.string(), "--yes"});
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "Can not run muliply instances of XQ3100 Database Media Converter\n");
-    EXPECT_EQ(result.out, "");
+    {
+        InstanceLock running(instanceLockPath().string());
+        ASSERT_TRUE(running.acquire());
+        const ProcessOutcome result = convert({"--card", card.string(), "--yes"});
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, "Can not run muliply instances of XQ3100 Database Media Converter\n");
+        EXPECT_EQ(result.out, "");
+    }
     expectNothingWritten();
 }
 
