@@ -1,0 +1,160 @@
+// Whole conversions by the terminal program, run as a process, of sets made for each case: the
+// card and the exit status a set gives are the same on every host the program is built for.
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "support/disk_set_writer.h"
+#include "support/process.h"
+#include "support/reference_checksum.h"
+#include "support/temp_dir.h"
+
+namespace xq::test {
+namespace {
+
+namespace fs = std::filesystem;
+using Tree = std::map<std::string, std::string>;
+
+// Every file under `folder` with its bytes, by relative path with "/".
+Tree treeOf(const fs::path& folder) {
+    Tree files;
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        if (it->is_regular_file()) {
+            files[fs::relative(it->path(), folder).generic_string()] = readFile(it->path());
+        }
+    }
+    return files;
+}
+
+std::string bytes(std::size_t count, int seed) {
+    std::string text(count, '\0');
+    for (std::size_t i = 0; i < count; ++i) {
+        text[i] = static_cast<char>(i * 31 + static_cast<std::size_t>(seed));
+    }
+    return text;
+}
+
+// A set of two files: a key-code file stored as "keycode.kcd", and a record file that is split
+// over every diskette but the first when the diskettes are small.
+DiskSet twoFileSet(std::size_t capacity) {
+    return {
+        .archiveId = 20070717,
+        .capacity = capacity,
+        .files = {{.name = "/keycode.rec", .content = "KEY", .storedAs = "/keycode.kcd"},
+                  {.name = "/db/records.dat", .content = bytes(2500, 7), .secondString = "DB"}}};
+}
+
+class ConversionSetsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        for (const char* folder : {"tmp", "runtime", "card"}) {
+            fs::create_directories(temp / folder);
+        }
+    }
+
+    // Converts the set onto the card folder, answering every question with `answer`.
+    ProcessOutcome convert(const WrittenSet& set, const std::string& answer) {
+        std::vector<std::string> arguments = {"--diskettes"};
+        for (const fs::path& diskette : set.diskettes) {
+            arguments.push_back(diskette.string());
+        }
+        arguments.insert(arguments.end(), {"--card", card.string(), answer});
+        const std::string tmp = (temp / "tmp").string();
+        return runProgram(XQ_CONVERT_PROGRAM, arguments,
+                          {{"TMPDIR", tmp},
+                           {"TMP", tmp},
+                           {"TEMP", tmp},
+                           {"XDG_RUNTIME_DIR", (temp / "runtime").string()},
+                           {"LC_ALL", "C"}},
+                          temp.path());
+    }
+
+    // The card the set gives: every listed file whole under the name it has on the diskettes,
+    // diskette 1's diskette file, and the one-diskette descriptor listing each file once with its
+    // whole checksum.
+    Tree expectedCard(const WrittenSet& set, const DiskSet& description) const {
+        Tree card;
+        std::string descriptor = "#XQ3100 ARCHIVE #20070717\nNUMDISKS: 1\n";
+        for (const SetFile& file : description.files) {
+            const std::string& content = set.wholeFiles.at(file.name);
+            card["backup/single" + (file.storedAs.empty() ? file.name : file.storedAs)] = content;
+            descriptor += "FILE: 1 0 1 " + std::to_string(referenceFileChecksum(content)) + " " +
+                          file.name + " " + file.secondString + "\n";
+        }
+        card["backup/single/disk0001.dat"] = readFile(set.diskette(1) / "disk0001.dat");
+        card["backup/single/archive.dat"] = descriptor;
+        return card;
+    }
+
+    void expectNoWorkingFolders() { EXPECT_TRUE(fs::is_empty(temp / "tmp")); }
+
+    TempDir temp;
+    fs::path card = temp / "card";
+};
+
+TEST_F(ConversionSetsTest, OneDiskette) {
+    const DiskSet description = twoFileSet(1'457'664);
+    const WrittenSet set = writeDiskSet(temp / "set", description);
+    ASSERT_EQ(set.disketteCount(), 1);
+    const ProcessOutcome result = convert(set, "--yes");
+    EXPECT_EQ(result.status, 0) << result.out << result.err;
+    EXPECT_EQ(treeOf(card), expectedCard(set, description));
+    expectNoWorkingFolders();
+}
+
+TEST_F(ConversionSetsTest, ThreeDiskettesWithASplitFile) {
+    const DiskSet description = twoFileSet(1000);
+    const WrittenSet set = writeDiskSet(temp / "set", description);
+    ASSERT_EQ(set.disketteCount(), 3);
+    const ProcessOutcome result = convert(set, "--yes");
+    EXPECT_EQ(result.status, 0) << result.out << result.err;
+    EXPECT_EQ(treeOf(card), expectedCard(set, description));
+    expectNoWorkingFolders();
+}
+
+TEST_F(ConversionSetsTest, AFlippedByteWritesNoCard) {
+    const WrittenSet set = writeDiskSet(temp / "set", twoFileSet(1000));
+    const fs::path piece = set.diskette(2) / "db" / "records.dat";
+    std::string damaged = readFile(piece);
+    damaged[damaged.size() / 2] ^= 0x01;
+    writeFile(piece, damaged);
+    const ProcessOutcome result = convert(set, "--yes");
+    EXPECT_EQ(result.status, 1) << result.out << result.err;
+    EXPECT_NE(result.out.find("Wrong checksum"), std::string::npos) << result.out;
+    EXPECT_TRUE(treeOf(card).empty());
+    expectNoWorkingFolders();
+}
+
+TEST_F(ConversionSetsTest, AForeignDisketteWritesNoCard) {
+    const WrittenSet set = writeDiskSet(temp / "set", twoFileSet(1000));
+    const WrittenSet other = writeDiskSet(
+        temp / "other", {.archiveId = 4711, .capacity = 1000, .files = twoFileSet(1000).files});
+    fs::remove_all(set.diskette(2));
+    fs::copy(other.diskette(2), set.diskette(2), fs::copy_options::recursive);
+    const ProcessOutcome result = convert(set, "--yes");
+    EXPECT_EQ(result.status, 1) << result.out << result.err;
+    EXPECT_NE(result.out.find("Wrong Archive ID at diskette #2\nExpected 20070717 found 4711\n"),
+              std::string::npos)
+        << result.out;
+    EXPECT_TRUE(treeOf(card).empty());
+    expectNoWorkingFolders();
+}
+
+TEST_F(ConversionSetsTest, ADeclinedReplacementKeepsTheCardAsItWas) {
+    const WrittenSet set = writeDiskSet(temp / "set", twoFileSet(1000));
+    writeFile(card / "backup" / "single" / "archive.dat", "the old database");
+    writeFile(card / "notes.txt", "the operator's");
+    const Tree before = treeOf(card);
+    const ProcessOutcome result = convert(set, "--no");
+    EXPECT_EQ(result.status, 3) << result.out << result.err;
+    EXPECT_EQ(treeOf(card), before);
+    expectNoWorkingFolders();
+}
+
+}  // namespace
+}  // namespace xq::test
