@@ -18,6 +18,9 @@ FileError fromErrno(int value) {
         case EPERM:
         case EROFS:
             return FileError::PermissionDenied;
+        case EBUSY:
+        case ETXTBSY:
+            return FileError::FileInUse;
         case ENOSPC:
 #ifdef EDQUOT
         case EDQUOT:

@@ -10,6 +10,8 @@ std::string_view errorDescription(int errorNumber) {
             return "Bad file name or number";
         case FileError::FileNotFound:
             return "File not found";
+        case FileError::FileInUse:
+            return "File already open";
         case FileError::FileAlreadyExists:
             return "File already exists";
         case FileError::DeviceIo:

@@ -10,6 +10,7 @@ enum class FileError : int {
     None = 0,
     BadFileName = 52,
     FileNotFound = 53,
+    FileInUse = 55,  // another program holds the file or folder open
     FileAlreadyExists = 58,
     DeviceIo = 57,
     DiskFull = 61,

@@ -12,10 +12,11 @@
 namespace xq {
 
 // Paths handed to the file service are Windows-form: a drive letter, a colon and "\"-separated
-// components ("A:\disk0001.dat", "C:\tmp\XQ3100_disk1\"). Empty components (doubled or trailing
-// separators) are ignored; "." and ".." components are refused, so no path leaves its drive's root.
-// A component that does not match a name exactly is matched without regard to ASCII case, as on the
-// FAT media the converter reads and writes.
+// components ("A:\disk0001.dat", "C:\tmp\XQ3100_disk1\"); on a Windows host also a network
+// share named directly ("\\server\share\Temp\XQ3100_disk1\"), as the system's temporary folder
+// may be. Empty components (doubled or trailing separators) are ignored; "." and ".." components
+// are refused, so no path leaves its drive's root. A component that does not match a name exactly
+// is matched without regard to ASCII case, as on the FAT media the converter reads and writes.
 //
 // The file service never follows a link at the end of a path: a link is neither a file nor a folder
 // here, reading or writing through one fails, and deleting one removes the link itself.

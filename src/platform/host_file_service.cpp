@@ -25,8 +25,7 @@ std::string utf8Name(const fs::path& path) {
 }
 
 fs::file_type typeOf(const fs::path& path) {
-    std::error_code ec;
-    return fs::symlink_status(path, ec).type();
+    return native::entryType(path);
 }
 
 bool isUnsafeComponent(std::string_view component) {
@@ -55,16 +54,12 @@ std::optional<std::string> caseInsensitiveMatch(const fs::path& folder,
 HostFileService::HostFileService(const DriveTable& drives, std::string temporaryFolder)
     : drives_(drives), temporaryFolder_(std::move(temporaryFolder)) {}
 
-Result<fs::path> HostFileService::resolve(std::string_view path) const {
-    if (path.size() < 2 || !isAsciiLetter(path[0]) || path[1] != ':') {
-        return FileError::BadFileName;
-    }
-    std::optional<std::string> root = drives_.hostRoot(path[0]);
-    if (!root) {
-        return drives_.drive(path[0]) ? FileError::DiskNotReady : FileError::DeviceUnavailable;
-    }
-    std::vector<std::string_view> components;
-    for (std::string_view rest = path.substr(2); !rest.empty();) {
+namespace {
+
+// The components of a Windows-form path below its root, empty ones left out; false when one of
+// them could leave the root.
+bool splitComponents(std::string_view rest, std::vector<std::string_view>& components) {
+    while (!rest.empty()) {
         const std::size_t cut = std::min(rest.find('\\'), rest.size());
         const std::string_view component = rest.substr(0, cut);
         rest.remove_prefix(std::min(cut + 1, rest.size()));
@@ -72,16 +67,51 @@ Result<fs::path> HostFileService::resolve(std::string_view path) const {
             continue;
         }
         if (isUnsafeComponent(component)) {
-            return FileError::BadFileName;
+            return false;
         }
         components.push_back(component);
+    }
+    return true;
+}
+
+}  // namespace
+
+Result<fs::path> HostFileService::resolve(std::string_view path) const {
+    std::vector<std::string_view> components;
+    if (path.starts_with("\\\\")) {
+        // A network share named directly, "\\server\share\...", as a Windows temporary folder
+        // may be: only a host that reaches shares by name resolves it. "\\?\" and "\\.\" name
+        // the host's own namespaces, not a share.
+        if (!splitComponents(path.substr(2), components) || components.size() < 2 ||
+            path.find_first_not_of('\\', 2) != 2 ||
+            components[0].find('?') != std::string_view::npos) {
+            return FileError::BadFileName;
+        }
+        std::optional<fs::path> share = native::shareRoot(components[0], components[1]);
+        if (!share) {
+            return FileError::BadFileName;
+        }
+        for (std::size_t i = 2; i < components.size(); ++i) {
+            *share /= hostPath(components[i]);
+        }
+        return native::anyLengthForm(std::move(*share));
+    }
+    if (path.size() < 2 || !isAsciiLetter(path[0]) || path[1] != ':') {
+        return FileError::BadFileName;
+    }
+    std::optional<std::string> root = drives_.hostRoot(path[0]);
+    if (!root) {
+        return drives_.drive(path[0]) ? FileError::DiskNotReady : FileError::DeviceUnavailable;
+    }
+    if (!splitComponents(path.substr(2), components)) {
+        return FileError::BadFileName;
     }
     fs::path resolved = hostPath(*root);
     if (native::namesIgnoreCase()) {
         for (std::string_view component : components) {
             resolved /= hostPath(component);
         }
-        return resolved;
+        return native::anyLengthForm(std::move(resolved));
     }
     // Most paths name what exists, spelled as it is, or something new in a folder that does:
     // find the longest part that exists as written, then match the rest component by component.
@@ -124,25 +154,7 @@ bool HostFileService::fileExists(std::string_view path) {
 
 Result<std::uint64_t> HostFileService::fileLength(std::string_view path) {
     Result<fs::path> host = resolve(path);
-    if (!host) {
-        return host.error();
-    }
-    std::error_code ec;
-    const fs::file_status status = fs::symlink_status(*host, ec);
-    if (status.type() == fs::file_type::not_found) {
-        return FileError::FileNotFound;
-    }
-    if (ec) {
-        return native::errorFrom(ec);
-    }
-    if (status.type() != fs::file_type::regular) {
-        return FileError::PathFileAccess;
-    }
-    const std::uintmax_t size = fs::file_size(*host, ec);
-    if (ec) {
-        return native::errorFrom(ec);
-    }
-    return static_cast<std::uint64_t>(size);
+    return host ? native::fileLength(*host) : host.error();
 }
 
 Result<std::vector<DirEntry>> HostFileService::listDirectory(std::string_view path,
@@ -154,28 +166,24 @@ Result<std::vector<DirEntry>> HostFileService::listDirectory(std::string_view pa
     if (typeOf(*host) != fs::file_type::directory) {
         return FileError::PathNotFound;
     }
-    std::error_code ec;
+    Result<std::vector<native::FolderEntry>> listed = native::listFolder(*host);
+    if (!listed) {
+        return listed.error();
+    }
     std::vector<DirEntry> entries;
-    fs::directory_iterator it(*host, ec);
-    for (fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
-        std::string name = utf8Name(it->path());
-        if (listing == Listing::Visible && native::isHiddenOrSystem(*host, name)) {
+    for (native::FolderEntry& entry : *listed) {
+        if (listing == Listing::Visible && entry.hiddenOrSystem) {
             continue;
         }
-        std::error_code statusError;
-        const fs::file_type type = it->symlink_status(statusError).type();
         EntryKind kind = EntryKind::Other;
-        if (type == fs::file_type::regular) {
+        if (entry.type == fs::file_type::regular) {
             kind = EntryKind::File;
-        } else if (type == fs::file_type::directory) {
+        } else if (entry.type == fs::file_type::directory) {
             kind = EntryKind::Directory;
-        } else if (type == fs::file_type::symlink) {
+        } else if (entry.type == fs::file_type::symlink) {
             kind = EntryKind::Link;
         }
-        entries.push_back({std::move(name), kind});
-    }
-    if (ec) {
-        return native::errorFrom(ec);
+        entries.push_back({std::move(entry.name), kind});
     }
     std::sort(entries.begin(), entries.end(),
               [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
@@ -195,9 +203,7 @@ FileError HostFileService::removeDir(std::string_view path) {
     if (typeOf(*host) != fs::file_type::directory) {
         return FileError::PathNotFound;
     }
-    std::error_code ec;
-    fs::remove(*host, ec);
-    return ec ? native::errorFrom(ec) : FileError::None;
+    return native::removeFolder(*host);
 }
 
 FileError HostFileService::deleteFile(std::string_view path) {
@@ -230,9 +236,7 @@ FileError HostFileService::rename(std::string_view from, std::string_view to) {
     if (typeOf(*target) != fs::file_type::not_found) {
         return FileError::FileAlreadyExists;
     }
-    std::error_code ec;
-    fs::rename(*source, *target, ec);
-    return ec ? native::errorFrom(ec) : FileError::None;
+    return native::renameEntry(*source, *target);
 }
 
 Result<std::unique_ptr<InputFile>> HostFileService::openRead(std::string_view path, ReadMode mode) {

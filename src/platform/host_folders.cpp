@@ -1,9 +1,11 @@
 #include "platform/host_folders.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
 #include "platform/host_path.h"
+#include "platform/native_files.h"
 #include "platform/text.h"
 
 #ifdef _WIN32
@@ -90,15 +92,12 @@ bool isWritableFolder(std::string_view hostPath) {
 }
 
 bool folderHoldsFile(std::string_view hostFolder, std::string_view name) {
-    std::error_code ec;
-    for (fs::directory_iterator it(toHostPath(hostFolder), ec), end; !ec && it != end;
-         it.increment(ec)) {
-        if (equalsIgnoringAsciiCase(fromHostPath(it->path().filename()), name) &&
-            it->symlink_status(ec).type() == fs::file_type::regular) {
-            return true;
-        }
-    }
-    return false;
+    const Result<std::vector<native::FolderEntry>> entries =
+        native::listFolder(toHostPath(hostFolder));
+    return entries && std::any_of(entries->begin(), entries->end(), [&](const auto& entry) {
+               return entry.type == fs::file_type::regular &&
+                      equalsIgnoringAsciiCase(entry.name, name);
+           });
 }
 
 }  // namespace xq

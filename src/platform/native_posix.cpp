@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "platform/host_file_service.h"
+#include "platform/host_path.h"
 #include "platform/native_files.h"
 #include "platform/text.h"
 
@@ -242,6 +243,8 @@ FileError flushFolder(const fs::path& path) {
     return FileError::None;
 }
 
+namespace {
+
 bool isHiddenOrSystem(const fs::path& folder, const std::string& name) {
     if (name.starts_with('.')) {
         return true;
@@ -263,6 +266,58 @@ bool isHiddenOrSystem(const fs::path& folder, const std::string& name) {
     (void)folder;
 #endif
     return false;
+}
+
+}  // namespace
+
+fs::file_type entryType(const fs::path& path) {
+    std::error_code ec;
+    return fs::symlink_status(path, ec).type();
+}
+
+Result<std::vector<FolderEntry>> listFolder(const fs::path& path) {
+    std::error_code ec;
+    std::vector<FolderEntry> entries;
+    fs::directory_iterator it(path, ec);
+    for (fs::directory_iterator end; !ec && it != end; it.increment(ec)) {
+        FolderEntry entry;
+        entry.name = fromHostPath(it->path().filename());
+        std::error_code statusError;
+        entry.type = it->symlink_status(statusError).type();
+        entry.hiddenOrSystem = isHiddenOrSystem(path, entry.name);
+        entries.push_back(std::move(entry));
+    }
+    if (ec) {
+        return errorFrom(ec);
+    }
+    return entries;
+}
+
+Result<std::uint64_t> fileLength(const fs::path& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) {
+        return errno == ENOTDIR ? FileError::FileNotFound : lastError();
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return FileError::PathFileAccess;
+    }
+    return static_cast<std::uint64_t>(info.st_size);
+}
+
+FileError removeFolder(const fs::path& path) {
+    return ::rmdir(path.c_str()) == 0 ? FileError::None : lastError();
+}
+
+FileError renameEntry(const fs::path& from, const fs::path& to) {
+    return ::rename(from.c_str(), to.c_str()) == 0 ? FileError::None : lastError();
+}
+
+std::optional<fs::path> shareRoot(std::string_view, std::string_view) {
+    return std::nullopt;
+}
+
+fs::path anyLengthForm(fs::path path) {
+    return path;  // no limit below the file system's own
 }
 
 bool namesIgnoreCase() {

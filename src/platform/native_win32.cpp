@@ -7,9 +7,11 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+#include <winioctl.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdint>
 #include <memory>
@@ -71,10 +73,11 @@ FileError fromWin32(DWORD code) {
             return FileError::PathNotFound;
         case ERROR_ACCESS_DENIED:
         case ERROR_WRITE_PROTECT:
-        case ERROR_SHARING_VIOLATION:
-        case ERROR_LOCK_VIOLATION:
         case ERROR_PRIVILEGE_NOT_HELD:
             return FileError::PermissionDenied;
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            return FileError::FileInUse;
         case ERROR_NOT_READY:
         case ERROR_NO_MEDIA_IN_DRIVE:
         case ERROR_MEDIA_CHANGED:
@@ -148,12 +151,31 @@ struct EntryInfo {
     DWORD error = ERROR_SUCCESS;  // why it could not be looked at (ERROR_FILE_NOT_FOUND, ...)
     DWORD attributes = 0;
     DWORD reparseTag = 0;
+    std::uint64_t size = 0;
 
     bool isFolder() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
     bool isReparsePoint() const { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
     // Symbolic links and junctions stand for another name; other reparse points (deduplicated or
-    // cloud files) are ordinary files whose content a file-system filter supplies.
-    bool isLink() const { return isReparsePoint() && IsReparseTagNameSurrogate(reparseTag); }
+    // cloud files) are ordinary files whose content a file-system filter supplies. A reparse point
+    // whose tag could not be read counts as a link, so it is never followed (Wine reports links
+    // of the Linux file system so).
+    bool isLink() const {
+        return isReparsePoint() && (reparseTag == 0 || IsReparseTagNameSurrogate(reparseTag));
+    }
+    bool isHiddenOrSystem() const {
+        return (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
+    }
+    fs::file_type type() const {
+        if (error != ERROR_SUCCESS) {
+            return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+                       ? fs::file_type::not_found
+                       : fs::file_type::none;
+        }
+        if (isLink()) {
+            return fs::file_type::symlink;
+        }
+        return isFolder() ? fs::file_type::directory : fs::file_type::regular;
+    }
 };
 
 EntryInfo attributesOf(HANDLE handle) {
@@ -168,17 +190,54 @@ EntryInfo attributesOf(HANDLE handle) {
     return info;
 }
 
+// The entry's attributes as its folder lists them, which is where a link shows as one on every
+// host; the tag of a reparse point comes from the entry itself.
 EntryInfo inspect(const fs::path& path) {
-    Handle entry(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                               OPEN_EXISTING,
-                               FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!entry.valid()) {
-        EntryInfo info;
+    EntryInfo info;
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
         info.error = ::GetLastError();
         return info;
     }
-    return attributesOf(entry.get());
+    info.attributes = data.dwFileAttributes;
+    info.size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+    if (info.isReparsePoint()) {
+        Handle entry(::CreateFileW(
+            path.c_str(), FILE_READ_ATTRIBUTES,
+            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+            FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+        const EntryInfo itself = entry.valid() ? attributesOf(entry.get()) : EntryInfo{};
+        if (itself.error == ERROR_SUCCESS && itself.isReparsePoint()) {
+            info.reparseTag = itself.reparseTag;
+        }
+    }
+    return info;
+}
+
+// Runs `remove` on an entry; where the read-only attribute stops it, once more without that
+// attribute (put back should the entry still not go). Files and folders copied from diskettes or
+// by other systems often carry the attribute; on POSIX hosts it would not stop a removal, and the
+// converter's clean-up relies on that.
+template <typename Remove>
+FileError removeEvenIfReadOnly(const fs::path& path, Remove remove) {
+    if (remove(path.c_str())) {
+        return FileError::None;
+    }
+    DWORD error = ::GetLastError();
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (error == ERROR_ACCESS_DENIED && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        const DWORD kept = attributes & ~(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY |
+                                          FILE_ATTRIBUTE_REPARSE_POINT);
+        if (::SetFileAttributesW(path.c_str(), kept == 0 ? FILE_ATTRIBUTE_NORMAL : kept)) {
+            if (remove(path.c_str())) {
+                return FileError::None;
+            }
+            error = ::GetLastError();
+            ::SetFileAttributesW(path.c_str(), attributes);
+        }
+    }
+    return fromWin32(error);
 }
 
 // Refuses anything but a plain file behind an open handle: a folder, a link (opened as itself,
@@ -414,29 +473,16 @@ FileError deleteEntry(const fs::path& path) {
     if (info.isFolder()) {
         // A link to a folder is removed as a folder (which takes away the link, not its target);
         // a real folder is not this call's business.
-        if (!info.isReparsePoint()) {
+        if (!info.isLink()) {
             return FileError::PathFileAccess;
         }
-        return ::RemoveDirectoryW(path.c_str()) ? FileError::None : lastError();
+        return removeEvenIfReadOnly(path, ::RemoveDirectoryW);
     }
-    if (::DeleteFileW(path.c_str())) {
-        return FileError::None;
-    }
-    DWORD error = ::GetLastError();
-    if (error == ERROR_ACCESS_DENIED && (info.attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        // Files copied from diskettes often carry the read-only attribute. On POSIX hosts that
-        // does not keep a file from being removed, and the converter's clean-up relies on that.
-        const DWORD kept = info.attributes & ~(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY |
-                                               FILE_ATTRIBUTE_REPARSE_POINT);
-        if (::SetFileAttributesW(path.c_str(), kept == 0 ? FILE_ATTRIBUTE_NORMAL : kept)) {
-            if (::DeleteFileW(path.c_str())) {
-                return FileError::None;
-            }
-            error = ::GetLastError();
-            ::SetFileAttributesW(path.c_str(), info.attributes);
-        }
-    }
-    return fromWin32(error);
+    return removeEvenIfReadOnly(path, ::DeleteFileW);
+}
+
+FileError removeFolder(const fs::path& path) {
+    return removeEvenIfReadOnly(path, ::RemoveDirectoryW);
 }
 
 FileError flushFile(const fs::path& path) {
@@ -458,42 +504,182 @@ std::optional<TransferResult> copyRange(const fs::path&, const fs::path&, CopyMo
     return std::nullopt;  // copied through the caller's buffer, with the same results
 }
 
+namespace {
+
+// Whether the volume holding `path` puts every change on the medium at once, so that a folder has
+// nothing waiting to be flushed: a network share (the server commits each change as it is made),
+// or a disk whose write cache is off, as Windows sets up removable drives for quick removal.
+bool writesThrough(const fs::path& path) {
+    wchar_t volumePath[MAX_PATH + 1] = {};
+    if (!::GetVolumePathNameW(path.c_str(), volumePath, MAX_PATH + 1)) {
+        return false;
+    }
+    if (::GetDriveTypeW(volumePath) == DRIVE_REMOTE) {
+        return true;
+    }
+    wchar_t volumeName[MAX_PATH + 1] = {};
+    if (!::GetVolumeNameForVolumeMountPointW(volumePath, volumeName, MAX_PATH + 1)) {
+        return false;
+    }
+    std::wstring device(volumeName);  // "\\?\Volume{...}\": the volume itself without the "\"
+    if (device.ends_with(L'\\')) {
+        device.pop_back();
+    }
+    // No access asked for: a property query needs none, and so no administrator either.
+    Handle volume(::CreateFileW(device.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr));
+    if (!volume.valid()) {
+        return false;
+    }
+    STORAGE_PROPERTY_QUERY query{};
+    query.PropertyId = StorageDeviceWriteCacheProperty;
+    query.QueryType = PropertyStandardQuery;
+    STORAGE_WRITE_CACHE_PROPERTY cache{};
+    DWORD returned = 0;
+    return ::DeviceIoControl(volume.get(), IOCTL_STORAGE_QUERY_PROPERTY, &query, sizeof query,
+                             &cache, sizeof cache, &returned, nullptr) &&
+           returned >= sizeof cache && cache.WriteCacheEnabled == WriteCacheDisabled;
+}
+
+}  // namespace
+
 FileError flushFolder(const fs::path& path) {
     Handle folder(::CreateFileW(
         path.c_str(), GENERIC_READ | GENERIC_WRITE,
         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
         FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!folder.valid()) {
-        const DWORD error = ::GetLastError();
-        const EntryInfo info = inspect(path);
-        if (info.error == ERROR_SUCCESS && !info.isFolder()) {
-            return FileError::PathNotFound;
-        }
-        // Without write access to the folder itself its entries cannot be flushed from here; the
-        // file system writes them on its own, as it does where folders cannot be flushed at all.
-        return error == ERROR_ACCESS_DENIED && info.error == ERROR_SUCCESS ? FileError::None
-                                                                           : fromWin32(error);
-    }
-    const EntryInfo info = attributesOf(folder.get());
-    if (info.error == ERROR_SUCCESS && !info.isFolder()) {
+    DWORD error = folder.valid() ? ERROR_SUCCESS : ::GetLastError();
+    const EntryInfo info = folder.valid() ? attributesOf(folder.get()) : inspect(path);
+    if (info.error == ERROR_SUCCESS && (!info.isFolder() || info.isLink())) {
         return FileError::PathNotFound;
     }
-    if (!::FlushFileBuffers(folder.get())) {
-        const DWORD error = ::GetLastError();
-        // File systems that keep no folder metadata to flush say so in one of these ways.
-        if (error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED ||
-            error == ERROR_ACCESS_DENIED) {
+    if (folder.valid()) {
+        if (::FlushFileBuffers(folder.get())) {
             return FileError::None;
         }
-        return fromWin32(error);
+        error = ::GetLastError();
     }
-    return FileError::None;
+    // Some file systems cannot flush a folder, or not through a handle this user may open; they
+    // say so in one of these ways. Their folders are on the medium only where the volume writes
+    // every change through at once; anywhere else the entries may still wait in the cache, and
+    // the write cannot be told to be complete.
+    const bool cannotFlush = error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED ||
+                             error == ERROR_ACCESS_DENIED;
+    if (cannotFlush && info.error == ERROR_SUCCESS && writesThrough(path)) {
+        return FileError::None;
+    }
+    return fromWin32(error);
 }
 
-bool isHiddenOrSystem(const fs::path& folder, const std::string& name) {
-    const DWORD attributes = ::GetFileAttributesW((folder / toHostPath(name)).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES &&
-           (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
+fs::file_type entryType(const fs::path& path) {
+    return inspect(path).type();
+}
+
+Result<std::vector<FolderEntry>> listFolder(const fs::path& path) {
+    WIN32_FIND_DATAW found{};
+    const HANDLE search =
+        ::FindFirstFileExW((path / L"*").c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+                           nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (search == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        // A folder without "." and "..", the root of a drive, may hold nothing at all.
+        return error == ERROR_FILE_NOT_FOUND ? Result<std::vector<FolderEntry>>({})
+                                             : Result<std::vector<FolderEntry>>(fromWin32(error));
+    }
+    std::vector<FolderEntry> entries;
+    do {
+        const std::wstring_view name(found.cFileName);
+        if (name == L"." || name == L"..") {
+            continue;
+        }
+        EntryInfo info;
+        info.attributes = found.dwFileAttributes;
+        info.reparseTag = info.isReparsePoint() ? found.dwReserved0 : 0;
+        entries.push_back({utf8FromUtf16(name), info.type(), info.isHiddenOrSystem()});
+    } while (::FindNextFileW(search, &found));
+    const DWORD error = ::GetLastError();
+    ::FindClose(search);
+    if (error != ERROR_NO_MORE_FILES) {
+        return fromWin32(error);
+    }
+    return entries;
+}
+
+Result<std::uint64_t> fileLength(const fs::path& path) {
+    const EntryInfo info = inspect(path);
+    if (info.error != ERROR_SUCCESS) {
+        return info.type() == fs::file_type::not_found ? FileError::FileNotFound
+                                                       : fromWin32(info.error);
+    }
+    if (info.type() != fs::file_type::regular) {
+        return FileError::PathFileAccess;
+    }
+    return info.size;
+}
+
+namespace {
+
+// Whether the volume holding `path` keeps access lists. Where it keeps none (FAT, exFAT: the
+// file systems of cards and diskettes), access to an entry can be denied only while another
+// program holds it open.
+bool keepsAccessLists(const fs::path& path) {
+    wchar_t volumePath[MAX_PATH + 1] = {};
+    DWORD flags = 0;
+    return !::GetVolumePathNameW(path.c_str(), volumePath, MAX_PATH + 1) ||
+           !::GetVolumeInformationW(volumePath, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) ||
+           (flags & FILE_PERSISTENT_ACLS) != 0;
+}
+
+}  // namespace
+
+FileError renameEntry(const fs::path& from, const fs::path& to) {
+    // A virus scanner looking at a new file, a file manager or the search indexer showing a
+    // folder holds it open for a moment; while it does, neither the entry nor (for a folder)
+    // anything in it can be renamed.
+    constexpr auto kPatience = std::chrono::seconds(3);
+    const auto deadline = std::chrono::steady_clock::now() + kPatience;
+    DWORD error = ERROR_SUCCESS;
+    for (DWORD pause = 20;; pause = std::min<DWORD>(pause * 2, 250)) {
+        if (::MoveFileExW(from.c_str(), to.c_str(), 0)) {
+            return FileError::None;
+        }
+        error = ::GetLastError();
+        const bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+                          error == ERROR_ACCESS_DENIED;
+        if (!held || std::chrono::steady_clock::now() >= deadline) {
+            break;
+        }
+        ::Sleep(pause);
+    }
+    if (error == ERROR_ACCESS_DENIED && !keepsAccessLists(from)) {
+        return FileError::FileInUse;
+    }
+    return fromWin32(error);
+}
+
+std::optional<fs::path> shareRoot(std::string_view server, std::string_view share) {
+    return fs::path(L"\\\\" + utf16FromUtf8(server) + L"\\" + utf16FromUtf8(share) + L"\\");
+}
+
+fs::path anyLengthForm(fs::path path) {
+    // CreateDirectoryW takes at most MAX_PATH - 12 characters in the plain form (room for an 8.3
+    // name to follow); the other calls MAX_PATH.
+    constexpr std::size_t kPlainLimit = MAX_PATH - 12;
+    std::wstring text = path.make_preferred().native();
+    if (text.size() < kPlainLimit || text.starts_with(L"\\\\?\\")) {
+        return path;
+    }
+    // The plain form trims trailing dots and blanks from the final name; "\\?\" keeps them, and
+    // would make names that no other program could open.
+    const std::size_t nameStart = text.find_last_of(L'\\') + 1;
+    const std::size_t kept = text.find_last_not_of(L". ");
+    if (kept != std::wstring::npos && kept >= nameStart) {
+        text.erase(kept + 1);
+    }
+    if (text.starts_with(L"\\\\")) {
+        return fs::path(L"\\\\?\\UNC\\" + text.substr(2));
+    }
+    return fs::path(L"\\\\?\\" + text);
 }
 
 bool namesIgnoreCase() {

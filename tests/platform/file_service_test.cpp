@@ -43,6 +43,10 @@ TEST_F(FileServiceTest, RefusesPathsThatCouldLeaveTheDriveRoot) {
                              "C:\\.. \\x", "C:\\...", "x.dat", "\\x.dat", "1:\\x"}) {
         EXPECT_EQ(drives.host.resolve(path).error(), FileError::BadFileName) << path;
     }
+#ifndef _WIN32
+    // Only a Windows host reaches a network share by its name.
+    EXPECT_EQ(drives.host.resolve("\\\\server\\share\\x").error(), FileError::BadFileName);
+#endif
     EXPECT_EQ(files.makeDir("C:\\..\\escape", DirAccess::Shared), FileError::BadFileName);
     EXPECT_FALSE(fs::exists(c.parent_path() / "escape"));
 }

@@ -57,14 +57,18 @@ class ConversionSetsTest : public ::testing::Test {
         }
     }
 
-    // Converts the set onto the card folder, answering every question with `answer`.
+    // Converts the set onto the card folder, answering every question with `answer`, with `tmp` as
+    // the system's temporary folder.
     ProcessOutcome convert(const WrittenSet& set, const std::string& answer) {
+        return convert(set, answer, (temp / "tmp").string());
+    }
+    ProcessOutcome convert(const WrittenSet& set, const std::string& answer,
+                           const std::string& tmp) {
         std::vector<std::string> arguments = {"--diskettes"};
         for (const fs::path& diskette : set.diskettes) {
             arguments.push_back(diskette.string());
         }
         arguments.insert(arguments.end(), {"--card", card.string(), answer});
-        const std::string tmp = (temp / "tmp").string();
         return runProgram(XQ_CONVERT_PROGRAM, arguments,
                           {{"TMPDIR", tmp},
                            {"TMP", tmp},
@@ -155,6 +159,28 @@ TEST_F(ConversionSetsTest, ADeclinedReplacementKeepsTheCardAsItWas) {
     EXPECT_EQ(treeOf(card), before);
     expectNoWorkingFolders();
 }
+
+#ifdef _WIN32
+TEST_F(ConversionSetsTest, WorkingFoldersOnANetworkShare) {
+    // Where roaming profiles keep the temporary folder on a server. Under Wine the share is a
+    // folder that scripts/test-windows gives the prefix.
+    const fs::path share = L"\\\\xq3100\\share";
+    std::error_code ec;
+    if (!fs::is_directory(share, ec)) {
+        GTEST_SKIP() << "the share \\\\xq3100\\share is not there (scripts/test-windows makes it "
+                        "for Wine)";
+    }
+    const fs::path tmp = share / temp.path().filename();
+    fs::create_directory(tmp);
+    const DiskSet description = twoFileSet(1000);
+    const WrittenSet set = writeDiskSet(temp / "set", description);
+    const ProcessOutcome result = convert(set, "--yes", tmp.string());
+    EXPECT_EQ(result.status, 0) << result.out << result.err;
+    EXPECT_EQ(treeOf(card), expectedCard(set, description));
+    EXPECT_TRUE(fs::is_empty(tmp));
+    fs::remove_all(tmp, ec);
+}
+#endif
 
 }  // namespace
 }  // namespace xq::test

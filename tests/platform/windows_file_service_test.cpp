@@ -1,0 +1,130 @@
+// The file service where Windows differs from POSIX hosts: handles that block renames, the
+// read-only attribute, network shares and paths longer than the plain form allows.
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "platform/file_service.h"
+#include "support/test_drives.h"
+
+namespace xq::test {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+// A handle that another program (a virus scanner, a file manager) holds on a file or folder,
+// shared for reading and writing but not for renaming or removing.
+class ForeignHandle {
+  public:
+    explicit ForeignHandle(const fs::path& path)
+        : handle_(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)) {}
+    ForeignHandle(const ForeignHandle&) = delete;
+    ForeignHandle& operator=(const ForeignHandle&) = delete;
+    ~ForeignHandle() { close(); }
+
+    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+    void close() {
+        if (valid()) {
+            ::CloseHandle(handle_);
+            handle_ = INVALID_HANDLE_VALUE;
+        }
+    }
+
+  private:
+    HANDLE handle_;
+};
+
+class WindowsFileServiceTest : public ::testing::Test {
+  protected:
+    TestDrives drives;
+    FileService& files = drives.files;
+    fs::path c = drives.hostPath("C:\\");
+};
+
+TEST_F(WindowsFileServiceTest, ARenameWaitsWhileAnotherProgramHoldsTheFolderForAMoment) {
+    fs::create_directories(c / "backup" / "single.new");
+    ForeignHandle scanner(c / "backup" / "single.new");
+    ASSERT_TRUE(scanner.valid());
+    std::thread release([&scanner] {
+        std::this_thread::sleep_for(300ms);
+        scanner.close();
+    });
+    EXPECT_EQ(files.rename("C:\\backup\\single.new", "C:\\backup\\single"), FileError::None);
+    release.join();
+    EXPECT_TRUE(fs::is_directory(c / "backup" / "single"));
+    EXPECT_FALSE(fs::exists(c / "backup" / "single.new"));
+}
+
+TEST_F(WindowsFileServiceTest, ARenameThatStaysBlockedSaysTheEntryIsInUse) {
+    writeFile(c / "backup" / "single" / "archive.dat", "old");
+    ForeignHandle indexer(c / "backup" / "single");
+    ASSERT_TRUE(indexer.valid());
+    EXPECT_EQ(files.rename("C:\\backup\\single", "C:\\backup\\single.old"), FileError::FileInUse);
+    EXPECT_EQ(errorDescription(FileError::FileInUse), "File already open");
+    EXPECT_EQ(readFile(c / "backup" / "single" / "archive.dat"), "old");
+    EXPECT_FALSE(fs::exists(c / "backup" / "single.old"));
+}
+
+TEST_F(WindowsFileServiceTest, ReadOnlyFilesAndFoldersAreRemoved) {
+    writeFile(c / "old" / "sub" / "a.dat", "a");
+    for (const fs::path& entry : {c / "old" / "sub" / "a.dat", c / "old" / "sub"}) {
+        ASSERT_TRUE(::SetFileAttributesW(entry.c_str(), FILE_ATTRIBUTE_READONLY)) << entry;
+    }
+    EXPECT_EQ(files.deleteFile("C:\\old\\sub\\a.dat"), FileError::None);
+    EXPECT_EQ(files.removeDir("C:\\old\\sub"), FileError::None);
+    EXPECT_FALSE(fs::exists(c / "old" / "sub"));
+}
+
+TEST_F(WindowsFileServiceTest, ANetworkShareIsNamedDirectly) {
+    EXPECT_EQ(drives.host.resolve("\\\\server\\share\\Temp\\\\XQ3100_disk1\\")->wstring(),
+              L"\\\\server\\share\\Temp\\XQ3100_disk1");
+    // The host's own namespaces are no shares, and no share path leaves its share.
+    for (const char* path : {"\\\\?\\C:\\x", "\\\\.\\PhysicalDrive0\\x", "\\\\server",
+                             "\\\\\\server\\share\\x", "\\\\server\\share\\..\\x"}) {
+        EXPECT_EQ(drives.host.resolve(path).error(), FileError::BadFileName) << path;
+    }
+}
+
+TEST_F(WindowsFileServiceTest, APathTooLongForThePlainFormIsResolvedToTheLongForm) {
+    std::string folder = "C:\\Temp";
+    while (folder.size() < 300) {
+        folder += "\\" + std::string(40, static_cast<char>('a' + folder.size() % 26));
+        ASSERT_EQ(files.makeDir(folder), FileError::None) << folder.size();
+    }
+    const std::string file = folder + "\\disk0001.dat";
+    // The long form keeps trailing dots and blanks, which the plain form trims; they are trimmed.
+    const std::wstring host = drives.host.resolve(file + ". ")->wstring();
+    EXPECT_TRUE(host.starts_with(L"\\\\?\\")) << host.size();
+    EXPECT_TRUE(host.ends_with(L"\\disk0001.dat"));
+
+    Result<std::unique_ptr<OutputFile>> out = files.openWrite(file, WriteMode::Create);
+    ASSERT_TRUE(out.ok());
+    ASSERT_EQ((*out)->write(std::string_view("XQ3100")), FileError::None);
+    ASSERT_EQ((*out)->close(), FileError::None);
+    EXPECT_EQ(*files.fileLength(file), 6u);
+    EXPECT_EQ(*files.listDirectory(folder), (std::vector<DirEntry>{{"disk0001.dat"}}));
+    EXPECT_TRUE(files.copyFile(file, folder + "\\copy.dat", false).ok());
+    EXPECT_EQ(files.rename(folder + "\\copy.dat", folder + "\\moved.dat"), FileError::None);
+    for (const char* name : {"\\disk0001.dat", "\\moved.dat"}) {
+        EXPECT_EQ(files.deleteFile(folder + name), FileError::None) << name;
+    }
+    // Taken away again level by level, so the test's own clean-up meets only short paths.
+    while (folder.size() > 7) {
+        ASSERT_EQ(files.removeDir(folder), FileError::None) << folder.size();
+        folder.erase(folder.rfind('\\'));
+    }
+}
+
+}  // namespace
+}  // namespace xq::test
