@@ -16,7 +16,8 @@ class DriveTable {
   public:
     virtual ~DriveTable() = default;
 
-    // All drives, in letter order.
+    // All drives, in letter order. A back end may leave out what is slow to learn of some drives
+    // (they are then listed as not ready, without a label); drive() always asks.
     virtual std::vector<Drive> drives() const = 0;
 
     // The drive with this letter (either case), if there is one.

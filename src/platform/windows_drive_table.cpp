@@ -8,6 +8,8 @@
 #endif
 #include <windows.h>
 
+#include <string_view>
+
 #include "platform/text.h"
 #include "platform/win32_text.h"
 
@@ -44,11 +46,32 @@ std::wstring rootOf(char letter) {
     return {static_cast<wchar_t>(letter), L':', L'\\'};
 }
 
-Drive describe(char letter) {
+// A floppy drive spins up, or waits for a diskette, and a network drive whose server is gone
+// stalls for the network's time-out, before either says what its volume holds.
+bool slowToAsk(char letter, UINT type) {
+    if (type == DRIVE_REMOTE) {
+        return true;
+    }
+    if (type != DRIVE_REMOVABLE) {
+        return false;
+    }
+    const wchar_t name[] = {static_cast<wchar_t>(letter), L':', L'\0'};
+    wchar_t device[MAX_PATH] = {};
+    return ::QueryDosDeviceW(name, device, MAX_PATH) != 0 &&
+           std::wstring_view(device).starts_with(L"\\Device\\Floppy");
+}
+
+enum class Probe { Always, UnlessSlow };
+
+Drive describe(char letter, Probe probe) {
     const std::wstring root = rootOf(letter);
+    const UINT type = ::GetDriveTypeW(root.c_str());
     Drive drive;
     drive.letter = letter;
-    drive.type = driveTypeCode(::GetDriveTypeW(root.c_str()));
+    drive.type = driveTypeCode(type);
+    if (probe == Probe::UnlessSlow && slowToAsk(letter, type)) {
+        return drive;  // listed as not ready, without a label, until it is asked for itself
+    }
     wchar_t volumeName[MAX_PATH + 1] = {};
     if (::GetVolumeInformationW(root.c_str(), volumeName, MAX_PATH + 1, nullptr, nullptr, nullptr,
                                 nullptr, 0)) {
@@ -82,7 +105,7 @@ std::vector<Drive> WindowsDriveTable::drives() const {
     std::vector<Drive> all;
     for (char letter = 'A'; letter <= 'Z'; ++letter) {
         if (exists(letter, logicalDrives)) {
-            all.push_back(describe(letter));
+            all.push_back(describe(letter, Probe::UnlessSlow));
         }
     }
     return all;
@@ -93,7 +116,7 @@ std::optional<Drive> WindowsDriveTable::drive(char letter) const {
     if (!isDriveLetter(letter) || !exists(letter, ::GetLogicalDrives())) {
         return std::nullopt;
     }
-    return describe(letter);
+    return describe(letter, Probe::Always);
 }
 
 std::optional<std::string> WindowsDriveTable::hostRoot(char letter) const {

@@ -14,6 +14,8 @@ class WindowsDriveTable : public DriveTable {
   public:
     WindowsDriveTable();
 
+    // Floppy and network drives are listed with their type only, as not ready and without a
+    // label: asking them takes a spin-up or a network time-out, and the list is made often.
     std::vector<Drive> drives() const override;
     // Looks at this one drive only: every other floppy or card drive is left untouched.
     std::optional<Drive> drive(char letter) const override;

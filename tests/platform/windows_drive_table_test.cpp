@@ -90,5 +90,34 @@ TEST_F(WindowsDriveTableTest, ALetterThatIsNotThereIsNeitherListedNorResolved) {
               FileError::DeviceUnavailable);
 }
 
+TEST_F(WindowsDriveTableTest, TheListLeavesFloppyAndNetworkDrivesUnaskedUntilOneIsPicked) {
+    if (!prepared('A', DRIVE_REMOVABLE, L"DISK1") || !prepared('N', DRIVE_REMOTE, L"SHARE") ||
+        !prepared('R', DRIVE_REMOVABLE, L"CARD")) {
+        GTEST_SKIP() << "Floppy drive A: \"DISK1\", network drive N: \"SHARE\" or removable drive "
+                        "R: \"CARD\""
+                     << kNotPrepared;
+    }
+    const std::vector<Drive> all = table.drives();
+    const auto listed = [&all](char letter) {
+        return *std::find_if(all.begin(), all.end(),
+                             [letter](const Drive& drive) { return drive.letter == letter; });
+    };
+    for (const char letter : {'A', 'N'}) {
+        const Drive unasked = listed(letter);
+        EXPECT_FALSE(unasked.ready) << letter;
+        EXPECT_EQ(unasked.volumeName, "") << letter;
+        EXPECT_EQ(unasked.freeBytes, 0u) << letter;
+    }
+    EXPECT_EQ(listed('A').type, drive_type::Removable);
+    EXPECT_EQ(listed('N').type, drive_type::Network);
+    // Any other removable drive, a card reader, answers at once and is asked.
+    EXPECT_EQ(listed('R').volumeName, "CARD");
+
+    EXPECT_EQ(table.drive('A')->volumeName, "DISK1");
+    EXPECT_EQ(table.drive('N')->volumeName, "SHARE");
+    EXPECT_TRUE(table.drive('N')->ready);
+    EXPECT_EQ(table.hostRoot('A'), "A:\\");
+}
+
 }  // namespace
 }  // namespace xq::test
