@@ -1,7 +1,15 @@
 #include "platform/console.h"
 
 #ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
 #include <io.h>
+#include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
+
+#include "platform/win32_text.h"
 #define XQ_ISATTY _isatty
 #else
 #include <unistd.h>
@@ -15,6 +23,21 @@ bool standardInputIsTerminal() {
 }
 bool standardOutputIsTerminal() {
     return XQ_ISATTY(1) != 0;
+}
+
+std::vector<std::string> commandLineArguments(int argc, char* argv[]) {
+#ifdef _WIN32
+    int count = 0;
+    if (wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count)) {
+        std::vector<std::string> arguments;
+        for (int i = 1; i < count; ++i) {
+            arguments.push_back(native::utf8FromUtf16(wide[i]));
+        }
+        ::LocalFree(wide);
+        return arguments;
+    }
+#endif
+    return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
 }
 
 }  // namespace xq

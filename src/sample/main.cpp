@@ -3,7 +3,9 @@
 
 #include <iostream>
 #include <string>
+#include <vector>
 
+#include "platform/console.h"
 #include "platform/folder_drive_table.h"
 #include "platform/host_file_service.h"
 #include "platform/host_folders.h"
@@ -11,13 +13,15 @@
 
 int main(int argc, char* argv[]) {
     const std::string usage = "Usage: xq3100-sample-set FOLDER [--largest]\n";
-    if (argc < 2 || argc > 3 || (argc == 3 && std::string(argv[2]) != "--largest")) {
+    const std::vector<std::string> arguments = xq::commandLineArguments(argc, argv);
+    if (arguments.empty() || arguments.size() > 2 ||
+        (arguments.size() == 2 && arguments[1] != "--largest")) {
         std::cerr << usage;
         return 2;
     }
-    const std::optional<std::string> folder = xq::canonicalFolder(argv[1]);
+    const std::optional<std::string> folder = xq::canonicalFolder(arguments[0]);
     if (!folder || !xq::isWritableFolder(*folder)) {
-        std::cerr << "xq3100-sample-set: " << argv[1] << " is not a writable folder\n";
+        std::cerr << "xq3100-sample-set: " << arguments[0] << " is not a writable folder\n";
         return 2;
     }
     // The folder is seen as drive S: so the set is written through the converter's own file
@@ -31,7 +35,8 @@ int main(int argc, char* argv[]) {
     drives.add(target);
     xq::HostFileService files(drives, "S:");
 
-    const xq::SampleSetLayout layout = argc == 3 ? xq::largestSampleSet() : xq::bundledSampleSet();
+    const xq::SampleSetLayout layout =
+        arguments.size() == 2 ? xq::largestSampleSet() : xq::bundledSampleSet();
     std::string failed;
     const int diskettes = xq::writeSampleSet(files, "S:", layout, failed);
     if (diskettes == 0) {

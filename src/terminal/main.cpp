@@ -14,7 +14,7 @@
 
 int main(int argc, char* argv[]) {
     using namespace xq;
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const std::vector<std::string> arguments = commandLineArguments(argc, argv);
     const TerminalOptionsResult parsed = parseTerminalOptions(arguments);
     if (parsed.options.help) {
         std::cout << terminalUsage();

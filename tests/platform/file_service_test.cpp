@@ -51,6 +51,14 @@ TEST_F(FileServiceTest, RefusesPathsThatCouldLeaveTheDriveRoot) {
     EXPECT_FALSE(fs::exists(c.parent_path() / "escape"));
 }
 
+TEST_F(FileServiceTest, ANameThatIsNoUtf8IsOnlyNotFound) {
+    // A descriptor may name its files in any bytes; Latin-1 here.
+    const std::string name = "C:\\\xE9t\xE9.dat";
+    EXPECT_FALSE(files.fileExists(name));
+    EXPECT_EQ(files.openRead(name, ReadMode::Cached).error(), FileError::FileNotFound);
+    EXPECT_EQ(files.deleteFile(name), FileError::FileNotFound);
+}
+
 TEST_F(FileServiceTest, ADriveWithoutMediumIsNotReadyAndAMissingDriveIsUnavailable) {
     EXPECT_FALSE(files.fileExists("A:\\disk0001.dat"));
     EXPECT_EQ(files.fileLength("A:\\disk0001.dat").error(), FileError::DiskNotReady);

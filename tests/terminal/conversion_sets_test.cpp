@@ -31,6 +31,12 @@ Tree treeOf(const fs::path& folder) {
     return files;
 }
 
+// A path as the program's arguments carry it: UTF-8 on every host.
+std::string utf8(const fs::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
 std::string bytes(std::size_t count, int seed) {
     std::string text(count, '\0');
     for (std::size_t i = 0; i < count; ++i) {
@@ -66,15 +72,14 @@ class ConversionSetsTest : public ::testing::Test {
                            const std::string& tmp) {
         std::vector<std::string> arguments = {"--diskettes"};
         for (const fs::path& diskette : set.diskettes) {
-            arguments.push_back(diskette.string());
+            arguments.push_back(utf8(diskette));
         }
-        arguments.insert(arguments.end(), {"--card", card.string(), answer});
+        arguments.insert(arguments.end(), {"--card", utf8(card), answer});
         return runProgram(XQ_CONVERT_PROGRAM, arguments,
                           {{"TMPDIR", tmp},
                            {"TMP", tmp},
                            {"TEMP", tmp},
-                           {"XDG_RUNTIME_DIR", (temp / "runtime").string()},
-                           {"LC_ALL", "C"}},
+                           {"XDG_RUNTIME_DIR", (temp / "runtime").string()}},
                           temp.path());
     }
 
@@ -115,6 +120,18 @@ TEST_F(ConversionSetsTest, ThreeDiskettesWithASplitFile) {
     const DiskSet description = twoFileSet(1000);
     const WrittenSet set = writeDiskSet(temp / "set", description);
     ASSERT_EQ(set.disketteCount(), 3);
+    const ProcessOutcome result = convert(set, "--yes");
+    EXPECT_EQ(result.status, 0) << result.out << result.err;
+    EXPECT_EQ(treeOf(card), expectedCard(set, description));
+    expectNoWorkingFolders();
+}
+
+TEST_F(ConversionSetsTest, FoldersNamedInAnyScript) {
+    // Cyrillic and Japanese: no single ANSI code page of Windows holds both.
+    const DiskSet description = twoFileSet(1000);
+    const WrittenSet set = writeDiskSet(temp.path() / fs::path(u8"дискеты 日本"), description);
+    card = temp.path() / fs::path(u8"карта");
+    fs::create_directories(card);
     const ProcessOutcome result = convert(set, "--yes");
     EXPECT_EQ(result.status, 0) << result.out << result.err;
     EXPECT_EQ(treeOf(card), expectedCard(set, description));

@@ -72,8 +72,7 @@ class TerminalTest : public ::testing::Test {
                           {{"TMPDIR", tmp},
                            {"TMP", tmp},
                            {"TEMP", tmp},
-                           {"XDG_RUNTIME_DIR", (temp / "runtime").string()},
-                           {"LC_ALL", "C"}},
+                           {"XDG_RUNTIME_DIR", (temp / "runtime").string()}},
                           temp.path());
     }
 
