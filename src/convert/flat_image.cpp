@@ -104,7 +104,9 @@ class FlatImage {
     }
 
     bool fail() {
-        files_.deleteFile(target_);  // never leave a half-written descriptor behind
+        // Never leave a half-written descriptor behind; should it stay all the same, the database
+        // is not offered for writing anyway.
+        passOver(files_.deleteFile(target_));
         c_.op.reportFailure("Failed writing: " + target_ + std::string(CRLF) +
                             "Ensure there is enough free space available on drive " +
                             std::string(1, driveLetterOf(target_)) + ":\\");

@@ -9,10 +9,11 @@
 #include "app/drive_options.h"
 #include "app/virtual_drives.h"
 #include "app/wizard.h"
+#include "gui/interruption_watch.h"
 #include "gui/main_window.h"
 #include "gui/qt_dialogs.h"
-#include "gui/single_instance.h"
 #include "platform/host_file_service.h"
+#include "platform/interruption.h"
 #include "ui/program_identity.h"
 
 int main(int argc, char* argv[]) {
@@ -31,19 +32,27 @@ int main(int argc, char* argv[]) {
         return 2;
     }
 
+    xq::installInterruptHandlers();
     xq::gui::QtDialogs dialogs;
-    xq::gui::SingleInstance instance;
-    if (!instance.acquire()) {
-        dialogs.messageBox(xq::singleInstanceRefusal(), xq::kErrorTitle, xq::box_style::OkStop);
-        return 1;
-    }
-
     const std::unique_ptr<xq::DriveTable> machine = xq::makeHostDriveTable();
     xq::VirtualDrives drives(*machine, options.drives);
     xq::HostFileService files(drives.table(), xq::hostTemporaryFolder());
+
+    // One copy at a time: every copy works in the same working directories of the temporary
+    // folder, so the lock covers them, and is taken before any of them is touched.
+    xq::InstanceLock instance;
+    if (const xq::LockResult locked = xq::lockWorkingDirectories(instance, files);
+        locked.outcome != xq::LockOutcome::Acquired) {
+        const std::string refusal = locked.outcome == xq::LockOutcome::HeldByAnotherCopy
+                                        ? xq::singleInstanceRefusal()
+                                        : locked.message;
+        xq::passOver(dialogs.messageBox(refusal, xq::kErrorTitle, xq::box_style::OkStop));
+        return 1;
+    }
     xq::WindowModel model;
     xq::Wizard wizard(model, drives.table(), files, dialogs);
     wizard.onDisketteRequested([&drives](int n) { drives.disketteRequested(n); });
+    xq::gui::InterruptionWatch interruptions(wizard);
     xq::gui::MainWindow window(wizard, model);
     dialogs.setParent(&window);
     QObject::connect(&window, &xq::gui::MainWindow::programEnded, &application, &QApplication::quit,

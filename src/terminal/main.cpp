@@ -9,6 +9,7 @@
 #include "platform/console.h"
 #include "platform/host_file_service.h"
 #include "platform/instance_lock.h"
+#include "platform/interruption.h"
 #include "terminal/terminal_conversion.h"
 #include "terminal/terminal_options.h"
 
@@ -26,15 +27,21 @@ int main(int argc, char* argv[]) {
     }
     const TerminalOptions& options = parsed.options;
 
-    InstanceLock instance;
-    if (!instance.acquire()) {
-        std::cerr << singleInstanceRefusal() << '\n';
-        return exit_status::Failed;
-    }
-
+    installInterruptHandlers();
     const std::unique_ptr<DriveTable> machine = makeHostDriveTable();
     VirtualDrives drives(*machine, options.drives);
     HostFileService files(drives.table(), hostTemporaryFolder());
+
+    // Before any working directory is touched: one conversion at a time in a temporary folder.
+    InstanceLock instance;
+    if (const LockResult locked = lockWorkingDirectories(instance, files);
+        locked.outcome != LockOutcome::Acquired) {
+        std::cerr << (locked.outcome == LockOutcome::HeldByAnotherCopy
+                          ? singleInstanceRefusal()
+                          : terminalText(locked.message))
+                  << '\n';
+        return exit_status::Failed;
+    }
 
     const bool interactive = options.answers == AnswerPolicy::Ask && standardInputIsTerminal();
     WindowModel window;
@@ -50,6 +57,13 @@ int main(int argc, char* argv[]) {
     setup.floppyIsVirtual = options.floppy == '\0';
     setup.interactive = interactive;
     const int status = TerminalConversion(wizard, dialogs, view, std::cin, setup).run();
+    if (interruptRequested()) {
+        // Whatever the interruption stopped has put the card right; the working directories go
+        // now, as on Exit.
+        wizard.stopForInterruption();
+        view.catchUp();
+        endAsInterrupted();
+    }
     if (!options.drives.cardFolder.empty() && status == exit_status::Written) {
         std::cout << "The database is on the card folder " << options.drives.cardFolder
                   << " under backup/single.\n";

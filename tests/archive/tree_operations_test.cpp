@@ -29,7 +29,7 @@ class TreeOperationsTest : public ArchiveTest {
         fs::create_directories(temp / "t");
     }
 
-    std::int16_t copy() { return CopyTree(files, op, "A:\\", "C:\\Temp\\t\\", 10); }
+    CopyOutcome copy() { return CopyTree(files, op, "A:\\", "C:\\Temp\\t\\", 10); }
 
     fs::path floppy = drives.newMedium("floppy");
     fs::path outside = drives.newMedium("outside");
@@ -43,7 +43,7 @@ TEST_F(TreeOperationsTest, CountsFilesAndFoldersButNoHiddenEntriesOrLinks) {
 }
 
 TEST_F(TreeOperationsTest, CopiesEveryLevelAdvancingTheBarPerFileWithoutHiddenEntriesOrLinks) {
-    EXPECT_EQ(copy(), kTreeCopied);
+    EXPECT_EQ(copy(), CopyOutcome::Copied);
     EXPECT_EQ(readFile(temp / "t" / "a.dat"), "aaaa");
     EXPECT_EQ(readFile(temp / "t" / "db" / "deep" / "x.dat"), "x");
     EXPECT_EQ(window.ProgressBar1.value, 50);  // five files; the folders add nothing
@@ -56,14 +56,14 @@ TEST_F(TreeOperationsTest, CopiesEveryLevelAdvancingTheBarPerFileWithoutHiddenEn
 
 TEST_F(TreeOperationsTest, ExtendsATargetFileThatExistsWithoutAdvancingTheProgress) {
     writeFile(temp / "t" / "a.dat", "first-");
-    EXPECT_EQ(copy(), kTreeCopied);
+    EXPECT_EQ(copy(), CopyOutcome::Copied);
     EXPECT_EQ(readFile(temp / "t" / "a.dat"), "first-aaaa");
     EXPECT_EQ(window.ProgressBar1.value, 40);
 }
 
 TEST_F(TreeOperationsTest, ReportsAFolderThatCannotBeCreatedEvenWhenALinkStandsThere) {
     fs::create_directory_symlink(outside, temp / "t" / "db");
-    EXPECT_EQ(copy(), kTreeCopyFailed);
+    EXPECT_EQ(copy(), CopyOutcome::Failed);
     const std::string message =
         "Failed to create directory: C:\\Temp\\t\\db\r\n"
         "Ensure there is enough free space available on drive C:\\";
@@ -76,12 +76,12 @@ TEST_F(TreeOperationsTest, ReportsAFolderThatCannotBeCreatedEvenWhenALinkStandsT
 TEST_F(TreeOperationsTest, ReportsAFailedAppendByTheSideThatFailedAndKeepsTheTarget) {
     writeFile(temp / "t" / "a.dat", "first");
     files.inject({.op = FileOp::Read, .drive = 'A', .nth = 1, .error = FileError::DeviceIo});
-    EXPECT_EQ(copy(), kTreeCopyFailed);
+    EXPECT_EQ(copy(), CopyOutcome::Failed);
     EXPECT_EQ(dialogs.last().text,
               "Failed to read file A:\\a.dat\r\nEnsure that the floppy disk is readable ");
     files.clearFaults();
     files.inject({.op = FileOp::Write, .drive = 'C', .error = FileError::DiskFull});
-    EXPECT_EQ(copy(), kTreeCopyFailed);
+    EXPECT_EQ(copy(), CopyOutcome::Failed);
     EXPECT_EQ(dialogs.last().text,
               "Failed writing: C:\\Temp\\t\\a.dat\r\n"
               "Ensure there is enough free space available on drive C:\\");
@@ -91,7 +91,7 @@ TEST_F(TreeOperationsTest, ReportsAFailedAppendByTheSideThatFailedAndKeepsTheTar
 TEST_F(TreeOperationsTest, ReportsAFailedCopyNamingTheDriveSelectedInTheListAndStops) {
     window.DriveList.listIndex = 2;  // "e: [CARD]"
     files.inject({.op = FileOp::Write, .pathContains = "b.dat", .error = FileError::DiskFull});
-    EXPECT_EQ(copy(), kTreeCopyFailed);
+    EXPECT_EQ(copy(), CopyOutcome::Failed);
     EXPECT_EQ(dialogs.last().text,
               "Can not copy file A:\\b.dat to C:\\Temp\\t\\b.dat\r\n"
               "Ensure that the floppy disk is readable and that \r\n"
@@ -101,7 +101,7 @@ TEST_F(TreeOperationsTest, ReportsAFailedCopyNamingTheDriveSelectedInTheListAndS
     EXPECT_FALSE(fs::exists(temp / "t" / "c.dat"));
     // A diskette that cannot even be listed is a read failure, not an empty tree.
     drives.ejectFloppy();
-    EXPECT_EQ(copy(), kTreeCopyFailed);
+    EXPECT_EQ(copy(), CopyOutcome::Failed);
     EXPECT_EQ(dialogs.last().text,
               "Failed to read file A:\\\r\nEnsure that the floppy disk is readable ");
 }
@@ -109,15 +109,15 @@ TEST_F(TreeOperationsTest, ReportsAFailedCopyNamingTheDriveSelectedInTheListAndS
 TEST_F(TreeOperationsTest, DeletesATreeWithItsLinksButNeverWhatTheyPointTo) {
     fs::create_directory_symlink(outside, temp / "t" / "dirlink");
     fs::create_symlink(outside / "secret.txt", temp / "t" / "filelink");
-    ASSERT_EQ(copy(), kTreeCopied);
-    DeleteTree(files, "C:\\Temp\\t\\");
+    ASSERT_EQ(copy(), CopyOutcome::Copied);
+    EXPECT_TRUE(DeleteTree(files, "C:\\Temp\\t\\"));
     EXPECT_FALSE(fs::exists(fs::symlink_status(temp / "t")));
     EXPECT_EQ(readFile(outside / "secret.txt"), "secret");
-    DeleteTree(files, "C:\\Temp\\t\\");  // gone already: nothing happens
+    EXPECT_TRUE(DeleteTree(files, "C:\\Temp\\t\\"));  // gone already: nothing happens
 
     // A link standing in for the tree itself is not walked and stays.
     fs::create_directory_symlink(outside, temp / "t");
-    DeleteTree(files, "C:\\Temp\\t\\");
+    EXPECT_TRUE(DeleteTree(files, "C:\\Temp\\t\\"));  // no folder there
     EXPECT_TRUE(fs::is_symlink(temp / "t"));
     EXPECT_EQ(readFile(outside / "secret.txt"), "secret");
     EXPECT_TRUE(dialogs.shown().empty());

@@ -231,13 +231,16 @@ TEST_F(TerminalTest, ACardDriveThatIsNotThereIsNamed) {
 }
 
 TEST_F(TerminalTest, ASecondCopyIsRefusedWhileOneRuns) {
-    InstanceLock running((temp / "runtime" / "xq3100-converter.instance").string());
-    ASSERT_TRUE(running.acquire());
-    const Outcome result = convert({"--card", card.string(), "--yes"});
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "Can not run muliply instances of XQ3100 Database Media Converter\n");
-    EXPECT_EQ(result.out, "");
-    expectNothingWritten();
+    {
+        InstanceLock running;
+        ASSERT_EQ(running.acquire(temp / "tmp").outcome, LockOutcome::Acquired);
+        const Outcome result = convert({"--card", card.string(), "--yes"});
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err,
+                  "Can not run muliply instances of XQ3100 Database Media Converter\n");
+        EXPECT_EQ(result.out, "");
+    }
+    expectNothingWritten();  // the lock's file goes with the lock
 }
 
 }  // namespace

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QObject>
+#include <QSocketNotifier>
+
+#include "app/wizard.h"
+
+namespace xq::gui {
+
+// Ends the window's program when it is interrupted (Ctrl+C in the terminal that started it, a
+// closed terminal, a logout, a kill): as Exit does in the last step, once the action that runs has
+// stopped, then as the interruption itself would have ended it.
+class InterruptionWatch : public QObject {
+    Q_OBJECT
+  public:
+    explicit InterruptionWatch(Wizard& wizard, QObject* parent = nullptr);
+
+  private:
+    void check();
+
+    Wizard& wizard_;
+    QSocketNotifier* notifier_ = nullptr;
+};
+
+}  // namespace xq::gui
