@@ -10,8 +10,8 @@
 
 namespace xq::gui {
 
-InterruptionWatch::InterruptionWatch(Wizard& wizard, QObject* parent)
-    : QObject(parent), wizard_(wizard) {
+InterruptionWatch::InterruptionWatch(Wizard& wizard, InstanceLock& lock, QObject* parent)
+    : QObject(parent), wizard_(wizard), lock_(lock) {
     const int descriptor = interruptNotifier();
     if (descriptor < 0) {
         return;
@@ -39,6 +39,7 @@ void InterruptionWatch::check() {
         return;
     }
     wizard_.stopForInterruption();
+    lock_.release();
     endAsInterrupted();
 }
 

@@ -4,6 +4,7 @@
 #include <QSocketNotifier>
 
 #include "app/wizard.h"
+#include "platform/instance_lock.h"
 
 namespace xq::gui {
 
@@ -13,12 +14,13 @@ namespace xq::gui {
 class InterruptionWatch : public QObject {
     Q_OBJECT
   public:
-    explicit InterruptionWatch(Wizard& wizard, QObject* parent = nullptr);
+    InterruptionWatch(Wizard& wizard, InstanceLock& lock, QObject* parent = nullptr);
 
   private:
     void check();
 
     Wizard& wizard_;
+    InstanceLock& lock_;
     QSocketNotifier* notifier_ = nullptr;
 };
 

@@ -52,7 +52,7 @@ int main(int argc, char* argv[]) {
     xq::WindowModel model;
     xq::Wizard wizard(model, drives.table(), files, dialogs);
     wizard.onDisketteRequested([&drives](int n) { drives.disketteRequested(n); });
-    xq::gui::InterruptionWatch interruptions(wizard);
+    xq::gui::InterruptionWatch interruptions(wizard, instance);
     xq::gui::MainWindow window(wizard, model);
     dialogs.setParent(&window);
     QObject::connect(&window, &xq::gui::MainWindow::programEnded, &application, &QApplication::quit,

@@ -33,7 +33,7 @@ std::string failed(const std::filesystem::path& path, const std::string& why) {
 
 #ifdef _WIN32
 
-InstanceLock::~InstanceLock() {
+void InstanceLock::release() {
     if (handle_ != -1) {
         // Removed as the handle closes; a copy that crashed leaves the empty file, which the next
         // one simply opens again.
@@ -41,6 +41,7 @@ InstanceLock::~InstanceLock() {
         FILE_DISPOSITION_INFO remove = {TRUE};
         ::SetFileInformationByHandle(file, FileDispositionInfo, &remove, sizeof remove);
         ::CloseHandle(file);
+        handle_ = -1;
     }
 }
 
@@ -82,12 +83,13 @@ LockResult InstanceLock::acquire(const std::filesystem::path& temporaryFolder) {
 
 #else
 
-InstanceLock::~InstanceLock() {
+void InstanceLock::release() {
     if (handle_ >= 0) {
         // Removed while still locked: a copy that opened it meanwhile finds it unlinked and
         // starts over with a new file (see acquire), so two copies never both hold a lock.
         ::unlink(path_.c_str());
         ::close(static_cast<int>(handle_));
+        handle_ = -1;
     }
 }
 

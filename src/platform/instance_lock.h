@@ -30,11 +30,12 @@ class InstanceLock {
     InstanceLock() = default;
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
-    // Releases the lock and removes its file.
-    ~InstanceLock();
+    ~InstanceLock() { release(); }
 
     // Takes the lock of the working directories in `temporaryFolder` (a host path).
     LockResult acquire(const std::filesystem::path& temporaryFolder);
+    // Releases the lock and removes its file now (for a program about to end without unwinding).
+    void release();
 
     static constexpr const char* kFileName = "XQ3100.lock";
 

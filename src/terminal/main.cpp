@@ -62,6 +62,7 @@ int main(int argc, char* argv[]) {
         // now, as on Exit.
         wizard.stopForInterruption();
         view.catchUp();
+        instance.release();
         endAsInterrupted();
     }
     if (!options.drives.cardFolder.empty() && status == exit_status::Written) {

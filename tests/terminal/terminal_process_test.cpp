@@ -236,8 +236,7 @@ TEST_F(TerminalTest, ASecondCopyIsRefusedWhileOneRuns) {
         ASSERT_EQ(running.acquire(temp / "tmp").outcome, LockOutcome::Acquired);
         const Outcome result = convert({"--card", card.string(), "--yes"});
         EXPECT_EQ(result.status, 1);
-        EXPECT_EQ(result.err,
-                  "Can not run muliply instances of XQ3100 Database Media Converter\n");
+        EXPECT_EQ(result.err, "Can not run muliply instances of XQ3100 Database Media Converter\n");
         EXPECT_EQ(result.out, "");
     }
     expectNothingWritten();  // the lock's file goes with the lock
