@@ -314,6 +314,73 @@ TEST_F(ConversionTest, BackInEachStepOfThePass) {
     EXPECT_EQ(window.mainText.text, "Please insert diskette #1 and press the OK button\r\n");
 }
 
+// OK is the default button and the list still shows the floppy drive in the card step: that drive
+// is never written as the card.
+TEST_F(ConversionTest, TheFloppyDriveIsNeverTakenForTheCard) {
+    const WrittenSet set = writeSet(threeDisketteSet());
+    readSet(set);
+    const auto lastDiskette = treeOf(set.diskette(3));
+    writeCard('a');
+    EXPECT_EQ(dialogs.last(), (ShownBox{"Drive A: is the floppy disk drive.\r\nPlease select the "
+                                        "Compact Flash drive and press the OK button",
+                                        "Error!", 16}));
+    EXPECT_EQ(wizard.state().wizardStep, 3);
+    EXPECT_TRUE(window.DriveList.visible);
+    EXPECT_EQ(treeOf(set.diskette(3)), lastDiskette);
+    writeCard('e');
+    EXPECT_EQ(cardDatabase(), expectedDatabase(set));
+}
+
+// After a restart from the card steps the list was left on the card drive; the diskettes are still
+// read from the floppy drive recorded at the start, also with the card pulled.
+TEST_F(ConversionTest, ARestartFromTheLastStepReadsFromTheFloppyDriveAgain) {
+    const WrittenSet set = writeSet(threeDisketteSet());
+    readSet(set);
+    writeCard('e');
+    ASSERT_EQ(wizard.state().wizardStep, 4);
+    drives.table.setReady('E', false);  // the card is taken out
+    dialogs.answer(Answer::Yes);
+    wizard.backPressed();
+    ASSERT_EQ(wizard.state().wizardStep, 1);
+    EXPECT_EQ(window.DriveList.drive()[0], 'a');
+    dialogs.clear();
+    for (int n = 1; n <= 3; ++n) {
+        drives.insertFloppy(set.diskette(n));
+        wizard.okPressed();
+    }
+    EXPECT_TRUE(dialogs.shown().empty()) << dialogs.last().text;
+    EXPECT_EQ(wizard.state().wizardStep, 3);
+    EXPECT_EQ(wizard.state().floppyDrive, "A:");
+}
+
+// Between two cards something changes the database in the temporary folder: the second card is not
+// written, and the diskettes are read again.
+TEST_F(ConversionTest, ADatabaseChangedBetweenTwoCardsIsReadAgain) {
+    const WrittenSet set = writeSet(threeDisketteSet());
+    readSet(set);
+    writeCard('e');
+    ASSERT_EQ(wizard.state().wizardStep, 4);
+    const fs::path flat = drives.hostPath("C:\\Temp\\XQ3100_flat\\db\\main.dat");
+    std::string changed = test::readFile(flat);
+    changed[10] ^= 0x20;
+    test::writeFile(flat, changed);
+    wizard.okPressed();
+    writeCard('f');
+    EXPECT_EQ(dialogs.last().text,
+              "Failed verifying: C:\\Temp\\XQ3100_flat\\db\\main.dat\r\nThe database read from "
+              "the diskettes has changed in the temporary folder since it was verified.\r\nPlease "
+              "read the diskettes again.");
+    EXPECT_FALSE(fs::exists(drives.hostPath("F:\\backup")));
+    EXPECT_EQ(wizard.state().wizardStep, 1);
+    EXPECT_EQ(window.mainText.text, "Please insert diskette #1 and press the OK button\r\n");
+    for (int n = 1; n <= 3; ++n) {
+        drives.insertFloppy(set.diskette(n));
+        wizard.okPressed();
+    }
+    writeCard('f');
+    EXPECT_EQ(cardDatabase('F'), expectedDatabase(set));
+}
+
 TEST_F(ConversionTest, AFailedVerificationStartsOverAndASecondPassSucceeds) {
     const WrittenSet set = writeSet(threeDisketteSet());
     const fs::path piece = set.diskette(2) / "db" / "main.dat";
