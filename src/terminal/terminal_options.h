@@ -23,7 +23,7 @@ struct TerminalOptions {
     bool help = false;
 };
 
-struct TerminalOptionsResult {
+struct [[nodiscard]] TerminalOptionsResult {
     TerminalOptions options;
     std::string error;  // empty when the options are usable
 };
