@@ -161,7 +161,7 @@ class ConversionTest : public ::testing::Test {
     test::TestDrives drives;
     WindowModel window;
     test::ScriptedDialogs dialogs;
-    Wizard wizard{window, drives.table, drives.files, dialogs};
+    Wizard wizard{window, drives.letters, drives.files, dialogs};
 };
 
 TEST_F(ConversionTest, AOneDisketteSetIsWrittenToACard) {
@@ -449,6 +449,33 @@ TEST_F(ConversionTest, ADatabaseChangedBetweenTwoCardsIsReadAgain) {
     }
     writeCard('f');
     EXPECT_EQ(cardDatabase('F'), expectedDatabase(set));
+}
+
+TEST_F(ConversionTest, ADevicePluggedInDuringACardWriteDoesNotRePointTheCardsLetter) {
+    const WrittenSet set = writeSet(threeDisketteSet());
+    readSet(set);
+    const fs::path card = drives.hostPath("E:\\");
+    const fs::path stick = drives.newMedium("stick");
+    bool plugged = false;
+    // With the first file written on the card, a stick takes the card reader's letter and the
+    // reader moves on to the next, as a Linux machine's letters move.
+    drives.files.beforeCall = [&](test::FileOp op, std::string_view path) {
+        if (!plugged && op == test::FileOp::OpenWrite && driveLetterOf(path) == 'E') {
+            plugged = true;
+            Drive reader = *drives.table.drive('E');
+            reader.letter = 'G';
+            drives.table.add(reader);
+            drives.insert('E', stick, "STICK");
+        }
+    };
+    writeCard('e');
+    ASSERT_TRUE(plugged);
+    EXPECT_EQ(wizard.state().wizardStep, 4);
+    EXPECT_EQ(window.mainText.text, kSuccessThree);
+    EXPECT_EQ(treeOf(card / "backup" / "single"), expectedDatabase(set));
+    EXPECT_TRUE(fs::is_empty(stick));
+    // The next action finds the letters as they are now.
+    EXPECT_EQ(drives.letters.hostRoot('E'), stick.string());
 }
 
 TEST_F(ConversionTest, AFailedVerificationStartsOverAndASecondPassSucceeds) {
