@@ -19,6 +19,10 @@ class DriveTable {
     // All drives, in letter order.
     virtual std::vector<Drive> drives() const = 0;
 
+    // The drives as drives() gives them, but only their letters, types, readiness and roots: back
+    // ends leave out measuring free space and reading labels where they can.
+    virtual std::vector<Drive> roots() const { return drives(); }
+
     // The drive with this letter (either case), if there is one.
     virtual std::optional<Drive> drive(char letter) const;
 

@@ -32,7 +32,7 @@ DriveTableSnapshot::DriveTableSnapshot(std::unique_ptr<DriveTable> live)
 
 void DriveTableSnapshot::holdLetters() const {
     if (holds_++ == 0) {
-        snapshot_ = live_.drives();
+        snapshot_ = live_.roots();
     }
 }
 
@@ -73,7 +73,7 @@ std::optional<std::string> DriveTableSnapshot::hostRoot(char letter) const {
     }
     // Nearly always nothing has moved; only then does the whole live table have to be read.
     if (live_.hostRoot(letter) == drive->hostRoot ||
-        readyAt(live_.drives(), drive->hostRoot) != nullptr) {
+        readyAt(live_.roots(), drive->hostRoot) != nullptr) {
         return drive->hostRoot;
     }
     return std::nullopt;  // its volume is gone

@@ -574,6 +574,10 @@ std::vector<Drive> LinuxDriveTable::drives() const {
     return collect(Detail::Full);
 }
 
+std::vector<Drive> LinuxDriveTable::roots() const {
+    return collect(Detail::RootsOnly);
+}
+
 std::optional<std::string> LinuxDriveTable::hostRoot(char letter) const {
     letter = asciiUpper(letter);
     if (letter == 'C') {
@@ -581,7 +585,7 @@ std::optional<std::string> LinuxDriveTable::hostRoot(char letter) const {
         // on it): answered without reading anything.
         return std::string("/");
     }
-    for (Drive& drive : collect(Detail::RootsOnly)) {
+    for (Drive& drive : roots()) {
         if (drive.letter == letter) {
             return drive.ready ? std::optional<std::string>(std::move(drive.hostRoot))
                                : std::nullopt;

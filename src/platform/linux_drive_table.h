@@ -30,6 +30,7 @@ class LinuxDriveTable : public DriveTable {
     explicit LinuxDriveTable(LinuxDriveSources sources = {});
 
     std::vector<Drive> drives() const override;
+    std::vector<Drive> roots() const override;
     std::optional<std::string> hostRoot(char letter) const override;
 
   private:
