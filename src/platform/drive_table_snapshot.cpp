@@ -71,7 +71,7 @@ std::optional<std::string> DriveTableSnapshot::hostRoot(char letter) const {
     if (drive == nullptr || !drive->ready) {
         return std::nullopt;
     }
-    // Nearly always nothing has moved; only then does the whole live table have to be read.
+    // Nearly always nothing has moved; only when something has is the whole live table read.
     if (live_.hostRoot(letter) == drive->hostRoot ||
         readyAt(live_.roots(), drive->hostRoot) != nullptr) {
         return drive->hostRoot;
