@@ -25,11 +25,12 @@ inline constexpr std::size_t kMaxDescriptorBytes = 10000;
 // read as an empty set: the flat image is built from the lines up to the first "FILE:" line and
 // cannot be written without one, so such a diskette is better turned away while it is still in the
 // drive.
-int ParseArchiveDescriptor(std::span<const char> bytes, ArchiveState& state);
+[[nodiscard]] int ParseArchiveDescriptor(std::span<const char> bytes, ArchiveState& state);
 
 // Reads the descriptor at `path` and parses it as above. A missing or unreadable file gives the
 // file service's error number (53 for a file that is not there); an empty one
 // descriptor_error::Empty, one above 10000 bytes descriptor_error::TooLong.
-int ParseArchiveDescriptor(FileService& files, std::string_view path, ArchiveState& state);
+[[nodiscard]] int ParseArchiveDescriptor(FileService& files, std::string_view path,
+                                         ArchiveState& state);
 
 }  // namespace xq

@@ -24,7 +24,7 @@ struct TerminalOptions {
     bool version = false;
 };
 
-struct TerminalOptionsResult {
+struct [[nodiscard]] TerminalOptionsResult {
     TerminalOptions options;
     std::string error;  // empty when the options are usable
 };
