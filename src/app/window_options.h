@@ -15,7 +15,7 @@ struct WindowOptions {
     bool version = false;
 };
 
-struct WindowOptionsResult {
+struct [[nodiscard]] WindowOptionsResult {
     WindowOptions options;
     std::string error;  // empty when the options are usable
 };
