@@ -15,6 +15,7 @@
 #include "platform/drive_table.h"
 #include "platform/instance_lock.h"
 #include "support/temp_dir.h"
+#include "ui/version_text.h"
 
 namespace xq::test {
 namespace {
@@ -202,6 +203,18 @@ TEST_F(TerminalTest, BadArgumentsGetTheUsageAndStatusTwo) {
     const Outcome noFloppy = run(XQ_CONVERT_PROGRAM, {"--card", card.string(), "--yes"});
     EXPECT_EQ(noFloppy.status, 2);
     EXPECT_EQ(noFloppy.err, refusal("Give either --floppy or --diskettes"));
+    expectNothingWritten();
+}
+
+TEST_F(TerminalTest, VersionIsPrintedWhateverFollows) {
+    for (const Arguments& arguments :
+         {Arguments{"--version"},
+          Arguments{"--diskettes", "nowhere", "--version", "--frobnicate"}}) {
+        const Outcome result = run(XQ_CONVERT_PROGRAM, arguments);
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(result.out, versionText("xq3100-convert"));
+        EXPECT_EQ(result.err, "");
+    }
     expectNothingWritten();
 }
 
