@@ -12,7 +12,7 @@ namespace xq {
 //   --diskettes DIR...   a floppy drive over diskette folders, DIR n holding diskette n
 //   --card DIR           a card drive over a folder
 // Each folder is checked before anything is read or written.
-struct DriveOptionsResult {
+struct [[nodiscard]] DriveOptionsResult {
     VirtualDriveOptions drives;
     std::vector<std::string> rest;  // the arguments that are not drive options
     std::string error;              // what is wrong with the options; empty when they are usable

@@ -13,7 +13,9 @@
 namespace xq {
 
 bool Wizard::floppyDriveReady() {
-    const char letter = driveLetterOf(window_.DriveList.drive());
+    // The drive recorded in step 0, whatever the hidden list shows: after a restart from the card
+    // steps it is still on the card drive.
+    const char letter = driveLetterOf(state_.floppyDrive);
     const std::optional<Drive> drive = drives_.drive(letter);
     if (drive && drive->ready) {
         return true;
@@ -29,7 +31,7 @@ bool Wizard::floppyDriveReady() {
     return false;
 }
 
-std::int16_t Wizard::readDiskette() {
+ReadResult Wizard::readDiskette() {
     panes_.showMessage(std::string("Please wait...")
                            .append(CRLF)
                            .append("Reading diskette #")
@@ -43,6 +45,7 @@ void Wizard::readFirstDiskette() {
     if (!floppyDriveReady()) {
         return;
     }
+    proof_.reset();  // a new reading: the database it builds is described anew
     window_.ProgressBar1.visible = true;
     window_.setProgressValue(0);
     actOnReadResult(readDiskette(), true);
@@ -55,21 +58,21 @@ void Wizard::readNextDiskette() {
     actOnReadResult(readDiskette(), false);
 }
 
-void Wizard::actOnReadResult(std::int16_t result, bool resetProgressFirst) {
+void Wizard::actOnReadResult(ReadResult result, bool resetProgressFirst) {
     switch (result) {
-        case read_result::MoreToFollow:
+        case ReadResult::MoreToFollow:
             ++state_.diskNumber;
             state_.wizardStep = step::NextDiskette;
             panes_.promptDiskette(state_.diskNumber);
             break;
-        case read_result::LastDiskette:
+        case ReadResult::LastDiskette:
             state_.wizardStep = step::SelectFlash;
             finishReading(resetProgressFirst);
             break;
-        case read_result::CopyFailed:
+        case ReadResult::CopyFailed:
             floppyPrompt();
             break;
-        case read_result::TooManyDiskettes:
+        case ReadResult::TooManyDiskettes:
             endProgram();
             break;
         default:
@@ -107,6 +110,11 @@ void Wizard::finishReading(bool resetProgressFirst) {
     // as after a failed verification, and the diskettes are read again from the first.
     if (!recombined || !BuildFlatImage(context)) {
         floppyPrompt();
+        return;
+    }
+    proof_ = DescribeDatabase(context);
+    if (!proof_) {
+        floppyPrompt();  // reported
         return;
     }
     driveInfo_.compactFlashPrompt();

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "convert/placement.h"
+#include "convert/temporary_directories.h"
 #include "platform/text.h"
 #include "ui/program_identity.h"
 
@@ -63,6 +63,7 @@ void Wizard::startUp() {
     window_.mainText.fontPointSize = kMessageFontPoints;
 
     panes_.logMessage(startUpBanner());
+    RemoveLeftoverDirectories(files_, op_);
     window_.ProgressBar1.min = 0;
 
     floppyPrompt();
@@ -74,10 +75,32 @@ void Wizard::startUp() {
     window_.logText.background = kLogBackground;
 }
 
+namespace {
+
+// Marks the wizard busy for as long as an operator action runs, and holds the drive letters
+// meanwhile: a device plugged in during a card write must not re-point the card's letter.
+class BusyWhile {
+  public:
+    BusyWhile(bool& busy, const DriveTable& drives) : busy_(busy), was_(busy), letters_(drives) {
+        busy_ = true;
+    }
+    BusyWhile(const BusyWhile&) = delete;
+    BusyWhile& operator=(const BusyWhile&) = delete;
+    ~BusyWhile() { busy_ = was_; }
+
+  private:
+    bool& busy_;
+    bool was_;
+    DriveLetterHold letters_;
+};
+
+}  // namespace
+
 void Wizard::okPressed() {
     if (ended_ || !window_.buttonOK.enabled) {
         return;
     }
+    const BusyWhile busy(busy_, drives_);
     switch (state_.wizardStep) {
         case step::SelectFloppy:
             selectFloppyDrive();
@@ -103,6 +126,7 @@ void Wizard::backPressed() {
     if (ended_ || !window_.buttonBack.enabled) {
         return;
     }
+    const BusyWhile busy(busy_, drives_);
     switch (state_.wizardStep) {
         case step::SelectFloppy:
             floppyPrompt();
@@ -130,6 +154,7 @@ void Wizard::exitPressed() {
     if (ended_ || !window_.buttonExit.enabled) {
         return;
     }
+    const BusyWhile busy(busy_, drives_);
     if (state_.wizardStep == step::Written) {
         endProgram();
     } else {
@@ -168,21 +193,36 @@ void Wizard::restartFromFirstDiskette(bool hideDriveList) {
     window_.ProgressBar1.value = 0;
     window_.Label2.caption.clear();
     state_.wizardStep = step::FirstDiskette;
+    // Back on the floppy drive, so a later return to step 0 records it again, not the card drive.
+    selectDriveLetter(driveLetterOf(state_.floppyDrive));
+}
+
+void Wizard::selectDriveLetter(char letter) {
+    const std::vector<std::string>& entries = window_.DriveList.entries;
+    const auto entry = std::find_if(entries.begin(), entries.end(), [letter](const std::string& e) {
+        return driveLetterOf(e) == letter;
+    });
+    if (entry != entries.end()) {
+        setDriveListIndex(static_cast<int>(entry - entries.begin()));
+    }
 }
 
 void Wizard::driveListIndexChanged(int index) {
+    const BusyWhile busy(busy_, drives_);
     if (!ended_) {
         setDriveListIndex(index);
     }
 }
 
 void Wizard::driveListKeyDown() {
+    const BusyWhile busy(busy_, drives_);
     if (!ended_) {
         driveListChanged();
     }
 }
 
 void Wizard::driveListOpening() {
+    const BusyWhile busy(busy_, drives_);
     if (!ended_ && driveInfo_.refreshDriveList()) {
         driveListChanged();
     }
@@ -232,6 +272,13 @@ ConversionContext Wizard::conversion() {
                              state_.diskNumber,
                              state_.flashDrive,
                              disketteDirectories_};
+}
+
+void Wizard::stopForInterruption() {
+    if (!ended_) {
+        panes_.logMessage("Interrupted");
+        endProgram();
+    }
 }
 
 void Wizard::endProgram() {

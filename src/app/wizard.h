@@ -1,11 +1,14 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "app/message_panes.h"
 #include "app/wizard_state.h"
 #include "archive/archive_state.h"
+#include "archive/diskette_reader.h"
 #include "convert/conversion_context.h"
+#include "convert/database_proof.h"
 #include "platform/dialogs.h"
 #include "platform/drive_table.h"
 #include "platform/file_service.h"
@@ -23,7 +26,9 @@ class Wizard {
   public:
     Wizard(WindowModel& window, const DriveTable& drives, FileService& files, Dialogs& dialogs);
 
-    // Start-up, once the window has been shown.
+    // Start-up, once the window has been shown. The caller holds the lock of the temporary folder
+    // (InstanceLock): working directories found there now are left over from a run that died, and
+    // are removed.
     void startUp();
 
     // The operator's actions. Actions on a disabled control, and anything after the program has
@@ -44,6 +49,12 @@ class Wizard {
 
     // The program has ended; the view closes without handling anything else.
     bool ended() const { return ended_; }
+    // An operator action is running (a message box it shows runs the view's events meanwhile).
+    bool busy() const { return busy_; }
+
+    // The program is being interrupted (Ctrl+C, a closed terminal, a logout): it ends as Exit
+    // does in the last step, without a question. Call when no action is running.
+    void stopForInterruption();
 
     const WizardState& state() const { return state_; }
     // Told the number of every diskette the wizard asks for.
@@ -68,11 +79,12 @@ class Wizard {
     void floppyPrompt();
     // The readiness test of the floppy drive before a diskette is read.
     bool floppyDriveReady();
-    std::int16_t readDiskette();
-    void actOnReadResult(std::int16_t result, bool resetProgressFirst);
+    ReadResult readDiskette();
+    void actOnReadResult(ReadResult result, bool resetProgressFirst);
     void finishReading(bool resetProgressFirst);
     ConversionContext conversion();
     void setDriveListIndex(int index);
+    void selectDriveLetter(char letter);
     void driveListChanged();
     // Removes the working directories and ends the program.
     void endProgram();
@@ -91,7 +103,11 @@ class Wizard {
     bool keyCodeIsRec_ = false;
     // The highest diskette number read so far: the working directories that may exist.
     std::int16_t disketteDirectories_ = 0;
+    // What the database read from the diskettes is, once it has been built: every card is proven
+    // against it.
+    std::optional<DatabaseProof> proof_;
     bool ended_ = false;
+    bool busy_ = false;
 };
 
 // The start-up banner that opens the log.

@@ -16,13 +16,21 @@ void Wizard::writeFlash() {
         return;
     }
     state_.flashDrive = std::string(1, letter) + ":";
-    if (!driveInfo_.driveCheck()) {
+    if (!driveInfo_.driveCheck(state_.floppyDrive)) {
         return;
     }
     driveInfo_.hideDriveList();
 
     ConversionContext context = conversion();
-    if (PlaceOnCompactFlash(context) == kPlacedOnCard) {
+    const PlaceOutcome placed =
+        proof_ ? PlaceOnCompactFlash(context, *proof_) : PlaceOutcome::DatabaseChanged;
+    if (placed == PlaceOutcome::DatabaseChanged) {
+        // The reading can no longer be trusted: it is done again, from the first diskette.
+        proof_.reset();
+        restartFromFirstDiskette(true);
+        return;
+    }
+    if (placed == PlaceOutcome::Placed) {
         state_.wizardStep = step::Written;
         window_.buttonOK.enabled = true;
         panes_.showMessage(std::string("Successful database convert")

@@ -41,7 +41,7 @@ class TreeCopy {
              std::size_t rootLength)
         : files_(files), op_(op), step_(step), leaveOut_(leaveOut), rootLength_(rootLength) {}
 
-    std::int16_t copy(const std::string& source, const std::string& target) {
+    CopyOutcome copy(const std::string& source, const std::string& target) {
         Result<std::vector<DirEntry>> listing = files_.listDirectory(source);
         if (!listing) {
             // A folder that cannot be listed (a diskette taken out, a missing copy) would
@@ -49,18 +49,18 @@ class TreeCopy {
             return fail(readFailure(source));
         }
         for (const DirEntry& entry : *listing) {
-            std::int16_t result = kTreeCopied;
+            CopyOutcome result = CopyOutcome::Copied;
             if (entry.kind == EntryKind::Directory) {
                 result = copyFolder(source, target, entry.name);
             } else if (entry.kind == EntryKind::File && !leftOut(source + entry.name)) {
                 result = copyFile(source + entry.name, target + entry.name);
             }
             // Links and special entries are left out, as hidden ones are.
-            if (result != kTreeCopied) {
+            if (result != CopyOutcome::Copied) {
                 return result;
             }
         }
-        return kTreeCopied;
+        return CopyOutcome::Copied;
     }
 
   private:
@@ -69,8 +69,8 @@ class TreeCopy {
         return leaveOut_ && leaveOut_(std::string_view(path).substr(rootLength_ - 1));
     }
 
-    std::int16_t copyFolder(const std::string& source, const std::string& target,
-                            const std::string& name) {
+    CopyOutcome copyFolder(const std::string& source, const std::string& target,
+                           const std::string& name) {
         const std::string folder = target + name;
         // Anything else standing there under that name (a file, a link) makes the creation fail:
         // the copy never writes through a link into some other folder.
@@ -80,25 +80,25 @@ class TreeCopy {
         return copy(source + name + "\\", folder + "\\");
     }
 
-    std::int16_t copyFile(const std::string& source, const std::string& target) {
+    CopyOutcome copyFile(const std::string& source, const std::string& target) {
         if (files_.fileExists(target)) {
             // Extended byte for byte; on failure the target is left as it was before.
             const TransferResult appended = files_.appendFile(source, target);
             if (!appended.ok()) {
                 return fail(appended.readFailed() ? readFailure(source) : writeFailure(target));
             }
-            return kTreeCopied;
+            return CopyOutcome::Copied;
         }
         op_.window().advanceProgress(step_);
         if (!files_.copyFile(source, target, true).ok()) {
             return fail(copyFailure(source, target, driveLetterOf(op_.window().DriveList.drive())));
         }
-        return kTreeCopied;
+        return CopyOutcome::Copied;
     }
 
-    std::int16_t fail(const std::string& message) {
+    CopyOutcome fail(const std::string& message) {
         op_.reportFailure(message);
-        return kTreeCopyFailed;
+        return CopyOutcome::Failed;
     }
 
     FileService& files_;
@@ -110,13 +110,13 @@ class TreeCopy {
 
 }  // namespace
 
-std::int16_t CopyTree(FileService& files, Operator& op, std::string_view source,
-                      std::string_view target, std::int16_t step) {
+CopyOutcome CopyTree(FileService& files, Operator& op, std::string_view source,
+                     std::string_view target, std::int16_t step) {
     return CopyTree(files, op, source, target, step, TreeFilter());
 }
 
-std::int16_t CopyTree(FileService& files, Operator& op, std::string_view source,
-                      std::string_view target, std::int16_t step, const TreeFilter& leaveOut) {
+CopyOutcome CopyTree(FileService& files, Operator& op, std::string_view source,
+                     std::string_view target, std::int16_t step, const TreeFilter& leaveOut) {
     const std::string root = asFolderPath(source);
     return TreeCopy(files, op, step, leaveOut, root.size()).copy(root, asFolderPath(target));
 }

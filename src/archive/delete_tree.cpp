@@ -3,24 +3,25 @@
 
 namespace xq {
 
-void DeleteTree(FileService& files, std::string_view path, Listing listing) {
+bool DeleteTree(FileService& files, std::string_view path, Listing listing) {
     // folderExists is false for a link: a link put where a working directory should be is not
     // walked, so nothing it points to is removed.
     if (!files.folderExists(path)) {
-        return;
+        return true;
     }
     const std::string folder = asFolderPath(path);
     Result<std::vector<DirEntry>> entries = files.listDirectory(folder, listing);
     if (entries) {
         for (const DirEntry& entry : *entries) {
+            // Whatever cannot be removed keeps its folder, and the removal of the folder tells.
             if (entry.kind == EntryKind::Directory) {
-                DeleteTree(files, folder + entry.name + "\\", listing);
+                passOver(DeleteTree(files, folder + entry.name + "\\", listing));
             } else {
-                files.deleteFile(folder + entry.name);  // a file, or a link itself
+                passOver(files.deleteFile(folder + entry.name));  // a file, or a link itself
             }
         }
     }
-    files.removeDir(folder);
+    return files.removeDir(folder) == FileError::None;
 }
 
 }  // namespace xq

@@ -31,23 +31,23 @@ class DisketteRead {
     DisketteRead(DisketteReadContext& context, std::int16_t n)
         : c_(context), op_(context.op), files_(context.files), n_(n) {}
 
-    std::int16_t run() {
+    ReadResult run() {
         if (n_ > kMaxDisketteNumber) {
             // The program ends on this. The caller removes the working directories before it
             // does, so the copies of the diskettes read so far do not stay in the temporary folder.
             op_.reportError(std::string(CRLF) + "Too many diskettes!");
-            return read_result::TooManyDiskettes;
+            return ReadResult::TooManyDiskettes;
         }
         const std::string name = disketteFileName(n_);
         const std::string root = c_.floppyDrive + "\\";
         if (!files_.fileExists(root + name)) {
             rejectWithPrompt(wrongDiskette(n_));
-            return read_result::Rejected;
+            return ReadResult::Rejected;
         }
         Result<std::string> firstLine = readFirstLine(files_, root + name);
         if (!firstLine) {
             op_.reportFailure("Failed to open " + root + name);
-            return read_result::Rejected;
+            return ReadResult::Rejected;
         }
 
         const std::string temp = TemporaryFolder(files_);
@@ -56,31 +56,31 @@ class DisketteRead {
         const char tempDrive = driveLetterOf(temp);
         const std::string copy = disketteDirectory(temp, n_);
         if (!recreate(copy, tempDrive)) {
-            return read_result::Rejected;
+            return ReadResult::Rejected;
         }
         if (n_ == 1) {
             if (!recreate(flatDirectory(temp), tempDrive) || !takeDescriptor(root)) {
-                return read_result::Rejected;
+                return ReadResult::Rejected;
             }
             op_.window().ProgressBar1.max = c_.archive.disketteCount * kProgressPerDiskette;
         }
         if (!sameArchive(*firstLine)) {
-            return read_result::Rejected;
+            return ReadResult::Rejected;
         }
 
         const int count = CountFiles(files_, root);
         c_.disketteFileCount = static_cast<std::int16_t>(std::min<int>(count, INT16_MAX));
         // A diskette that lists nothing (its listing failed) advances the bar by nothing.
         const auto step = static_cast<std::int16_t>(count > 0 ? kProgressPerDiskette / count : 0);
-        if (CopyTree(files_, op_, root, copy + "\\", step) == kTreeCopyFailed) {
-            return read_result::CopyFailed;
+        // Only diskette 1's copy keeps its diskette file: recombination takes it from there.
+        const TreeFilter leaveOut = [this, &name](std::string_view relative) {
+            return n_ > 1 && equalsIgnoringAsciiCase(relative.substr(1), name);
+        };
+        if (CopyTree(files_, op_, root, copy + "\\", step, leaveOut) == CopyOutcome::Failed) {
+            return ReadResult::CopyFailed;
         }
-        if (n_ > 1) {
-            // Only diskette 1's copy keeps its diskette file: recombination takes it from there.
-            files_.deleteFile(copy + "\\" + name);
-        }
-        const std::int16_t result =
-            n_ == c_.archive.disketteCount ? read_result::LastDiskette : read_result::MoreToFollow;
+        const ReadResult result =
+            n_ == c_.archive.disketteCount ? ReadResult::LastDiskette : ReadResult::MoreToFollow;
         if (n_ == 1) {
             const std::string summary =
                 std::string(CRLF) + "Archive ID = " + formatNumber(c_.archive.archiveId) +
@@ -97,9 +97,8 @@ class DisketteRead {
     // be shared with other users of the machine. A link standing where the directory should be is
     // not a folder here, so it is neither walked nor removed, and the creation then fails.
     bool recreate(const std::string& directory, char driveLetter) {
-        if (files_.folderExists(directory + "\\")) {
-            DeleteTree(files_, directory + "\\");
-        }
+        // Whatever cannot be removed makes the creation fail, which is reported.
+        passOver(DeleteTree(files_, directory + "\\", Listing::WithHidden));
         if (files_.makeDir(directory, DirAccess::OwnerOnly) != FileError::None) {
             op_.reportFailure(directoryCreationFailure(directory, driveLetter));
             return false;
@@ -133,6 +132,8 @@ class DisketteRead {
     bool sameArchive(const std::string& firstLine) {
         const std::string found =
             firstLine.size() > kDisketteIdAt ? firstLine.substr(kDisketteIdAt) : std::string();
+        // Rounded once, as the descriptor's ID is (ReadDecimalField): IDs of 17 digits and more
+        // compare equal when their digits are the same.
         bool isNumber = false;
         const double id = parseNumber(found, &isNumber);
         if (isNumber && id == c_.archive.archiveId) {
@@ -154,7 +155,7 @@ class DisketteRead {
 
 }  // namespace
 
-std::int16_t ReadDiskette(DisketteReadContext& context, std::int16_t n) {
+ReadResult ReadDiskette(DisketteReadContext& context, std::int16_t n) {
     return DisketteRead(context, n).run();
 }
 

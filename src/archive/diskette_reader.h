@@ -10,14 +10,15 @@
 namespace xq {
 
 // Results of ReadDiskette.
-namespace read_result {
-inline constexpr std::int16_t MoreToFollow = 0;  // read; further diskettes follow
-inline constexpr std::int16_t LastDiskette = 1;  // read; it was the set's last diskette
-inline constexpr std::int16_t Rejected = -1;    // not read (wrong diskette, no room, ...); reported
-inline constexpr std::int16_t CopyFailed = -2;  // copying its files failed; reported
-// The number is beyond any set: the caller removes the working directories and ends the program.
-inline constexpr std::int16_t TooManyDiskettes = -3;
-}  // namespace read_result
+enum class [[nodiscard]] ReadResult : std::int16_t{
+    MoreToFollow = 0,  // read; further diskettes follow
+    LastDiskette = 1,  // read; it was the set's last diskette
+    Rejected = -1,     // not read (wrong diskette, no room, ...); reported
+    CopyFailed = -2,   // copying its files failed; reported
+    // The number is beyond any set: the caller removes the working directories and ends the
+    // program.
+    TooManyDiskettes = -3,
+};
 
 // What ReadDiskette works with. The wizard keeps one for the whole run: the references are its
 // own state, `disketteFileCount` is set by every call.
@@ -34,7 +35,7 @@ struct DisketteReadContext {
 // archive descriptor, checks that it belongs to the archive of diskette 1, and copies it into its
 // working directory disketteDirectory(TemporaryFolder(), n), recreated empty and private to this
 // user. Diskette 1 also recreates the flat directory. Every failure is reported to the operator
-// before the result (read_result) is returned.
-std::int16_t ReadDiskette(DisketteReadContext& context, std::int16_t n);
+// before the result is returned.
+ReadResult ReadDiskette(DisketteReadContext& context, std::int16_t n);
 
 }  // namespace xq

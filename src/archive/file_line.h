@@ -9,6 +9,6 @@ namespace xq {
 //   "FILE: " disk " " continued " " second " " checksum " " name " " second string
 // Returns 0, or the descriptor error number that makes the line unusable (an out-of-range disk
 // number, an unsafe file name).
-int parseFileLine(const LineBuffer& line, ArchivedFile& entry);
+[[nodiscard]] int parseFileLine(const LineBuffer& line, ArchivedFile& entry);
 
 }  // namespace xq

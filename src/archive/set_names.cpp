@@ -12,11 +12,12 @@ std::string disketteFileName(int n) {
 }
 
 std::string disketteDirectory(std::string_view temporaryFolder, int n) {
-    return std::string(temporaryFolder) + "\\XQ3100_disk" + formatNumber(n);
+    return std::string(temporaryFolder) + "\\" + std::string(kDisketteDirectoryPrefix) +
+           formatNumber(n);
 }
 
 std::string flatDirectory(std::string_view temporaryFolder) {
-    return std::string(temporaryFolder) + "\\XQ3100_flat";
+    return std::string(temporaryFolder) + "\\" + std::string(kFlatDirectoryName);
 }
 
 }  // namespace xq

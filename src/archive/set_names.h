@@ -18,6 +18,10 @@ inline constexpr std::string_view kDescriptorName = "archive.dat";
 // diskette file name (the reader refuses them before it looks for one).
 std::string disketteFileName(int n);
 
+// Names of the working directories in the temporary folder.
+inline constexpr std::string_view kDisketteDirectoryPrefix = "XQ3100_disk";  // and the number
+inline constexpr std::string_view kFlatDirectoryName = "XQ3100_flat";
+
 // The copy of diskette `n` under the temporary folder `temporaryFolder` (without a trailing "\"):
 // "C:\Temp\XQ3100_disk3".
 std::string disketteDirectory(std::string_view temporaryFolder, int n);

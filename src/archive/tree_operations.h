@@ -2,8 +2,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/file_service.h"
 #include "platform/operator.h"
@@ -20,31 +22,46 @@ namespace xq {
 // The system's temporary folder, which roots every working directory, without a trailing "\".
 std::string TemporaryFolder(FileService& files);
 
-inline constexpr std::int16_t kTreeCopied = 1;
-inline constexpr std::int16_t kTreeCopyFailed = -1;
+enum class [[nodiscard]] CopyOutcome : std::int16_t{
+    Copied = 1,   // the whole tree was walked
+    Failed = -1,  // stopped at a failure, which has been reported
+};
 
 // Copies the tree under `source` into `target`, creating subdirectories as needed. Before each file
 // is copied, `step` is added to the progress bar. A file that already exists in the target is
 // extended by the source's bytes rather than replaced (this is how recombination joins pieces).
-// Returns kTreeCopied, or kTreeCopyFailed after the failure has been reported to the operator (log
+// Returns Copied, or Failed after the failure has been reported to the operator (log
 // and "Error!" box); the copy stops at the first failure.
-std::int16_t CopyTree(FileService& files, Operator& op, std::string_view source,
-                      std::string_view target, std::int16_t step);
+CopyOutcome CopyTree(FileService& files, Operator& op, std::string_view source,
+                     std::string_view target, std::int16_t step);
 
 // Which files a copy leaves out, by their path below the tree's root ("\db\main.dat").
 using TreeFilter = std::function<bool(std::string_view relativePath)>;
 
 // The same copy, leaving out the files `leaveOut` names.
-std::int16_t CopyTree(FileService& files, Operator& op, std::string_view source,
-                      std::string_view target, std::int16_t step, const TreeFilter& leaveOut);
+CopyOutcome CopyTree(FileService& files, Operator& op, std::string_view source,
+                     std::string_view target, std::int16_t step, const TreeFilter& leaveOut);
 
 // Removes the tree under `path` and `path` itself. A path that is not a folder (missing, or a link)
-// is left alone. Failures are passed over: what cannot be removed stays. Hidden entries stay too,
-// unless `listing` asks for them (for a folder that is the program's own through and through).
-void DeleteTree(FileService& files, std::string_view path, Listing listing = Listing::Visible);
+// is left alone. Failures are passed over: what cannot be removed stays, and the result is false.
+// Hidden entries stay too, unless `listing` asks for them (for a folder that is the program's own
+// through and through). True when no folder is left at `path` (also when there was none).
+[[nodiscard]] bool DeleteTree(FileService& files, std::string_view path,
+                              Listing listing = Listing::Visible);
+
+// Every file and folder of the tree under `path`, by the path below it with a leading "\" (folders
+// with a trailing one too), folders before what they hold. Nullopt when a folder cannot be listed,
+// or holds something else (a link, a device): such a tree is not one the program made.
+struct TreeEntry {
+    std::string path;
+    EntryKind kind = EntryKind::File;
+};
+[[nodiscard]] std::optional<std::vector<TreeEntry>> ListTree(FileService& files,
+                                                             std::string_view path,
+                                                             Listing listing = Listing::Visible);
 
 // The number of files and folders in the tree under `path` (a folder counts once, besides its
 // contents). A folder that cannot be listed counts as empty.
-int CountFiles(FileService& files, std::string_view path);
+[[nodiscard]] int CountFiles(FileService& files, std::string_view path);
 
 }  // namespace xq

@@ -103,6 +103,56 @@ double FileChecksumResult::asDouble() const {
     }
 }
 
+StreamChecksum::StreamChecksum(std::uint64_t length)
+    : length_(length), lastBlockAt_(length == 0 ? 0 : (length - 1) / kBlock * kBlock) {}
+
+void StreamChecksum::addWords(const unsigned char* bytes, std::size_t words, std::uint64_t at) {
+    // Every block but the last holds 4096 bytes, whole words only: each adds its sum below 2^32 to
+    // a total below 2^32 with one wrap, which is 32-bit addition, so those blocks are summed in
+    // one go. Words never straddle the last block's start, a multiple of 4 from the run's start.
+    const std::size_t early =
+        at >= lastBlockAt_
+            ? 0
+            : static_cast<std::size_t>(std::min<std::uint64_t>(words, (lastBlockAt_ - at) / 4));
+    earlierBlocks_ += wordSum(bytes, early);
+    lastBlockWords_ += wordSum(bytes + 4 * early, words - early);
+}
+
+void StreamChecksum::add(std::span<const unsigned char> bytes) {
+    bytes = bytes.first(static_cast<std::size_t>(std::min<std::uint64_t>(bytes.size(), missing())));
+    std::size_t i = 0;
+    if (partialCount_ > 0) {
+        while (partialCount_ < 4 && i < bytes.size()) {
+            partial_[partialCount_++] = bytes[i++];
+        }
+        if (partialCount_ == 4) {
+            addWords(partial_, 1, taken_ + i - 4);
+            partialCount_ = 0;
+        }
+    }
+    const std::size_t words = (bytes.size() - i) / 4;
+    addWords(bytes.data() + i, words, taken_ + i);
+    i += 4 * words;
+    while (i < bytes.size()) {
+        partial_[partialCount_++] = bytes[i++];
+    }
+    taken_ += bytes.size();
+}
+
+double StreamChecksum::value() const {
+    // What is left of an incomplete word at the end are the run's trailing bytes: unshifted, and
+    // no wrap of their own.
+    double lastBlock = lastBlockWords_;
+    for (std::size_t i = 0; i < partialCount_; ++i) {
+        lastBlock += partial_[i];
+    }
+    double total = earlierBlocks_ + lastBlock;
+    if (total > kModulus - 1) {
+        total -= kModulus;
+    }
+    return total;
+}
+
 FileChecksumResult FileChecksum(FileService& files, std::string_view path, ReadMode mode) {
     const Result<std::uint64_t> length = files.fileLength(path);
     if (!length) {
@@ -116,31 +166,18 @@ FileChecksumResult FileChecksum(FileService& files, std::string_view path, ReadM
         return {ChecksumStatus::OpenFailed, 3};
     }
     std::vector<char> buffer(kReadSize);
-    const auto* bytes = reinterpret_cast<const unsigned char*>(buffer.data());
-    // Every block but the file's last holds 4096 bytes, whole words only: each adds its sum below
-    // 2^32 to a total below 2^32 with one wrap, which is 32-bit addition, so those blocks are
-    // summed in one go. Only the last block may have trailing bytes, and it keeps its own wrap.
-    std::uint32_t earlierBlocks = 0;
-    double lastBlock = 0;
-    for (std::uint64_t remaining = *length; remaining > 0;) {
+    StreamChecksum checksum(*length);
+    while (checksum.missing() > 0) {
         const std::size_t want =
-            static_cast<std::size_t>(std::min<std::uint64_t>(kReadSize, remaining));
+            static_cast<std::size_t>(std::min<std::uint64_t>(kReadSize, checksum.missing()));
         const Result<std::size_t> got = (*in)->read(std::span<char>(buffer.data(), want));
         if (!got || *got != want) {
-            return {ChecksumStatus::ReadFailed, static_cast<double>(earlierBlocks)};
+            return {ChecksumStatus::ReadFailed, 0};
         }
-        remaining -= want;
-        const std::size_t whole = remaining > 0 ? want : (want - 1) / kBlock * kBlock;
-        earlierBlocks += wordSum(bytes, whole / 4);
-        if (remaining == 0) {
-            lastBlock = blockSum(bytes + whole, want - whole);
-        }
+        checksum.add(std::span<const unsigned char>(
+            reinterpret_cast<const unsigned char*>(buffer.data()), want));
     }
-    double total = earlierBlocks + lastBlock;
-    if (total > kModulus - 1) {
-        total -= kModulus;
-    }
-    return {ChecksumStatus::Measured, total};
+    return {ChecksumStatus::Measured, checksum.value()};
 }
 
 }  // namespace xq

@@ -16,6 +16,31 @@ namespace xq {
 // The sum of the first `count` bytes of `buffer`.
 double BlockChecksum(std::span<const unsigned char> buffer, std::int16_t count);
 
+// The checksum of a run of bytes that arrives in parts of any size, such as one piece of a file
+// inside a longer file: the value FileChecksum gives for a file of exactly those bytes.
+class StreamChecksum {
+  public:
+    explicit StreamChecksum(std::uint64_t length);
+
+    // The next bytes of the run; bytes beyond its length are not taken.
+    void add(std::span<const unsigned char> bytes);
+    std::uint64_t missing() const { return length_ - taken_; }
+    // The checksum, once every byte of the run has been added.
+    double value() const;
+
+  private:
+    void addWords(const unsigned char* bytes, std::size_t words, std::uint64_t at);
+
+    std::uint64_t length_;
+    std::uint64_t taken_ = 0;
+    // Where the last 4096-byte block of the run starts: it keeps its own sum and wrap.
+    std::uint64_t lastBlockAt_;
+    std::uint32_t earlierBlocks_ = 0;
+    std::uint32_t lastBlockWords_ = 0;
+    unsigned char partial_[4] = {};  // the bytes of a word not yet complete
+    std::size_t partialCount_ = 0;
+};
+
 enum class ChecksumStatus {
     Measured,        // `value` is the checksum
     Empty,           // an empty file: checks as 0
@@ -25,7 +50,7 @@ enum class ChecksumStatus {
     ReadFailed,  // a read failed, or the file ended before its length
 };
 
-struct FileChecksumResult {
+struct [[nodiscard]] FileChecksumResult {
     ChecksumStatus status = ChecksumStatus::Measured;
     double value = 0;
 
@@ -39,7 +64,7 @@ struct FileChecksumResult {
     double asDouble() const;
 };
 
-FileChecksumResult FileChecksum(FileService& files, std::string_view path,
-                                ReadMode mode = ReadMode::Cached);
+[[nodiscard]] FileChecksumResult FileChecksum(FileService& files, std::string_view path,
+                                              ReadMode mode = ReadMode::Cached);
 
 }  // namespace xq

@@ -99,12 +99,17 @@ class FlatImage {
     }
 
     bool put(std::string line) {
+        // The one-disk descriptor is read by a system that ends its lines with LF alone: the CRs
+        // of a descriptor written on DOS stay behind.
+        std::erase(line, '\r');
         line += '\n';
         return out_->write(line) == FileError::None;
     }
 
     bool fail() {
-        files_.deleteFile(target_);  // never leave a half-written descriptor behind
+        // Never leave a half-written descriptor behind; should it stay all the same, the database
+        // is not offered for writing anyway.
+        passOver(files_.deleteFile(target_));
         c_.op.reportFailure("Failed writing: " + target_ + std::string(CRLF) +
                             "Ensure there is enough free space available on drive " +
                             std::string(1, driveLetterOf(target_)) + ":\\");

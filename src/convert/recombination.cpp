@@ -41,7 +41,7 @@ class Recombination {
         // write the whole database one more time.
         const TreeFilter listed = [this](std::string_view relative) {
             for (const ArchivedFile& entry : c_.archive.table()) {
-                if (equalsIgnoringAsciiCase(relative, sourceName(entry))) {
+                if (equalsIgnoringAsciiCase(relative, recombinedSource(entry, c_.keyCodeIsRec))) {
                     return true;
                 }
             }
@@ -49,7 +49,7 @@ class Recombination {
         };
         for (int n = 1; n <= c_.diskNumber; ++n) {
             if (CopyTree(files_, op_, disketteDirectory(temp_, n) + "\\", flat_ + "\\", 0,
-                         listed) != kTreeCopied) {
+                         listed) != CopyOutcome::Copied) {
                 return false;
             }
         }
@@ -72,18 +72,10 @@ class Recombination {
     }
 
   private:
-    // The entry's file as the diskette copies hold it.
-    std::string_view sourceName(const ArchivedFile& entry) const {
-        return entry.fileName == kKeyCodeRec && !c_.keyCodeIsRec ? kKeyCodeKcd
-                                                                 : std::string_view(entry.fileName);
-    }
-
     bool rebuild(const ArchivedFile& entry) {
-        const std::string source =
-            disketteDirectory(temp_, entry.diskNumber) + std::string(sourceName(entry));
-        const std::string name(entry.fileName == kKeyCodeRec && !c_.keyCodeIsRec
-                                   ? kKeyCodeKcd
-                                   : trimBlanks(entry.fileName));
+        const std::string source = disketteDirectory(temp_, entry.diskNumber) +
+                                   std::string(recombinedSource(entry, c_.keyCodeIsRec));
+        const std::string name = recombinedDestination(entry, c_.keyCodeIsRec);
         const std::string destination = flat_ + name;
         // The names were checked when the descriptor was read; trimming may still turn one into
         // something else, and nothing may be written outside the flat directory.
@@ -103,7 +95,9 @@ class Recombination {
             op_.logMessage("append " + source + " to " + destination);
             return true;
         }
-        CreateDirectoryPath(c_, name, flat_);
+        if (!CreateDirectoryPath(c_, name, flat_)) {
+            return false;  // reported; the file cannot be put in its place
+        }
         if (!files_.fileLength(source)) {
             return true;  // a missing piece: verification has asked about it already
         }
@@ -130,6 +124,16 @@ class Recombination {
 
 bool RecombineDatabase(ConversionContext& context) {
     return Recombination(context).run();
+}
+
+std::string_view recombinedSource(const ArchivedFile& entry, bool keyCodeIsRec) {
+    return entry.fileName == kKeyCodeRec && !keyCodeIsRec ? kKeyCodeKcd
+                                                          : std::string_view(entry.fileName);
+}
+
+std::string recombinedDestination(const ArchivedFile& entry, bool keyCodeIsRec) {
+    return std::string(entry.fileName == kKeyCodeRec && !keyCodeIsRec ? kKeyCodeKcd
+                                                                      : trimBlanks(entry.fileName));
 }
 
 bool CreateDirectoryPath(ConversionContext& context, std::string_view relativePath,

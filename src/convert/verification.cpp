@@ -3,7 +3,7 @@
 #include "archive/set_names.h"
 #include "archive/tree_operations.h"
 #include "convert/checksum.h"
-#include "convert/placement.h"
+#include "convert/temporary_directories.h"
 #include "platform/text.h"
 
 namespace xq {
@@ -52,18 +52,7 @@ VerifyOutcome VerifyArchivedFiles(ConversionContext& context) {
             computed = checksum.value;
         }
 
-        // A continued piece's archived checksum runs over the whole file so far.
-        if (entry.continued) {
-            for (std::size_t j = 0; j <= i; ++j) {
-                if (table[j].fileName == entry.fileName &&
-                    table[j].diskNumber == entry.diskNumber - 1) {
-                    computed += table[j].archivedChecksum;
-                    if (computed > kModulus - 1) {
-                        computed -= kModulus;
-                    }
-                }
-            }
-        }
+        computed = runningChecksum(computed, table, i);
         if (computed != entry.archivedChecksum) {
             op.reportError("Wrong checksum at " + path + std::string(CRLF) + "Actual " +
                            formatNumber(computed) + " archived " +
@@ -72,6 +61,23 @@ VerifyOutcome VerifyArchivedFiles(ConversionContext& context) {
         }
     }
     return VerifyOutcome::Passed;
+}
+
+double runningChecksum(double ownChecksum, std::span<const ArchivedFile> table, std::size_t i) {
+    const ArchivedFile& entry = table[i];
+    double sum = ownChecksum;
+    if (!entry.continued) {
+        return sum;
+    }
+    for (std::size_t j = 0; j <= i; ++j) {
+        if (table[j].fileName == entry.fileName && table[j].diskNumber == entry.diskNumber - 1) {
+            sum += table[j].archivedChecksum;
+            if (sum > kModulus - 1) {
+                sum -= kModulus;
+            }
+        }
+    }
+    return sum;
 }
 
 }  // namespace xq

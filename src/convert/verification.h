@@ -1,10 +1,12 @@
 #pragma once
 
+#include <span>
+
 #include "convert/conversion_context.h"
 
 namespace xq {
 
-enum class VerifyOutcome {
+enum class [[nodiscard]] VerifyOutcome{
     Passed,
     Failed,      // reported; the set has to be read again
     QuitChosen,  // the operator chose to quit: the working directories are removed already and
@@ -14,5 +16,11 @@ enum class VerifyOutcome {
 // Checks every file of the descriptor's table, in the copies of the diskettes, against its
 // archived checksum. Also finds out whether diskette 1 holds "keycode.rec" (`keyCodeIsRec`).
 VerifyOutcome VerifyArchivedFiles(ConversionContext& context);
+
+// The value that table entry `i` must match, given the checksum of its own bytes: a continued
+// piece's archived checksum runs over the whole file so far, so the archived checksums of the same
+// file's pieces on the previous diskette are added to it (each addition wraps at 2^32).
+[[nodiscard]] double runningChecksum(double ownChecksum, std::span<const ArchivedFile> table,
+                                     std::size_t i);
 
 }  // namespace xq

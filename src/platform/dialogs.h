@@ -5,7 +5,7 @@
 namespace xq {
 
 // Answers of a modal message box, numbered as the host's message boxes number them.
-enum class Answer { Ok = 1, Cancel = 2, Yes = 6, No = 7 };
+enum class [[nodiscard]] Answer{Ok = 1, Cancel = 2, Yes = 6, No = 7};
 
 // Message-box styles: the buttons plus the icon, numbered as the host's message boxes number them.
 namespace box_style {

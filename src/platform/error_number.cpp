@@ -6,6 +6,8 @@ std::string_view errorDescription(int errorNumber) {
     switch (static_cast<FileError>(errorNumber)) {
         case FileError::None:
             return "";
+        case FileError::Interrupted:
+            return "User interrupt occurred";
         case FileError::BadFileName:
             return "Bad file name or number";
         case FileError::FileNotFound:

@@ -6,8 +6,10 @@ namespace xq {
 
 // Error numbers of failed file operations. They are the numbers the converter has always reported
 // (53 is "File not found"), so messages and logs keep reading the same on every host.
-enum class FileError : int {
+enum class [[nodiscard]] FileError : int{
     None = 0,
+    // The operator interrupted the program (Ctrl+C, a closed terminal, a logout).
+    Interrupted = 18,
     BadFileName = 52,
     FileNotFound = 53,
     FileInUse = 55,  // another program holds the file or folder open

@@ -51,7 +51,7 @@ TransferResult FileService::copyFile(std::string_view source, std::string_view t
     }
     out->reset();
     if (!result.ok()) {
-        deleteFile(target);
+        passOver(deleteFile(target));  // the copy failed already; a leftover part goes if it can
     }
     return result;
 }
@@ -76,14 +76,16 @@ TransferResult FileService::appendFile(std::string_view source, std::string_view
     }
     TransferResult result = pump(**in, **out);
     if (!result.ok() && existed) {
-        (*out)->truncate(originalLength);
+        // The append failed already; callers treat the target as lost when it did (the
+        // working copies are then built again from the diskettes).
+        passOver((*out)->truncate(originalLength));
     }
     if (FileError closed = (*out)->close(); result.ok() && closed != FileError::None) {
         result = {closed, TransferStage::Write};
     }
     out->reset();
     if (!result.ok() && !existed) {
-        deleteFile(target);
+        passOver(deleteFile(target));  // the append failed already; the new target goes if it can
     }
     return result;
 }

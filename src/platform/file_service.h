@@ -74,7 +74,7 @@ enum class DirAccess {
 // Which part of a copy or an append failed.
 enum class TransferStage { None, OpenSource, Read, OpenTarget, Write };
 
-struct TransferResult {
+struct [[nodiscard]] TransferResult {
     FileError error = FileError::None;
     TransferStage failedAt = TransferStage::None;
 
@@ -114,6 +114,9 @@ class FileService {
     virtual FileError flushFile(std::string_view path) = 0;
     // Puts a folder's entries (new names, removed names) on the medium.
     virtual FileError flushFolder(std::string_view path) = 0;
+
+    // The bytes this user may still write on the drive that holds `path`.
+    virtual Result<std::uint64_t> freeSpace(std::string_view path) = 0;
 
     // The system's temporary folder, Windows-form, without a trailing "\".
     virtual std::string temporaryFolder() = 0;

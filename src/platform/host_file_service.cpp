@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/host_path.h"
+#include "platform/interruption.h"
 #include "platform/native_files.h"
 #include "platform/text.h"
 
@@ -47,6 +48,12 @@ std::optional<std::string> caseInsensitiveMatch(const fs::path& folder,
         }
     }
     return std::nullopt;
+}
+
+// Once the program is being interrupted, nothing new is read or written: the work in progress stops
+// at its next file operation. Removals, renames and flushes go on, so the clean-up can finish.
+bool stopping() {
+    return interruptRequested();
 }
 
 }  // namespace
@@ -191,6 +198,9 @@ Result<std::vector<DirEntry>> HostFileService::listDirectory(std::string_view pa
 }
 
 FileError HostFileService::makeDir(std::string_view path, DirAccess access) {
+    if (stopping()) {
+        return FileError::Interrupted;
+    }
     Result<fs::path> host = resolve(path);
     return host ? native::makeDir(*host, access) : host.error();
 }
@@ -240,6 +250,9 @@ FileError HostFileService::rename(std::string_view from, std::string_view to) {
 }
 
 Result<std::unique_ptr<InputFile>> HostFileService::openRead(std::string_view path, ReadMode mode) {
+    if (stopping()) {
+        return FileError::Interrupted;
+    }
     Result<fs::path> host = resolve(path);
     if (!host) {
         return host.error();
@@ -249,6 +262,9 @@ Result<std::unique_ptr<InputFile>> HostFileService::openRead(std::string_view pa
 
 Result<std::unique_ptr<OutputFile>> HostFileService::openWrite(std::string_view path,
                                                                WriteMode mode) {
+    if (stopping()) {
+        return FileError::Interrupted;
+    }
     Result<fs::path> host = resolve(path);
     if (!host) {
         return host.error();
@@ -266,12 +282,38 @@ FileError HostFileService::flushFolder(std::string_view path) {
     return host ? native::flushFolder(*host) : host.error();
 }
 
+Result<std::uint64_t> HostFileService::freeSpace(std::string_view path) {
+    Result<fs::path> host = resolve(path.substr(0, 2));
+    if (!host) {
+        return host.error();
+    }
+    std::error_code ec;
+    const fs::space_info space = fs::space(*host, ec);
+    if (ec) {
+        return native::errorFrom(ec);
+    }
+    return static_cast<std::uint64_t>(space.available);
+}
+
 std::string HostFileService::temporaryFolder() {
     return temporaryFolder_;
 }
 
+LockResult lockWorkingDirectories(InstanceLock& lock, HostFileService& files) {
+    const Result<fs::path> folder = files.resolve(files.temporaryFolder());
+    if (!folder) {
+        return {LockOutcome::Failed, "Can not lock the temporary folder " +
+                                         files.temporaryFolder() + ": " +
+                                         std::string(errorDescription(folder.error()))};
+    }
+    return lock.acquire(*folder);
+}
+
 std::optional<TransferResult> HostFileService::kernelCopy(std::string_view source,
                                                           std::string_view target, bool append) {
+    if (stopping()) {
+        return TransferResult{FileError::Interrupted, TransferStage::OpenSource};
+    }
     Result<fs::path> from = resolve(source);
     if (!from) {
         return TransferResult{from.error(), TransferStage::OpenSource};
@@ -294,7 +336,7 @@ TransferResult HostFileService::copyFile(std::string_view source, std::string_vi
         return FileService::copyFile(source, target, overwrite);
     }
     if (copied->failedAt == TransferStage::Read || copied->failedAt == TransferStage::Write) {
-        deleteFile(target);  // never leave a partial copy behind
+        passOver(deleteFile(target));  // never leave a partial copy behind, if it can go
     }
     return *copied;
 }
@@ -306,7 +348,7 @@ TransferResult HostFileService::appendFile(std::string_view source, std::string_
         return FileService::appendFile(source, target);
     }
     if (!appended->ok() && !existed && appended->failedAt != TransferStage::OpenSource) {
-        deleteFile(target);
+        passOver(deleteFile(target));  // the append failed already; the new target goes if it can
     }
     return *appended;
 }

@@ -7,6 +7,7 @@
 
 #include "platform/drive_table.h"
 #include "platform/file_service.h"
+#include "platform/instance_lock.h"
 
 namespace xq {
 
@@ -29,6 +30,7 @@ class HostFileService : public FileService {
     Result<std::unique_ptr<OutputFile>> openWrite(std::string_view path, WriteMode mode) override;
     FileError flushFile(std::string_view path) override;
     FileError flushFolder(std::string_view path) override;
+    Result<std::uint64_t> freeSpace(std::string_view path) override;
     std::string temporaryFolder() override;
     // Copied by the host's kernel where it can, without passing the bytes through this program.
     TransferResult copyFile(std::string_view source, std::string_view target,
@@ -46,6 +48,9 @@ class HostFileService : public FileService {
     const DriveTable& drives_;
     std::string temporaryFolder_;
 };
+
+// Takes the lock of the working directories in the temporary folder of `files`.
+LockResult lockWorkingDirectories(InstanceLock& lock, HostFileService& files);
 
 // This machine's temporary folder in Windows form: on Linux $TMPDIR (else /tmp) seen through C:,
 // which is the root file system ("C:\tmp").

@@ -2,6 +2,9 @@
 
 #include <string>
 
+#include "platform/interruption.h"
+#include "platform/result.h"
+
 namespace xq {
 
 void Operator::reportError(std::string_view message) {
@@ -14,13 +17,32 @@ void Operator::reportFailure(std::string_view message) {
     showErrorBox(message);
 }
 
-void Operator::showErrorBox(std::string_view message) {
-    dialogs_.messageBox(message, kErrorTitle, box_style::OkStop);
+void Operator::showErrorBox(std::string_view message, std::string_view title) {
+    passOver(messageBox(message, title, box_style::OkStop));  // OK is its only answer
 }
 
 Answer Operator::ask(std::string_view question, std::string_view title, int style) {
     panes_.logMessage(std::string("QUERY ").append(question));
-    return dialogs_.messageBox(question, title, style);
+    return messageBox(question, title, style);
+}
+
+Answer Operator::messageBox(std::string_view text, std::string_view title, int style) {
+    if (interruptRequested()) {
+        // The program is stopping: nobody is asked anything any more, and nothing is started.
+        return cautiousAnswer(style);
+    }
+    return dialogs_.messageBox(text, title, style);
+}
+
+Answer cautiousAnswer(int style) {
+    switch (style & 0x0F) {
+        case 1:  // OK/Cancel
+            return Answer::Cancel;
+        case 4:  // Yes/No
+            return Answer::No;
+        default:
+            return Answer::Ok;
+    }
 }
 
 }  // namespace xq

@@ -19,6 +19,8 @@ class Panes {
     virtual void promptDiskette(int n) = 0;
 };
 
+inline constexpr std::string_view kErrorTitle = "Error!";
+
 // Everything a routine needs to tell the operator something or to ask: the panes, the message boxes
 // and the window's controls.
 class Operator {
@@ -37,14 +39,14 @@ class Operator {
     void reportError(std::string_view message);
     // Logs the message as it stands, then shows it in an "Error!" box.
     void reportFailure(std::string_view message);
-    // Shows the message in an "Error!" box without logging it.
-    void showErrorBox(std::string_view message);
+    // Shows the message in an error box (OK, stop icon) without logging it.
+    void showErrorBox(std::string_view message, std::string_view title);
+    void showErrorBox(std::string_view message) { showErrorBox(message, kErrorTitle); }
     // Logs "QUERY " and the question, then asks it.
     Answer ask(std::string_view question, std::string_view title, int style);
-    // A message box as it stands, nothing logged.
-    Answer messageBox(std::string_view text, std::string_view title, int style) {
-        return dialogs_.messageBox(text, title, style);
-    }
+    // A message box as it stands, nothing logged. Once the program is being interrupted, boxes are
+    // no longer shown: each gets its cautious answer (see cautiousAnswer).
+    Answer messageBox(std::string_view text, std::string_view title, int style);
 
   private:
     Panes& panes_;
@@ -52,6 +54,8 @@ class Operator {
     WindowModel& window_;
 };
 
-inline constexpr std::string_view kErrorTitle = "Error!";
+// The answer that starts nothing new: No to a Yes/No question, Cancel to OK/Cancel, OK to a box
+// with nothing else.
+Answer cautiousAnswer(int style);
 
 }  // namespace xq

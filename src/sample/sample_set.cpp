@@ -44,7 +44,8 @@ struct Piece {
 
 class SetWriter {
   public:
-    SetWriter(FileService& files, std::string folder, const SampleSetLayout& layout, std::string& error)
+    SetWriter(FileService& files, std::string folder, const SampleSetLayout& layout,
+              std::string& error)
         : files_(files), folder_(std::move(folder)), layout_(layout), error_(error) {}
 
     int write() {
@@ -184,8 +185,8 @@ SampleSetLayout bundledSampleSet() {
     layout.capacity = 48 * 1024;
     layout.minimumDiskettes = 3;
     layout.files = {{.name = "/keycode.rec", .size = 256, .secondString = "KEYCODE"},
-                  {.name = "/db/config.dat", .size = 10'000, .secondString = "CONFIG"},
-                  {.name = "/db/records.dat", .size = 110'000, .secondString = "RECORDS"}};
+                    {.name = "/db/config.dat", .size = 10'000, .secondString = "CONFIG"},
+                    {.name = "/db/records.dat", .size = 110'000, .secondString = "RECORDS"}};
     return layout;
 }
 

@@ -21,9 +21,10 @@ struct TerminalOptions {
     AnswerPolicy answers = AnswerPolicy::Ask;
     bool verbose = false;
     bool help = false;
+    bool version = false;
 };
 
-struct TerminalOptionsResult {
+struct [[nodiscard]] TerminalOptionsResult {
     TerminalOptions options;
     std::string error;  // empty when the options are usable
 };

@@ -99,7 +99,7 @@ DriveInfo::ChangeOutcome DriveInfo::driveChanged(int wizardStep) {
     return ChangeOutcome::Described;
 }
 
-bool DriveInfo::driveCheck() {
+bool DriveInfo::driveCheck(std::string_view floppyDrive) {
     const Drive drive = selectedDrive();
     if (drive.type == drive_type::Unknown) {
         reportUnknownType(drive.letter);
@@ -107,6 +107,14 @@ bool DriveInfo::driveCheck() {
     }
     if (!drive.ready) {
         op_.reportError(notReadyMessage(drive.letter));
+        return false;
+    }
+    // The list still offers the floppy drive, and OK is the default button: one key press too many
+    // must not write the database onto the last diskette.
+    if (driveLetterOf(floppyDrive) == drive.letter) {
+        op_.reportError(std::string("Drive ") + drive.letter + ": is the floppy disk drive." +
+                        std::string(CRLF) +
+                        "Please select the Compact Flash drive and press the OK button");
         return false;
     }
     showFullDescription();
@@ -168,7 +176,7 @@ void DriveInfo::setDriveSize(std::string caption) {
 void DriveInfo::reportUnknownType(char letter) {
     const std::string message = std::string("Unknown type Drive ") + letter + ":";
     op_.logMessage("ERROR " + message);
-    op_.messageBox(message, applicationTitle_, box_style::OkStop);
+    op_.showErrorBox(message, applicationTitle_);
 }
 
 std::string notReadyMessage(char letter) {

@@ -39,10 +39,11 @@ class DriveInfo {
         RefusedGoBack,  // refused; the list's selection must go back to the saved index
     };
     // The list's selection changed, or a key went down in the list.
-    ChangeOutcome driveChanged(int wizardStep);
+    [[nodiscard]] ChangeOutcome driveChanged(int wizardStep);
 
-    // Run on OK in a drive-selection step: true when the selected drive can be used.
-    bool driveCheck();
+    // Run on OK in the Compact Flash step: true when the selected drive can be used. The floppy
+    // drive the diskettes are read from (`floppyDrive`, "A:") is never taken for the card.
+    [[nodiscard]] bool driveCheck(std::string_view floppyDrive);
 
     // The request to pick the floppy drive; the caller puts the wizard in step 0.
     void floppyPrompt();

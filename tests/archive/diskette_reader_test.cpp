@@ -40,7 +40,7 @@ class DisketteReaderTest : public ArchiveTest {
                              {.name = "/db/main.dat", .content = std::string(20, 'm')}}}) {
         set = writeDiskSet(drives.newMedium("set"), description);
     }
-    std::int16_t read(int n) {
+    ReadResult read(int n) {
         drives.insertFloppy(set.diskette(n));
         return ReadDiskette(context, static_cast<std::int16_t>(n));
     }
@@ -59,7 +59,7 @@ TEST_F(DisketteReaderTest, ReadsASetOfOneDiskette) {
     write({.archiveId = 20070717,
            .files = {{.name = "/keycode.rec", .content = "KEY"},
                      {.name = "/db/main.dat", .content = "main data"}}});
-    EXPECT_EQ(read(1), read_result::LastDiskette);
+    EXPECT_EQ(read(1), ReadResult::LastDiskette);
     const std::string summary = "\r\nArchive ID = 20070717\r\nTotal diskettes num = 1";
     EXPECT_EQ(window.Label2.caption, summary);
     EXPECT_EQ(log(), summary + "\r\n");
@@ -77,10 +77,10 @@ TEST_F(DisketteReaderTest, ReadsASetOfOneDiskette) {
 TEST_F(DisketteReaderTest, ReadsASetDisketteByDisketteKeepingOnlyTheFirstDisketteFile) {
     write();
     ASSERT_EQ(set.disketteCount(), 3);
-    EXPECT_EQ(read(1), read_result::MoreToFollow);
+    EXPECT_EQ(read(1), ReadResult::MoreToFollow);
     EXPECT_EQ(window.ProgressBar1.max, 300);
-    EXPECT_EQ(read(2), read_result::MoreToFollow);
-    EXPECT_EQ(read(3), read_result::LastDiskette);
+    EXPECT_EQ(read(2), ReadResult::MoreToFollow);
+    EXPECT_EQ(read(3), ReadResult::LastDiskette);
     EXPECT_TRUE(dialogs.shown().empty());
     EXPECT_TRUE(fs::exists(copyOf(1) / "disk0001.dat"));
     EXPECT_EQ(namesIn(copyOf(3)), (std::vector<std::string>{"db/", "db/main.dat"}));
@@ -91,10 +91,10 @@ TEST_F(DisketteReaderTest, ReadsASetDisketteByDisketteKeepingOnlyTheFirstDiskett
     // Each read empties its own copy first; only diskette 1 recreates the flat directory.
     writeFile(copyOf(3) / "db" / "main.dat", "would be extended");
     writeFile(flat / "old.dat", "old");
-    EXPECT_EQ(read(3), read_result::LastDiskette);
+    EXPECT_EQ(read(3), ReadResult::LastDiskette);
     EXPECT_EQ(readFile(copyOf(3) / "db" / "main.dat"), set.pieces[3].bytes);
     EXPECT_TRUE(fs::exists(flat / "old.dat"));
-    EXPECT_EQ(read(1), read_result::MoreToFollow);
+    EXPECT_EQ(read(1), ReadResult::MoreToFollow);
     EXPECT_TRUE(fs::is_empty(flat));
 }
 
@@ -107,7 +107,7 @@ TEST_F(DisketteReaderTest, LooksForTheDisketteFileWithFourDigits) {
         writeFile(diskette / name, disketteFileText(4711, n));
         drives.insertFloppy(diskette);
         EXPECT_EQ(ReadDiskette(context, static_cast<std::int16_t>(n)),
-                  n == 99 ? read_result::LastDiskette : read_result::MoreToFollow);
+                  n == 99 ? ReadResult::LastDiskette : ReadResult::MoreToFollow);
         EXPECT_TRUE(fs::is_empty(copyOf(n))) << name;
     }
     EXPECT_TRUE(dialogs.shown().empty());
@@ -116,7 +116,7 @@ TEST_F(DisketteReaderTest, LooksForTheDisketteFileWithFourDigits) {
 TEST_F(DisketteReaderTest, RefusesADisketteWithoutItsDisketteFilePromptingFirst) {
     write();
     fs::rename(set.diskette(2) / "disk0002.dat", set.diskette(2) / "disk002.dat");
-    EXPECT_EQ(read(2), read_result::Rejected);
+    EXPECT_EQ(read(2), ReadResult::Rejected);
     const std::string message = "Wrong diskette!\r\nInsert diskette #2";
     EXPECT_EQ(log(), "ERROR " + message + "\r\n" + prompt(2) + "\r\n");
     EXPECT_EQ(dialogs.shown(), (std::vector<ShownBox>{{message, "Error!", 16}}));
@@ -126,7 +126,7 @@ TEST_F(DisketteReaderTest, RefusesADisketteWithoutItsDisketteFilePromptingFirst)
 
 TEST_F(DisketteReaderTest, RefusesADisketteFileWithoutAFirstLine) {
     write({.files = {{.name = "/a", .content = "a"}}, .disketteFileText = {{1, ""}}});
-    EXPECT_EQ(read(1), read_result::Rejected);
+    EXPECT_EQ(read(1), ReadResult::Rejected);
     EXPECT_EQ(log(), "Failed to open A:\\disk0001.dat\r\n");
     EXPECT_EQ(dialogs.shown(),
               (std::vector<ShownBox>{{"Failed to open A:\\disk0001.dat", "Error!", 16}}));
@@ -135,7 +135,7 @@ TEST_F(DisketteReaderTest, RefusesADisketteFileWithoutAFirstLine) {
 TEST_F(DisketteReaderTest, MakesPrivateWorkingDirectoriesAndReportsOneThatCannotBeMade) {
     write();
     files.inject({.op = FileOp::MakeDir, .pathContains = "_flat", .error = FileError::DiskFull});
-    EXPECT_EQ(read(1), read_result::Rejected);
+    EXPECT_EQ(read(1), ReadResult::Rejected);
     // The drive named is that of the temporary folder, where the directory was to be.
     const std::string message =
         "Failed to create directory: C:\\Temp\\XQ3100_flat\r\n"
@@ -144,7 +144,7 @@ TEST_F(DisketteReaderTest, MakesPrivateWorkingDirectoriesAndReportsOneThatCannot
     EXPECT_EQ(dialogs.shown(), (std::vector<ShownBox>{{message, "Error!", 16}}));
 
     files.clearFaults();
-    EXPECT_EQ(read(1), read_result::MoreToFollow);
+    EXPECT_EQ(read(1), ReadResult::MoreToFollow);
     for (const fs::path& folder : {copyOf(1), flat}) {
 #ifdef _WIN32
         // Windows keeps no mode bits: a new folder takes the access list of the user's own
@@ -164,8 +164,8 @@ TEST_F(DisketteReaderTest, NeverFollowsALinkInPlaceOfAWorkingDirectory) {
     if (const std::string why = makeFolderLink(elsewhere, copyOf(2)); !why.empty()) {
         GTEST_SKIP() << why;
     }
-    EXPECT_EQ(read(1), read_result::MoreToFollow);
-    EXPECT_EQ(read(2), read_result::Rejected);
+    EXPECT_EQ(read(1), ReadResult::MoreToFollow);
+    EXPECT_EQ(read(2), ReadResult::Rejected);
     EXPECT_EQ(dialogs.last().text,
               "Failed to create directory: C:\\Temp\\XQ3100_disk2\r\n"
               "Ensure there is enough free space available on drive C:\\");
@@ -175,7 +175,7 @@ TEST_F(DisketteReaderTest, NeverFollowsALinkInPlaceOfAWorkingDirectory) {
 TEST_F(DisketteReaderTest, ReportsAMissingDescriptorByItsPathAndKeepsTheArchive) {
     write({.files = {{.name = "/a", .content = "a"}}, .withDescriptor = false});
     archive.archiveId = 99;
-    EXPECT_EQ(read(1), read_result::Rejected);
+    EXPECT_EQ(read(1), ReadResult::Rejected);
     const std::string message = "A:\\archive.dat File not found\r\nInsert diskette #1";
     EXPECT_EQ(log(), "ERROR " + message + "\r\n" + prompt(1) + "\r\n");
     EXPECT_EQ(dialogs.shown(), (std::vector<ShownBox>{{message, "Error!", 16}}));
@@ -190,11 +190,13 @@ TEST_F(DisketteReaderTest, RefusesBadDescriptorsAndWritesNothingOutsideTheWorkin
         {.descriptorText = "#XQ3100 ARCHIVE #4711\nNUMDISKS: 1\nno files\n"},
         {.files = {{.name = "/../../escape.dat", .content = "evil", .storedAs = "/evil.dat"}}},
         {.files = {{.name = "escape.dat", .content = "evil", .storedAs = "/evil.dat"}}},
+        {.files = {{.name = "/.../x", .content = "lost", .storedAs = "/x"}}},
+        {.files = std::vector<SetFile>(101, SetFile{.name = "/f", .content = "f"})},
     };
     for (const DiskSet& description : bad) {
         write(description);
         dialogs.clear();
-        EXPECT_EQ(read(1), read_result::Rejected);
+        EXPECT_EQ(read(1), ReadResult::Rejected);
         EXPECT_EQ(dialogs.shown(),
                   (std::vector<ShownBox>{{"Wrong diskette!\r\nInsert diskette #1", "Error!", 16}}));
         EXPECT_EQ(namesIn(drives.hostPath("C:\\")),
@@ -207,11 +209,11 @@ TEST_F(DisketteReaderTest, RefusesBadDescriptorsAndWritesNothingOutsideTheWorkin
 
 TEST_F(DisketteReaderTest, RefusesADisketteOfAnotherArchiveAndGoesBackToTheFloppyStep) {
     write();
-    ASSERT_EQ(read(1), read_result::MoreToFollow);
+    ASSERT_EQ(read(1), ReadResult::MoreToFollow);
     writeFile(set.diskette(2) / "disk0002.dat", disketteFileText(815, 2));
     wizardStep = 2;
     const std::string before = log();
-    EXPECT_EQ(read(2), read_result::Rejected);
+    EXPECT_EQ(read(2), ReadResult::Rejected);
     EXPECT_EQ(wizardStep, 0);
     const std::string message = "\r\nWrong Archive ID at diskette #2\r\nExpected 4711 found 815";
     EXPECT_EQ(dialogs.shown(), (std::vector<ShownBox>{{message, "Error!", 16}}));
@@ -222,21 +224,38 @@ TEST_F(DisketteReaderTest, RefusesADisketteOfAnotherArchiveAndGoesBackToTheFlopp
 
 TEST_F(DisketteReaderTest, ComparesArchiveIdsAsNumbers) {
     write();
-    ASSERT_EQ(read(1), read_result::MoreToFollow);
+    ASSERT_EQ(read(1), ReadResult::MoreToFollow);
     writeFile(set.diskette(2) / "disk0002.dat", "XQ3100 DISKETTE #  4711.0 \r\nmore");
-    EXPECT_EQ(read(2), read_result::MoreToFollow);
+    EXPECT_EQ(read(2), ReadResult::MoreToFollow);
     for (const char* text : {"XQ3100 DISKETTE #4711x\r\n", "XQ3100 DISKETTE #4712\n", "short"}) {
         writeFile(set.diskette(2) / "disk0002.dat", text);
-        EXPECT_EQ(read(2), read_result::Rejected) << text;
+        EXPECT_EQ(read(2), ReadResult::Rejected) << text;
     }
     EXPECT_EQ(dialogs.last().text, "\r\nWrong Archive ID at diskette #2\r\nExpected 4711 found ");
 }
 
+TEST_F(DisketteReaderTest, ReadsANineteenDigitArchiveIdTheSameFromBothFiles) {
+    DiskSet longId{.capacity = 10,
+                   .files = {{.name = "/db/main.dat", .content = std::string(25, 'm')}}};
+    longId.archiveIdText = "1234567890123456789";
+    write(longId);
+    ASSERT_EQ(read(1), ReadResult::MoreToFollow) << log();
+    EXPECT_EQ(read(2), ReadResult::MoreToFollow) << log();
+    EXPECT_EQ(read(3), ReadResult::LastDiskette) << log();
+    EXPECT_TRUE(dialogs.shown().empty());
+
+    writeFile(set.diskette(3) / "disk0003.dat", disketteFileText("1234567890123457789", 3));
+    EXPECT_EQ(read(3), ReadResult::Rejected);
+    EXPECT_EQ(dialogs.last().text,
+              "\r\nWrong Archive ID at diskette #3\r\nExpected 1.23456789012346E+18 found "
+              "1234567890123457789");
+}
+
 TEST_F(DisketteReaderTest, TellsACopyFailureFromARejection) {
     write();
-    ASSERT_EQ(read(1), read_result::MoreToFollow);
+    ASSERT_EQ(read(1), ReadResult::MoreToFollow);
     files.inject({.op = FileOp::OpenWrite, .pathContains = "_disk2", .error = FileError::DiskFull});
-    EXPECT_EQ(read(2), read_result::CopyFailed);
+    EXPECT_EQ(read(2), ReadResult::CopyFailed);
     EXPECT_EQ(dialogs.last().text,
               "Can not copy file A:\\db\\main.dat to C:\\Temp\\XQ3100_disk2\\db\\main.dat\r\n"
               "Ensure that the floppy disk is readable and that \r\n"
@@ -247,14 +266,14 @@ TEST_F(DisketteReaderTest, AdvancesByNothingWhenTheDisketteListsNoFiles) {
     write();
     // The count's listing fails; the copy's own listing works.
     files.inject({.op = FileOp::List, .drive = 'A', .nth = 1, .error = FileError::DeviceIo});
-    EXPECT_EQ(read(1), read_result::MoreToFollow);
+    EXPECT_EQ(read(1), ReadResult::MoreToFollow);
     EXPECT_EQ(context.disketteFileCount, 0);
     EXPECT_EQ(window.ProgressBar1.value, 0);
     EXPECT_TRUE(fs::exists(copyOf(1) / "archive.dat"));
 }
 
 TEST_F(DisketteReaderTest, StopsAtAHundredDiskettesForTheCallerToEndTheProgram) {
-    EXPECT_EQ(ReadDiskette(context, 100), read_result::TooManyDiskettes);
+    EXPECT_EQ(ReadDiskette(context, 100), ReadResult::TooManyDiskettes);
     EXPECT_EQ(log(), "ERROR \r\nToo many diskettes!\r\n");
     EXPECT_EQ(dialogs.shown(), (std::vector<ShownBox>{{"\r\nToo many diskettes!", "Error!", 16}}));
     EXPECT_TRUE(fs::is_empty(temp));

@@ -31,7 +31,7 @@ class TreeOperationsTest : public ArchiveTest {
         fs::create_directories(temp / "t");
     }
 
-    std::int16_t copy() { return CopyTree(files, op, "A:\\", "C:\\Temp\\t\\", 10); }
+    CopyOutcome copy() { return CopyTree(files, op, "A:\\", "C:\\Temp\\t\\", 10); }
 
     fs::path floppy = drives.newMedium("floppy");
     fs::path outside = drives.newMedium("outside");
@@ -45,7 +45,7 @@ TEST_F(TreeOperationsTest, CountsFilesAndFoldersButNoHiddenEntriesOrLinks) {
 }
 
 TEST_F(TreeOperationsTest, CopiesEveryLevelAdvancingTheBarPerFileWithoutHiddenEntriesOrLinks) {
-    EXPECT_EQ(copy(), kTreeCopied);
+    EXPECT_EQ(copy(), CopyOutcome::Copied);
     EXPECT_EQ(readFile(temp / "t" / "a.dat"), "aaaa");
     EXPECT_EQ(readFile(temp / "t" / "db" / "deep" / "x.dat"), "x");
     EXPECT_EQ(window.ProgressBar1.value, 50);  // five files; the folders add nothing
@@ -58,7 +58,7 @@ TEST_F(TreeOperationsTest, CopiesEveryLevelAdvancingTheBarPerFileWithoutHiddenEn
 
 TEST_F(TreeOperationsTest, ExtendsATargetFileThatExistsWithoutAdvancingTheProgress) {
     writeFile(temp / "t" / "a.dat", "first-");
-    EXPECT_EQ(copy(), kTreeCopied);
+    EXPECT_EQ(copy(), CopyOutcome::Copied);
     EXPECT_EQ(readFile(temp / "t" / "a.dat"), "first-aaaa");
     EXPECT_EQ(window.ProgressBar1.value, 40);
 }
@@ -67,7 +67,7 @@ TEST_F(TreeOperationsTest, ReportsAFolderThatCannotBeCreatedEvenWhenALinkStandsT
     if (const std::string why = makeFolderLink(outside, temp / "t" / "db"); !why.empty()) {
         GTEST_SKIP() << why;
     }
-    EXPECT_EQ(copy(), kTreeCopyFailed);
+    EXPECT_EQ(copy(), CopyOutcome::Failed);
     const std::string message =
         "Failed to create directory: C:\\Temp\\t\\db\r\n"
         "Ensure there is enough free space available on drive C:\\";
@@ -80,12 +80,12 @@ TEST_F(TreeOperationsTest, ReportsAFolderThatCannotBeCreatedEvenWhenALinkStandsT
 TEST_F(TreeOperationsTest, ReportsAFailedAppendByTheSideThatFailedAndKeepsTheTarget) {
     writeFile(temp / "t" / "a.dat", "first");
     files.inject({.op = FileOp::Read, .drive = 'A', .nth = 1, .error = FileError::DeviceIo});
-    EXPECT_EQ(copy(), kTreeCopyFailed);
+    EXPECT_EQ(copy(), CopyOutcome::Failed);
     EXPECT_EQ(dialogs.last().text,
               "Failed to read file A:\\a.dat\r\nEnsure that the floppy disk is readable ");
     files.clearFaults();
     files.inject({.op = FileOp::Write, .drive = 'C', .error = FileError::DiskFull});
-    EXPECT_EQ(copy(), kTreeCopyFailed);
+    EXPECT_EQ(copy(), CopyOutcome::Failed);
     EXPECT_EQ(dialogs.last().text,
               "Failed writing: C:\\Temp\\t\\a.dat\r\n"
               "Ensure there is enough free space available on drive C:\\");
@@ -95,7 +95,7 @@ TEST_F(TreeOperationsTest, ReportsAFailedAppendByTheSideThatFailedAndKeepsTheTar
 TEST_F(TreeOperationsTest, ReportsAFailedCopyNamingTheDriveSelectedInTheListAndStops) {
     window.DriveList.listIndex = 2;  // "e: [CARD]"
     files.inject({.op = FileOp::Write, .pathContains = "b.dat", .error = FileError::DiskFull});
-    EXPECT_EQ(copy(), kTreeCopyFailed);
+    EXPECT_EQ(copy(), CopyOutcome::Failed);
     EXPECT_EQ(dialogs.last().text,
               "Can not copy file A:\\b.dat to C:\\Temp\\t\\b.dat\r\n"
               "Ensure that the floppy disk is readable and that \r\n"
@@ -105,7 +105,7 @@ TEST_F(TreeOperationsTest, ReportsAFailedCopyNamingTheDriveSelectedInTheListAndS
     EXPECT_FALSE(fs::exists(temp / "t" / "c.dat"));
     // A diskette that cannot even be listed is a read failure, not an empty tree.
     drives.ejectFloppy();
-    EXPECT_EQ(copy(), kTreeCopyFailed);
+    EXPECT_EQ(copy(), CopyOutcome::Failed);
     EXPECT_EQ(dialogs.last().text,
               "Failed to read file A:\\\r\nEnsure that the floppy disk is readable ");
 }
@@ -116,15 +116,15 @@ TEST_F(TreeOperationsTest, DeletesATreeWithItsLinksButNeverWhatTheyPointTo) {
     }
     // A link to a file needs a privilege on Windows; the folder link is what matters most.
     (void)makeFileLink(outside / "secret.txt", temp / "t" / "filelink");
-    ASSERT_EQ(copy(), kTreeCopied);
-    DeleteTree(files, "C:\\Temp\\t\\");
+    ASSERT_EQ(copy(), CopyOutcome::Copied);
+    EXPECT_TRUE(DeleteTree(files, "C:\\Temp\\t\\"));
     EXPECT_FALSE(entryExists(temp / "t"));
     EXPECT_EQ(readFile(outside / "secret.txt"), "secret");
-    DeleteTree(files, "C:\\Temp\\t\\");  // gone already: nothing happens
+    EXPECT_TRUE(DeleteTree(files, "C:\\Temp\\t\\"));  // gone already: nothing happens
 
     // A link standing in for the tree itself is not walked and stays.
     ASSERT_EQ(makeFolderLink(outside, temp / "t"), "");
-    DeleteTree(files, "C:\\Temp\\t\\");
+    EXPECT_TRUE(DeleteTree(files, "C:\\Temp\\t\\"));  // no folder there
     EXPECT_TRUE(isLink(temp / "t"));
     EXPECT_EQ(readFile(outside / "secret.txt"), "secret");
     EXPECT_TRUE(dialogs.shown().empty());

@@ -58,9 +58,12 @@ TEST_F(WindowsLinksTest, AFolderLinkIsListedAsALinkAndIsNoFolder) {
 TEST_F(WindowsLinksTest, NeitherACopyNorARemovalOfTheTreeWalksIntoTheLink) {
     const std::string path = tree.string();
     const fs::path copy = drives.newMedium("copy");
-    EXPECT_EQ(CopyTree(machineFiles, op, path, copy.string(), 10), kTreeCopied);
+    EXPECT_EQ(CopyTree(machineFiles, op, path, copy.string(), 10), CopyOutcome::Copied);
     EXPECT_TRUE(fs::is_empty(copy));
-    DeleteTree(machineFiles, path, Listing::WithHidden);
+    // Wine cannot take away a link of the Linux file system, so the tree may stay there; it says
+    // so. What the link points to stays on every host.
+    const bool removed = DeleteTree(machineFiles, path, Listing::WithHidden);
+    EXPECT_EQ(removed, !entryExists(tree));
     EXPECT_EQ(readFile(target / "keep.txt"), "keep");
 }
 

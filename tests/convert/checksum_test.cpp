@@ -62,7 +62,7 @@ TEST_F(ChecksumTest, AFileThatIsNotReadAllThroughHasNoChecksum) {
     EXPECT_EQ(missing.status, ChecksumStatus::NoLength);
     EXPECT_EQ(missing.asDouble(), 1);
 
-    of(std::string(3u << 20, 'x'));
+    ASSERT_TRUE(of(std::string(3u << 20, 'x')).measured());
     drives.files.inject({.op = FileOp::OpenRead, .nth = 1});
     const FileChecksumResult unopened = FileChecksum(drives.files, "C:\\f.bin");
     EXPECT_FALSE(unopened.measured());

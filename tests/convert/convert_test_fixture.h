@@ -24,7 +24,8 @@ class ConvertTest : public ::testing::Test {
         set = writeDiskSet(drives.newMedium("set"), description);
         for (int n = 1; n <= set.disketteCount(); ++n) {
             drives.insertFloppy(set.diskette(n));
-            ASSERT_GE(ReadDiskette(reader, static_cast<std::int16_t>(n)), 0) << log();
+            ASSERT_GE(static_cast<int>(ReadDiskette(reader, static_cast<std::int16_t>(n))), 0)
+                << log();
         }
         context.diskNumber = context.disketteDirectories =
             static_cast<std::int16_t>(set.disketteCount());

@@ -32,7 +32,7 @@ class FaultyOutput final : public OutputFile {
     FileError write(std::span<const char> bytes) override {
         if (FileError e = faults_.check(FileOp::Write, path_); e != FileError::None) {
             // A full medium takes part of the data before it refuses the rest.
-            inner_->write(bytes.first(bytes.size() / 2));
+            passOver(inner_->write(bytes.first(bytes.size() / 2)));
             return e;
         }
         return inner_->write(bytes);
@@ -61,10 +61,14 @@ void FaultyFileService::inject(Fault fault) {
 }
 
 FileError FaultyFileService::check(FileOp op, std::string_view path) {
+    if (beforeCall) {
+        beforeCall(op, path);
+    }
     ++counts_[static_cast<int>(op)];
+    ++counts_[static_cast<int>(FileOp::Any)];
     for (Armed& armed : faults_) {
         const Fault& f = armed.fault;
-        if (f.op != op) {
+        if (f.op != op && f.op != FileOp::Any) {
             continue;
         }
         if (f.drive != 0 && (path.empty() || asciiUpper(path[0]) != asciiUpper(f.drive))) {
@@ -145,6 +149,15 @@ Result<std::unique_ptr<OutputFile>> FaultyFileService::openWrite(std::string_vie
 FileError FaultyFileService::flushFile(std::string_view path) {
     FileError e = check(FileOp::Flush, path);
     return e != FileError::None ? e : inner_.flushFile(path);
+}
+
+Result<std::uint64_t> FaultyFileService::freeSpace(std::string_view path) {
+    const auto set = freeSpace_.find(path.empty() ? '\0' : asciiUpper(path[0]));
+    return set != freeSpace_.end() ? Result<std::uint64_t>(set->second) : inner_.freeSpace(path);
+}
+
+void FaultyFileService::setFreeSpace(char drive, std::uint64_t bytes) {
+    freeSpace_[asciiUpper(drive)] = bytes;
 }
 
 FileError FaultyFileService::flushFolder(std::string_view path) {

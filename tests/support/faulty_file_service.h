@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,7 @@ enum class FileOp {
     Flush,  // an open file's flush, and flushFile
     Close,
     FlushFolder,
+    Any,  // a fault for every kind of call above, counted over all of them
 };
 
 // Which calls fail, and how.
@@ -56,10 +59,17 @@ class FaultyFileService : public FileService {
     Result<std::unique_ptr<OutputFile>> openWrite(std::string_view path, WriteMode mode) override;
     FileError flushFile(std::string_view path) override;
     FileError flushFolder(std::string_view path) override;
+    Result<std::uint64_t> freeSpace(std::string_view path) override;
     std::string temporaryFolder() override { return inner_.temporaryFolder(); }
+    // The free space reported for a drive from now on (a card smaller than the folder it is in).
+    void setFreeSpace(char drive, std::uint64_t bytes);
 
     // The error injected into this call, or FileError::None (also counts the call).
     FileError check(FileOp op, std::string_view path);
+
+    // Runs at the start of every call check() sees: lets a test change the machine at an exact
+    // point of the work, such as a device plugged in during a card write.
+    std::function<void(FileOp op, std::string_view path)> beforeCall;
 
   private:
     struct Armed {
@@ -68,7 +78,8 @@ class FaultyFileService : public FileService {
     };
     FileService& inner_;
     std::vector<Armed> faults_;
-    int counts_[static_cast<int>(FileOp::FlushFolder) + 1] = {};
+    std::map<char, std::uint64_t> freeSpace_;
+    int counts_[static_cast<int>(FileOp::Any) + 1] = {};
 };
 
 }  // namespace xq::test

@@ -14,6 +14,9 @@ Answer ScriptedDialogs::messageBox(std::string_view text, std::string_view title
     if (style == box_style::OkStop) {
         return Answer::Ok;
     }
+    if (always_) {
+        return *always_;
+    }
     ADD_FAILURE() << "unexpected question \"" << text << "\" titled \"" << title << "\"";
     return style == box_style::OkCancelExclamation ? Answer::Cancel : Answer::No;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,8 @@ struct ShownBox {
 class ScriptedDialogs : public Dialogs {
   public:
     void answer(Answer next) { script_.push_back(next); }
+    // Every question the script does not answer gets this answer.
+    void answerEveryQuestion(Answer answer) { always_ = answer; }
     Answer messageBox(std::string_view text, std::string_view title, int style) override;
 
     const std::vector<ShownBox>& shown() const { return shown_; }
@@ -30,6 +33,7 @@ class ScriptedDialogs : public Dialogs {
 
   private:
     std::deque<Answer> script_;
+    std::optional<Answer> always_;
     std::vector<ShownBox> shown_;
 };
 

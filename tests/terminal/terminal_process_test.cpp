@@ -13,6 +13,7 @@
 #include "platform/instance_lock.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
+#include "ui/version_text.h"
 
 namespace xq::test {
 namespace {
@@ -87,16 +88,6 @@ class TerminalTest : public ::testing::Test {
         return run(XQ_CONVERT_PROGRAM, all);
     }
     fs::path diskette(int n) const { return temp / "sample" / ("diskette" + std::to_string(n)); }
-
-    // The lock a running copy holds: in the runtime folder on POSIX hosts, in the temporary
-    // folder on Windows.
-    fs::path instanceLockPath() const {
-#ifdef _WIN32
-        return temp / "tmp" / "xq3100-converter.instance";
-#else
-        return temp / "runtime" / "xq3100-converter.instance";
-#endif
-    }
 
     // What a refused command line puts on stderr.
     std::string refusal(const std::string& message) {
@@ -212,6 +203,18 @@ TEST_F(TerminalTest, BadArgumentsGetTheUsageAndStatusTwo) {
     expectNothingWritten();
 }
 
+TEST_F(TerminalTest, VersionIsPrintedWhateverFollows) {
+    for (const Arguments& arguments :
+         {Arguments{"--version"},
+          Arguments{"--diskettes", "nowhere", "--version", "--frobnicate"}}) {
+        const ProcessOutcome result = run(XQ_CONVERT_PROGRAM, arguments);
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(result.out, versionText("xq3100-convert"));
+        EXPECT_EQ(result.err, "");
+    }
+    expectNothingWritten();
+}
+
 TEST_F(TerminalTest, ADisketteOfAnotherArchiveFailsTheConversion) {
     writeFile(card / "backup" / "single" / "old.dat", "old");
     const auto before = treeOf(card);
@@ -224,6 +227,19 @@ TEST_F(TerminalTest, ADisketteOfAnotherArchiveFailsTheConversion) {
         << result.out;
     EXPECT_EQ(treeOf(card), before);
     EXPECT_TRUE(fs::is_empty(temp / "tmp"));
+}
+
+TEST_F(TerminalTest, ControlCharactersFromADisketteAreShownEscaped) {
+    writeFile(diskette(2) / "disk0002.dat",
+              "XQ3100 DISKETTE #\x1B]0;pwned\x07\x1B[2J\x9B"
+              "1m\r\n");
+    const ProcessOutcome result = convert({"--card", card.string(), "--yes"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.out.find("\nExpected 20070717 found \\x1B]0;pwned\\x07\\x1B[2J\\x9B1m\n"),
+              std::string::npos)
+        << result.out;
+    EXPECT_EQ(result.out.find('\x1B'), std::string::npos);
+    EXPECT_TRUE(fs::is_empty(card));
 }
 
 TEST_F(TerminalTest, ACardDriveThatIsNotThereIsNamed) {
@@ -246,14 +262,14 @@ TEST_F(TerminalTest, ACardDriveThatIsNotThereIsNamed) {
 
 TEST_F(TerminalTest, ASecondCopyIsRefusedWhileOneRuns) {
     {
-        InstanceLock running(instanceLockPath().string());
-        ASSERT_TRUE(running.acquire());
+        InstanceLock running;
+        ASSERT_EQ(running.acquire(temp / "tmp").outcome, LockOutcome::Acquired);
         const ProcessOutcome result = convert({"--card", card.string(), "--yes"});
         EXPECT_EQ(result.status, 1);
         EXPECT_EQ(result.err, "Can not run muliply instances of XQ3100 Database Media Converter\n");
         EXPECT_EQ(result.out, "");
     }
-    expectNothingWritten();
+    expectNothingWritten();  // the lock's file goes with the lock
 }
 
 }  // namespace

@@ -98,7 +98,7 @@ TEST_F(DriveInfoTest, InStepZeroADriveWithoutMediumShowsOnlyItsLetter) {
 
 TEST_F(DriveInfoTest, InTheCompactFlashStepUnusableDrivesAreRefused) {
     select('c');
-    info.driveChanged(3);
+    ASSERT_EQ(info.driveChanged(3), DriveInfo::ChangeOutcome::Described);
     const std::string described = window.DriveSize.caption;
     EXPECT_EQ(described, "Fixed Drive C: [SYSTEM] - SYSTEM\r\n Free Space: 1,500,000 Kbytes");
 
@@ -116,17 +116,24 @@ TEST_F(DriveInfoTest, InTheCompactFlashStepUnusableDrivesAreRefused) {
               "ERROR Unknown type Drive Q:\r\nERROR \r\nDrive E: is not ready.\r\n");
 }
 
-TEST_F(DriveInfoTest, DriveCheckAcceptsOnlyAReadyDriveOfKnownType) {
+TEST_F(DriveInfoTest, DriveCheckAcceptsOnlyAReadyDriveOfKnownTypeThatIsNotTheFloppyDrive) {
     window.buttonOK.enabled = false;
     select('e');
-    EXPECT_FALSE(info.driveCheck());
+    EXPECT_FALSE(info.driveCheck("A:"));
     EXPECT_EQ(dialogs.last().text, "\r\nDrive E: is not ready.");
     EXPECT_EQ(window.DriveList.drive(), "e:");  // the check itself does not move the list
     select('q');
-    EXPECT_FALSE(info.driveCheck());
+    EXPECT_FALSE(info.driveCheck("A:"));
     EXPECT_FALSE(window.buttonOK.enabled);
+    // The drive the diskettes are read from is never the card drive, ready as it may be.
     select('a');
-    EXPECT_TRUE(info.driveCheck());
+    EXPECT_FALSE(info.driveCheck("A:"));
+    EXPECT_EQ(dialogs.last(), (ShownBox{"Drive A: is the floppy disk drive.\r\nPlease select the "
+                                        "Compact Flash drive and press the OK button",
+                                        "Error!", box_style::OkStop}));
+    EXPECT_TRUE(window.logText.text.ends_with("ERROR " + dialogs.last().text + "\r\n"));
+    EXPECT_FALSE(window.buttonOK.enabled);
+    EXPECT_TRUE(info.driveCheck("B:"));
     EXPECT_TRUE(window.buttonOK.enabled);
     EXPECT_EQ(window.DriveSize.caption, "Removable Drive A: - \r\n Free Space: 1,423 Kbytes");
 }

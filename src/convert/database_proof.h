@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "archive/archive_state.h"
+#include "convert/conversion_context.h"
+
+namespace xq {
+
+// What the database built from the diskettes is, file by file. It is kept from the reading to
+// every card written from it: the flat directory is proven against it before each card, and the
+// card, read back from its medium, after writing. So nothing that happens to the working
+// directories after the verification (another program, a cleaner of the temporary folder, a
+// failure while the database was built) can reach a card as a database that was converted.
+//
+// A file the descriptor lists is proven piece by piece against the archived checksums, as the
+// verification proves the diskettes' pieces; every file is also proven against a digest of its
+// bytes taken as the database was built, which a word sum alone (blind to bytes in the wrong
+// places) is not.
+struct FileProof {
+    std::string name;  // below the database's root, with a leading "\": "\db\main.dat"
+    // The descriptor's pieces of this file, in file order, by their index in the file table; none
+    // for a file the descriptor does not list.
+    std::vector<std::size_t> pieces;
+    std::vector<std::uint64_t> pieceLengths;  // from the verified copies of the diskettes
+    std::uint64_t length = 0;
+    std::uint64_t digest = 0;
+};
+
+struct DatabaseProof {
+    std::vector<ArchivedFile> table;  // the descriptor's file table the database was read with
+    std::vector<FileProof> files;
+};
+
+// Describes the database just built in the flat directory and proves it once. Nullopt after
+// reporting a database that is not what the diskettes hold.
+[[nodiscard]] std::optional<DatabaseProof> DescribeDatabase(ConversionContext& context);
+
+// The first file under the folder `root` (with its trailing "\") that is not as the proof says:
+// missing, of other bytes, or not in the proof at all. Its path below `root`, with a leading "\";
+// nullopt when every file is proven.
+[[nodiscard]] std::optional<std::string> FindUnprovenFile(FileService& files, std::string_view root,
+                                                          const DatabaseProof& proof,
+                                                          ReadMode mode);
+
+}  // namespace xq

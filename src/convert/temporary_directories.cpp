@@ -1,0 +1,68 @@
+#include "convert/temporary_directories.h"
+
+#include <algorithm>
+
+#include "archive/set_names.h"
+#include "archive/tree_operations.h"
+#include "platform/text.h"
+
+namespace xq {
+
+namespace {
+
+// Whether `name` is one of the working directories' names: "XQ3100_flat" or "XQ3100_disk" and a
+// diskette number.
+bool isWorkingDirectoryName(std::string_view name) {
+    if (equalsIgnoringAsciiCase(name, kFlatDirectoryName)) {
+        return true;
+    }
+    const std::string_view diskPrefix = kDisketteDirectoryPrefix;
+    if (name.size() <= diskPrefix.size() ||
+        !equalsIgnoringAsciiCase(name.substr(0, diskPrefix.size()), diskPrefix)) {
+        return false;
+    }
+    const std::string_view number = name.substr(diskPrefix.size());
+    return number.size() <= 3 && std::all_of(number.begin(), number.end(), isAsciiDigit);
+}
+
+// Removes one working directory; what cannot go is named in the log, and the next run of the
+// program, with the lock of the temporary folder, removes it.
+void removeWorkingDirectory(FileService& files, Operator& op, const std::string& folder) {
+    if (!DeleteTree(files, folder, Listing::WithHidden)) {
+        op.logMessage("Failed to remove " + folder);
+    }
+}
+
+}  // namespace
+
+void RemoveTemporaryDirectories(ConversionContext& context) {
+    const std::string temp = TemporaryFolder(context.files);
+    const std::string flat = flatDirectory(temp) + "\\";
+    context.op.logMessage("Remove temporary directory " + flat);
+    removeWorkingDirectory(context.files, context.op, flat);
+    const int disks = std::max<int>(context.archive.disketteCount, context.disketteDirectories);
+    for (int n = 1; n <= disks; ++n) {
+        const std::string disk = disketteDirectory(temp, n) + "\\";
+        context.op.logMessage("Remove temporary directory " + disk);
+        removeWorkingDirectory(context.files, context.op, disk);
+    }
+}
+
+void RemoveLeftoverDirectories(FileService& files, Operator& op) {
+    const std::string temp = TemporaryFolder(files) + "\\";
+    Result<std::vector<DirEntry>> entries = files.listDirectory(temp, Listing::WithHidden);
+    if (!entries) {
+        return;  // nothing to see; reading the diskettes reports a temporary folder it cannot use
+    }
+    for (const DirEntry& entry : *entries) {
+        // A link under such a name is not a directory of ours: it stays, and so does what it
+        // points to.
+        if (entry.kind == EntryKind::Directory && isWorkingDirectoryName(entry.name)) {
+            const std::string folder = temp + entry.name + "\\";
+            op.logMessage("Remove temporary directory " + folder + " left by an earlier run");
+            removeWorkingDirectory(files, op, folder);
+        }
+    }
+}
+
+}  // namespace xq

@@ -1,0 +1,289 @@
+// The terminal program as a process that is interrupted, killed, or started twice over the same
+// temporary folder.
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/inotify.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "support/disk_set_writer.h"
+#include "support/temp_dir.h"
+
+namespace xq::test {
+namespace {
+
+namespace fs = std::filesystem;
+using Tree = std::map<std::string, std::string>;
+
+Tree treeOf(const fs::path& folder) {
+    Tree files;
+    if (fs::exists(folder)) {
+        for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+            if (entry.is_regular_file()) {
+                files[fs::relative(entry.path(), folder).generic_string()] = readFile(entry.path());
+            }
+        }
+    }
+    return files;
+}
+
+// A converter running in the background, its standard input a pipe the test writes to.
+class Converter {
+  public:
+    Converter(const std::vector<std::string>& arguments, const std::vector<std::string>& env,
+              const fs::path& output)
+        : out_(output.string() + ".out"), err_(output.string() + ".err") {
+        int pipe[2];
+        EXPECT_EQ(::pipe2(pipe, O_CLOEXEC), 0);
+        posix_spawn_file_actions_t files;
+        posix_spawn_file_actions_init(&files);
+        posix_spawn_file_actions_adddup2(&files, pipe[0], 0);
+        posix_spawn_file_actions_addopen(&files, 1, out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0600);
+        posix_spawn_file_actions_addopen(&files, 2, err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0600);
+        std::vector<std::string> all = {XQ_CONVERT_PROGRAM};
+        all.insert(all.end(), arguments.begin(), arguments.end());
+        std::vector<char*> argv;
+        for (std::string& argument : all) {
+            argv.push_back(argument.data());
+        }
+        argv.push_back(nullptr);
+        std::vector<std::string> environment = env;
+        std::vector<char*> envp;
+        for (std::string& e : environment) {
+            envp.push_back(e.data());
+        }
+        envp.push_back(nullptr);
+        EXPECT_EQ(posix_spawn(&pid_, XQ_CONVERT_PROGRAM, &files, nullptr, argv.data(), envp.data()),
+                  0);
+        posix_spawn_file_actions_destroy(&files);
+        ::close(pipe[0]);
+        input_ = pipe[1];
+    }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+    ~Converter() {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            passOver(wait());
+        }
+        ::close(input_);
+    }
+
+    void type(const std::string& line) const {
+        EXPECT_EQ(::write(input_, line.data(), line.size()), static_cast<ssize_t>(line.size()));
+    }
+    void signal(int number) const { ::kill(pid_, number); }
+    // The exit status, or 128 + the signal that ended it, as a shell reports it.
+    int wait() {
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    bool running() const {
+        siginfo_t info = {};
+        return ::waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+               info.si_pid == 0;
+    }
+    std::string out() const { return readFile(out_); }
+    std::string err() const { return readFile(err_); }
+
+  private:
+    template <typename T>
+    static void passOver(const T&) {}
+
+    pid_t pid_ = -1;
+    int input_ = -1;
+    fs::path out_;
+    fs::path err_;
+};
+
+// Freezes the converter the moment `name` appears in `folder`: it is then in the middle of the
+// work that made it.
+bool freezeWhenCreated(const fs::path& folder, const std::string& name, Converter& converter,
+                       int watch) {
+    for (auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+         std::chrono::steady_clock::now() < until;) {
+        pollfd ready{watch, POLLIN, 0};
+        if (::poll(&ready, 1, 20) > 0) {
+            alignas(inotify_event) char events[4096];
+            const ssize_t got = ::read(watch, events, sizeof events);
+            for (ssize_t at = 0; at < got;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+                if (event->len > 0 && name == event->name) {
+                    converter.signal(SIGSTOP);
+                    return true;
+                }
+                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            }
+        }
+        if (fs::exists(folder / name) || !converter.running()) {
+            return false;  // too late to catch it at work
+        }
+    }
+    return false;
+}
+
+class InterruptionTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        for (const char* folder : {"tmp", "card", "card2", "run1", "run2", "home1", "home2"}) {
+            fs::create_directories(temp / folder);
+        }
+        // Large enough that copying it takes a while: 8 diskettes of a split record file.
+        std::string records(10'000'000, '\0');
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            records[i] = static_cast<char>((i * 131) >> 3);
+        }
+        set = writeDiskSet(temp / "set",
+                           {.files = {{.name = "/keycode.rec", .content = "KEY"},
+                                      {.name = "/db/records.dat", .content = records}}});
+    }
+
+    std::vector<std::string> arguments(const fs::path& card, std::vector<std::string> more,
+                                       const WrittenSet* of = nullptr) const {
+        std::vector<std::string> all = {"--diskettes"};
+        for (const fs::path& diskette : (of != nullptr ? *of : set).diskettes) {
+            all.push_back(diskette.string());
+        }
+        all.insert(all.end(), {"--card", card.string()});
+        all.insert(all.end(), more.begin(), more.end());
+        return all;
+    }
+    std::vector<std::string> environment(int session = 1) const {
+        const std::string n = std::to_string(session);
+        return {"TMPDIR=" + (temp / "tmp").string(),
+                "XDG_RUNTIME_DIR=" + (temp / ("run" + n)).string(),
+                "HOME=" + (temp / ("home" + n)).string(), "PATH=/usr/bin:/bin", "LC_ALL=C"};
+    }
+    void oldDatabase() {
+        writeFile(temp / "card" / "backup" / "single" / "old.dat", "old");
+        writeFile(temp / "card" / "notes.txt", "mine");
+    }
+    int watchFor(const fs::path& folder) {
+        watch_ = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+        EXPECT_GE(::inotify_add_watch(watch_, folder.c_str(), IN_CREATE | IN_MOVED_TO), 0);
+        return watch_;
+    }
+    void TearDown() override {
+        if (watch_ >= 0) {
+            ::close(watch_);
+        }
+    }
+
+    TempDir temp;
+    WrittenSet set;
+    int watch_ = -1;
+};
+
+TEST_F(InterruptionTest, AnInterruptedReadingLeavesNoWorkingDirectory) {
+    oldDatabase();
+    const Tree card = treeOf(temp / "card");
+    const int watch = watchFor(temp / "tmp");
+    Converter converter(arguments(temp / "card", {"--yes"}), environment(), temp / "reading");
+    ASSERT_TRUE(freezeWhenCreated(temp / "tmp", "XQ3100_disk3", converter, watch));
+    converter.signal(SIGINT);
+    converter.signal(SIGCONT);
+    EXPECT_EQ(converter.wait(), 128 + SIGINT) << converter.out() << converter.err();
+    EXPECT_TRUE(fs::is_empty(temp / "tmp"));
+    EXPECT_EQ(treeOf(temp / "card"), card);
+}
+
+TEST_F(InterruptionTest, AnInterruptedCardWriteLeavesTheOldDatabaseAndNoStaging) {
+    oldDatabase();
+    const Tree card = treeOf(temp / "card");
+    const int watch = watchFor(temp / "card" / "backup");
+    Converter converter(arguments(temp / "card", {"--yes"}), environment(), temp / "writing");
+    ASSERT_TRUE(freezeWhenCreated(temp / "card" / "backup", "XQ3100.NEW", converter, watch));
+    converter.signal(SIGTERM);
+    converter.signal(SIGCONT);
+    EXPECT_EQ(converter.wait(), 128 + SIGTERM) << converter.out() << converter.err();
+    EXPECT_TRUE(fs::is_empty(temp / "tmp"));
+    EXPECT_EQ(treeOf(temp / "card"), card);
+    EXPECT_FALSE(fs::exists(temp / "card" / "backup" / "XQ3100.NEW"));
+}
+
+TEST_F(InterruptionTest, WhatAKilledRunLeftIsRemovedByTheNextRun) {
+    const int watch = watchFor(temp / "tmp");
+    {
+        Converter killed(arguments(temp / "card", {"--yes"}), environment(), temp / "killed");
+        ASSERT_TRUE(freezeWhenCreated(temp / "tmp", "XQ3100_disk3", killed, watch));
+        killed.signal(SIGKILL);
+        EXPECT_EQ(killed.wait(), 128 + SIGKILL);
+    }
+    ASSERT_TRUE(fs::exists(temp / "tmp" / "XQ3100_disk2"));
+    // The next run, of a set of one diskette, would not otherwise remove the copies of the
+    // diskettes it never reads.
+    const WrittenSet small =
+        writeDiskSet(temp / "small", {.files = {{.name = "/keycode.rec", .content = "KEY"}}});
+    Converter next(arguments(temp / "card2", {"--yes", "--verbose"}, &small), environment(2),
+                   temp / "next");
+    EXPECT_EQ(next.wait(), 0) << next.out() << next.err();
+    std::string tmp = "C:" + (temp / "tmp").string();
+    std::replace(tmp.begin(), tmp.end(), '/', '\\');
+    for (const char* folder : {"XQ3100_disk1", "XQ3100_disk2", "XQ3100_flat"}) {
+        EXPECT_NE(next.out().find("Remove temporary directory " + tmp + "\\" + folder +
+                                  "\\ left by an earlier run"),
+                  std::string::npos)
+            << next.out();
+    }
+    EXPECT_TRUE(fs::is_empty(temp / "tmp"));
+}
+
+// Another session of the same user (sudo, ssh, a second desktop login) has its own runtime folder
+// and home, but shares the temporary folder and with it the working directories.
+TEST_F(InterruptionTest, ASecondConverterOverTheSameTemporaryFolderIsRefused) {
+    oldDatabase();
+    Converter first(arguments(temp / "card", {}), environment(1), temp / "first");
+    // The first one waits for the answer to the Replace question: the reading is done.
+    for (int tries = 0; first.out().find("Yes/No? ") == std::string::npos; ++tries) {
+        ASSERT_LT(tries, 6000) << first.out() << first.err();
+        ASSERT_TRUE(first.running()) << first.out() << first.err();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    Converter second(arguments(temp / "card2", {"--yes"}), environment(2), temp / "second");
+    EXPECT_EQ(second.wait(), 1);
+    EXPECT_EQ(second.err(), "Can not run muliply instances of XQ3100 Database Media Converter\n");
+    EXPECT_TRUE(fs::is_empty(temp / "card2"));
+
+    first.type("yes\n");
+    EXPECT_EQ(first.wait(), 0) << first.out() << first.err();
+    const Tree written = treeOf(temp / "card" / "backup" / "single");
+    EXPECT_EQ(written.at("db/records.dat"), set.wholeFiles.at("/db/records.dat"));
+    EXPECT_EQ(written.at("keycode.rec"), "KEY");
+    EXPECT_EQ(written.size(), 4u);  // and archive.dat, disk0001.dat
+    EXPECT_TRUE(fs::is_empty(temp / "tmp"));
+}
+
+TEST_F(InterruptionTest, ALockPlantedInTheTemporaryFolderIsNamed) {
+    const fs::path lock = temp / "tmp" / "XQ3100.lock";
+    fs::create_symlink(temp / "home1" / "anything", lock);
+    Converter refused(arguments(temp / "card", {"--yes"}), environment(), temp / "planted");
+    EXPECT_EQ(refused.wait(), 1);
+    EXPECT_EQ(refused.err(),
+              "Can not lock the temporary folder: " + lock.string() +
+                  " is a link.\nAnother user may be converting there, or the entry was left or "
+                  "planted. Remove it, or start the converter with a temporary folder of your own "
+                  "(TMPDIR on Linux, TEMP on Windows).\n");
+    EXPECT_TRUE(fs::is_symlink(lock));
+    EXPECT_FALSE(fs::exists(temp / "home1" / "anything"));
+    EXPECT_TRUE(fs::is_empty(temp / "card"));
+}
+
+}  // namespace
+}  // namespace xq::test
