@@ -1,15 +1,12 @@
 #include "platform/console.h"
 
 #ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include <io.h>
-#include <windows.h>
-// After windows.h, which it needs.
-#include <shellapi.h>
 
 #include "platform/win32_text.h"
+#include "platform/windows_headers.h"
+// After windows.h, which it needs.
+#include <shellapi.h>
 #define XQ_ISATTY _isatty
 #else
 #include <unistd.h>

@@ -1,12 +1,7 @@
 // Win32 file primitives (Windows hosts).
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "platform/windows_headers.h"
+// After windows.h, which it needs.
 #include <winioctl.h>
 
 #include <algorithm>

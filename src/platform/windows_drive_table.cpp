@@ -1,17 +1,10 @@
 #include "platform/windows_drive_table.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-
 #include <string_view>
 
 #include "platform/text.h"
 #include "platform/win32_text.h"
+#include "platform/windows_headers.h"
 
 namespace xq {
 

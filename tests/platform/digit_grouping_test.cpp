@@ -9,10 +9,7 @@
 #include "support/process.h"
 
 #ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "platform/windows_headers.h"
 #endif
 
 namespace xq {

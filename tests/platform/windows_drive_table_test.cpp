@@ -4,11 +4,6 @@
 
 #include "platform/windows_drive_table.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <string>
@@ -16,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/host_file_service.h"
+#include "platform/windows_headers.h"
 #include "support/temp_dir.h"
 
 namespace xq::test {

@@ -1,11 +1,6 @@
 // The file service where Windows differs from POSIX hosts: handles that block renames, the
 // read-only attribute, network shares and paths longer than the plain form allows.
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-
 #include <chrono>
 #include <filesystem>
 #include <string>
@@ -14,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/file_service.h"
+#include "platform/windows_headers.h"
 #include "support/test_drives.h"
 
 namespace xq::test {

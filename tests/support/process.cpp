@@ -6,18 +6,11 @@
 #include "support/temp_dir.h"
 
 #ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-
 #include <algorithm>
 #include <cwctype>
 
 #include "platform/win32_text.h"
+#include "platform/windows_headers.h"
 #else
 #include <fcntl.h>
 #include <signal.h>

@@ -9,13 +9,7 @@
 #include "support/links.h"
 
 #ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "platform/windows_headers.h"
 #endif
 
 namespace xq::test {
@@ -53,6 +47,17 @@ void writeFile(const fs::path& path, std::string_view bytes) {
     if (!out) {
         throw std::runtime_error("cannot write " + path.string());
     }
+}
+
+std::map<std::string, std::string> filesUnder(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        if (it->is_regular_file(ec)) {
+            files[fs::relative(it->path(), folder).generic_string()] = readFile(it->path());
+        }
+    }
+    return files;
 }
 
 void writeHiddenFile(const fs::path& path, std::string_view bytes) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,9 @@ class TempDir {
 // Whole-file helpers for test fixtures and assertions (never used by the product).
 void writeFile(const std::filesystem::path& path, std::string_view bytes);
 std::string readFile(const std::filesystem::path& path);
+// Every file below a folder with its bytes, by relative path with "/" ("db/main.dat"); empty for a
+// folder that is not there.
+std::map<std::string, std::string> filesUnder(const std::filesystem::path& folder);
 // A file listings leave out as hidden: its name begins with "." (hidden on POSIX hosts), and on
 // Windows it carries the hidden attribute as well.
 void writeHiddenFile(const std::filesystem::path& path, std::string_view bytes);

@@ -19,18 +19,6 @@ namespace {
 namespace fs = std::filesystem;
 using Tree = std::map<std::string, std::string>;
 
-// Every file under `folder` with its bytes, by relative path with "/".
-Tree treeOf(const fs::path& folder) {
-    Tree files;
-    std::error_code ec;
-    for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        if (it->is_regular_file()) {
-            files[fs::relative(it->path(), folder).generic_string()] = readFile(it->path());
-        }
-    }
-    return files;
-}
-
 // A path as the program's arguments carry it: UTF-8 on every host.
 std::string utf8(const fs::path& path) {
     const std::u8string text = path.u8string();
@@ -112,7 +100,7 @@ TEST_F(ConversionSetsTest, OneDiskette) {
     ASSERT_EQ(set.disketteCount(), 1);
     const ProcessOutcome result = convert(set, "--yes");
     EXPECT_EQ(result.status, 0) << result.out << result.err;
-    EXPECT_EQ(treeOf(card), expectedCard(set, description));
+    EXPECT_EQ(filesUnder(card), expectedCard(set, description));
     expectNoWorkingFolders();
 }
 
@@ -122,7 +110,7 @@ TEST_F(ConversionSetsTest, ThreeDiskettesWithASplitFile) {
     ASSERT_EQ(set.disketteCount(), 3);
     const ProcessOutcome result = convert(set, "--yes");
     EXPECT_EQ(result.status, 0) << result.out << result.err;
-    EXPECT_EQ(treeOf(card), expectedCard(set, description));
+    EXPECT_EQ(filesUnder(card), expectedCard(set, description));
     expectNoWorkingFolders();
 }
 
@@ -134,7 +122,7 @@ TEST_F(ConversionSetsTest, FoldersNamedInAnyScript) {
     fs::create_directories(card);
     const ProcessOutcome result = convert(set, "--yes");
     EXPECT_EQ(result.status, 0) << result.out << result.err;
-    EXPECT_EQ(treeOf(card), expectedCard(set, description));
+    EXPECT_EQ(filesUnder(card), expectedCard(set, description));
     expectNoWorkingFolders();
 }
 
@@ -147,7 +135,7 @@ TEST_F(ConversionSetsTest, AFlippedByteWritesNoCard) {
     const ProcessOutcome result = convert(set, "--yes");
     EXPECT_EQ(result.status, 1) << result.out << result.err;
     EXPECT_NE(result.out.find("Wrong checksum"), std::string::npos) << result.out;
-    EXPECT_TRUE(treeOf(card).empty());
+    EXPECT_TRUE(filesUnder(card).empty());
     expectNoWorkingFolders();
 }
 
@@ -162,7 +150,7 @@ TEST_F(ConversionSetsTest, AForeignDisketteWritesNoCard) {
     EXPECT_NE(result.out.find("Wrong Archive ID at diskette #2\nExpected 20070717 found 4711\n"),
               std::string::npos)
         << result.out;
-    EXPECT_TRUE(treeOf(card).empty());
+    EXPECT_TRUE(filesUnder(card).empty());
     expectNoWorkingFolders();
 }
 
@@ -170,10 +158,10 @@ TEST_F(ConversionSetsTest, ADeclinedReplacementKeepsTheCardAsItWas) {
     const WrittenSet set = writeDiskSet(temp / "set", twoFileSet(1000));
     writeFile(card / "backup" / "single" / "archive.dat", "the old database");
     writeFile(card / "notes.txt", "the operator's");
-    const Tree before = treeOf(card);
+    const Tree before = filesUnder(card);
     const ProcessOutcome result = convert(set, "--no");
     EXPECT_EQ(result.status, 3) << result.out << result.err;
-    EXPECT_EQ(treeOf(card), before);
+    EXPECT_EQ(filesUnder(card), before);
     expectNoWorkingFolders();
 }
 
@@ -193,7 +181,7 @@ TEST_F(ConversionSetsTest, WorkingFoldersOnANetworkShare) {
     const WrittenSet set = writeDiskSet(temp / "set", description);
     const ProcessOutcome result = convert(set, "--yes", tmp.string());
     EXPECT_EQ(result.status, 0) << result.out << result.err;
-    EXPECT_EQ(treeOf(card), expectedCard(set, description));
+    EXPECT_EQ(filesUnder(card), expectedCard(set, description));
     EXPECT_TRUE(fs::is_empty(tmp));
     fs::remove_all(tmp, ec);
 }

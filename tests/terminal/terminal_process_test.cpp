@@ -21,19 +21,6 @@ namespace {
 namespace fs = std::filesystem;
 using Arguments = std::vector<std::string>;
 
-// Every file under `folder` with its bytes, by relative path.
-std::map<std::string, std::string> treeOf(const fs::path& folder) {
-    std::map<std::string, std::string> files;
-    if (fs::exists(folder)) {
-        for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-            if (entry.is_regular_file()) {
-                files[fs::relative(entry.path(), folder).generic_string()] = readFile(entry.path());
-            }
-        }
-    }
-    return files;
-}
-
 // Whether this process can create a file in the folder.
 bool canCreateFileIn(const fs::path& folder) {
     const fs::path probe = folder / "xq3100-probe.tmp";
@@ -118,7 +105,7 @@ TEST_F(TerminalTest, ConvertsTheSampleSetOntoACardFolderWithYes) {
     EXPECT_EQ(result.err, "");
 
     // Every file whole, the split one joined in diskette order, under a one-diskette descriptor.
-    const auto database = treeOf(card / "backup" / "single");
+    const auto database = filesUnder(card / "backup" / "single");
     EXPECT_EQ(database.at("db/records.dat"), readFile(diskette(1) / "db" / "records.dat") +
                                                  readFile(diskette(2) / "db" / "records.dat") +
                                                  readFile(diskette(3) / "db" / "records.dat"));
@@ -129,21 +116,21 @@ TEST_F(TerminalTest, ConvertsTheSampleSetOntoACardFolderWithYes) {
     const std::size_t second = descriptor.find('\n') + 1;
     EXPECT_EQ(descriptor.substr(second, descriptor.find('\n', second) - second), "NUMDISKS: 1");
     EXPECT_EQ(database.size(), 5u);
-    EXPECT_EQ(treeOf(card).size(), 5u);
+    EXPECT_EQ(filesUnder(card).size(), 5u);
     EXPECT_TRUE(fs::is_empty(temp / "tmp"));  // no XQ3100_* working folder left
 }
 
 TEST_F(TerminalTest, NoDeclinesToReplaceAnExistingDatabase) {
     writeFile(card / "backup" / "single" / "old.dat", "old");
     writeFile(card / "notes.txt", "mine");
-    const auto before = treeOf(card);
+    const auto before = filesUnder(card);
     const ProcessOutcome result = convert({"--card", card.string(), "--no"});
     EXPECT_EQ(result.status, 3) << result.out << result.err;
     EXPECT_NE(result.out.find(":\\backup\\single\\ already exists\nReplace old database?\n"
                               "Yes/No? no (--no)\n"),
               std::string::npos)
         << result.out;
-    EXPECT_EQ(treeOf(card), before);
+    EXPECT_EQ(filesUnder(card), before);
     EXPECT_TRUE(fs::is_empty(temp / "tmp"));
 }
 
@@ -217,7 +204,7 @@ TEST_F(TerminalTest, VersionIsPrintedWhateverFollows) {
 
 TEST_F(TerminalTest, ADisketteOfAnotherArchiveFailsTheConversion) {
     writeFile(card / "backup" / "single" / "old.dat", "old");
-    const auto before = treeOf(card);
+    const auto before = filesUnder(card);
     writeFile(diskette(2) / "disk0002.dat", "XQ3100 DISKETTE #999\r\nDISKETTE 2\r\n");
     const ProcessOutcome result = convert({"--card", card.string(), "--yes"});
     EXPECT_EQ(result.status, 1);
@@ -225,7 +212,7 @@ TEST_F(TerminalTest, ADisketteOfAnotherArchiveFailsTheConversion) {
                   "[Error!] \nWrong Archive ID at diskette #2\nExpected 20070717 found 999\n"),
               std::string::npos)
         << result.out;
-    EXPECT_EQ(treeOf(card), before);
+    EXPECT_EQ(filesUnder(card), before);
     EXPECT_TRUE(fs::is_empty(temp / "tmp"));
 }
 
