@@ -402,6 +402,9 @@ void MainWindow::syncDriveList() {
 void MainWindow::syncLabel(HWND label, const LabelControl& model, std::wstring& shown) {
     std::wstring caption = wide(model.caption);
     if (caption != shown) {
+        // The label draws itself (drawElidedLines); its window text is the whole caption still,
+        // for whatever reads the window (screen readers, the tests).
+        ::SetWindowTextW(label, caption.c_str());
         shown = std::move(caption);
         ::InvalidateRect(label, nullptr, TRUE);
     }
