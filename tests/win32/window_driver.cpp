@@ -1,5 +1,6 @@
 #include "win32/window_driver.h"
 
+#include <algorithm>
 #include <random>
 #include <stdexcept>
 #include <system_error>
@@ -227,25 +228,32 @@ void press(HWND button) {
     ::PostMessageW(button, BM_CLICK, 0, 0);
 }
 
-std::optional<std::string> selectDrive(HWND form, HWND list,
-                                       const std::function<bool(const std::string&)>& wanted) {
+std::vector<std::string> driveListEntries(HWND list) {
+    std::vector<std::string> entries;
     const auto count = static_cast<int>(::SendMessageW(list, CB_GETCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
         const auto length = ::SendMessageW(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
-        std::wstring entry(static_cast<std::size_t>(length) + 1, L'\0');
+        std::wstring entry(static_cast<std::size_t>(std::max<LRESULT>(length, 0)) + 1, L'\0');
         ::SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(i),
                        reinterpret_cast<LPARAM>(entry.data()));
-        entry.resize(static_cast<std::size_t>(length));
-        if (const std::string text = utf8FromUtf16(entry); wanted(text)) {
-            // What the list does when the operator picks an entry: it selects it, then tells
-            // its window.
-            ::SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
-            ::PostMessageW(form, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(list), CBN_SELCHANGE),
-                           reinterpret_cast<LPARAM>(list));
-            return text;
-        }
+        entry.resize(static_cast<std::size_t>(std::max<LRESULT>(length, 0)));
+        entries.push_back(utf8FromUtf16(entry));
     }
-    return std::nullopt;
+    return entries;
+}
+
+std::optional<std::string> selectDrive(HWND form, HWND list,
+                                       const std::function<bool(const std::string&)>& wanted) {
+    const std::vector<std::string> entries = driveListEntries(list);
+    const auto found = std::find_if(entries.begin(), entries.end(), wanted);
+    if (found == entries.end()) {
+        return std::nullopt;
+    }
+    // What the list does when the operator picks an entry: it selects it, then tells its window.
+    ::SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(found - entries.begin()), 0);
+    ::PostMessageW(form, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(list), CBN_SELCHANGE),
+                   reinterpret_cast<LPARAM>(list));
+    return *found;
 }
 
 SIZE clientSize(HWND window) {

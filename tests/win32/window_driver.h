@@ -76,6 +76,8 @@ bool answer(const MessageBoxShown& shown, int button);
 
 // Presses a button as a click on it would.
 void press(HWND button);
+// The entries of the drive list, as it shows them.
+std::vector<std::string> driveListEntries(HWND list);
 // Selects the drive list's entry whose text satisfies `wanted`, as the operator picking it would;
 // returns the entry, or nothing when no entry fits.
 std::optional<std::string> selectDrive(HWND form, HWND list,

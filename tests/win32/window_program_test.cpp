@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -182,6 +183,105 @@ TEST_F(WindowProgram, ConvertsTheSampleSetThroughItsButtonsAndMessageBoxes) {
     press(item(control::buttonExit));
     EXPECT_EQ(program.waitForExit(), 0u);
     EXPECT_TRUE(fs::is_empty(temporary));
+}
+
+// A drive letter of the machine for the length of a test, as a drive plugged in would be.
+class ArrivingDrive {
+  public:
+    explicit ArrivingDrive(const fs::path& folder) {
+        const DWORD present = ::GetLogicalDrives();
+        for (char letter = 'Q'; letter <= 'Y'; ++letter) {
+            if ((present & (1u << (letter - 'A'))) == 0) {
+                device_ = {static_cast<wchar_t>(letter), L':'};
+                break;
+            }
+        }
+        if (!device_.empty() && !::DefineDosDeviceW(0, device_.c_str(), folder.wstring().c_str())) {
+            device_.clear();
+        }
+    }
+    ArrivingDrive(const ArrivingDrive&) = delete;
+    ArrivingDrive& operator=(const ArrivingDrive&) = delete;
+    ~ArrivingDrive() { leave(); }
+
+    // The drive list's entry for the drive ("q:"); empty when no letter could be had.
+    std::string entry() const {
+        return device_.empty() ? std::string()
+                               : std::string{static_cast<char>(device_[0] - 'A' + 'a'), ':'};
+    }
+    void leave() {
+        if (!device_.empty()) {
+            ::DefineDosDeviceW(DDD_REMOVE_DEFINITION, device_.c_str(), nullptr);
+            device_.clear();
+        }
+    }
+
+    // What the system tells every top-level window when a volume arrives or leaves.
+    static void tell(HWND window, WPARAM event, wchar_t letter) {
+        DEV_BROADCAST_VOLUME volume{};
+        volume.dbcv_size = sizeof volume;
+        volume.dbcv_devicetype = DBT_DEVTYP_VOLUME;
+        volume.dbcv_unitmask = 1u << (letter - L'A');
+        DWORD_PTR result = 0;
+        ::SendMessageTimeoutW(window, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(&volume),
+                              SMTO_ABORTIFHUNG, 5000, &result);
+    }
+    wchar_t letter() const { return device_.empty() ? L'\0' : device_[0]; }
+
+  private:
+    std::wstring device_;
+};
+
+TEST_F(WindowProgram, TheDriveListFollowsDrivesThatArriveAndLeave) {
+    Program program(XQ_WINDOW_PROGRAM, {}, temporaryFolder(scratch_ / "temp"));
+    const HWND form = formOf(program);
+    ASSERT_NE(form, nullptr);
+    const HWND list = ::GetDlgItem(form, control::DriveList);
+    const auto listed = [list](const std::string& entry) {
+        const std::vector<std::string> entries = driveListEntries(list);
+        return std::any_of(entries.begin(), entries.end(),
+                           [&](const std::string& e) { return e.starts_with(entry); });
+    };
+
+    fs::create_directories(scratch_ / "stick");
+    ArrivingDrive drive(scratch_ / "stick");
+    ASSERT_FALSE(drive.entry().empty()) << "no drive letter could be defined";
+    const wchar_t letter = drive.letter();
+    EXPECT_FALSE(listed(drive.entry()));
+    ArrivingDrive::tell(form, DBT_DEVICEARRIVAL, letter);
+    EXPECT_TRUE(waitUntil([&] { return listed(drive.entry()); }));
+
+    const std::string entry = drive.entry();
+    drive.leave();
+    ArrivingDrive::tell(form, DBT_DEVICEREMOVECOMPLETE, letter);
+    EXPECT_TRUE(waitUntil([&] { return !listed(entry); }));
+}
+
+TEST_F(WindowProgram, TheEndOfTheWindowsSessionAsksAsClosingDoes) {
+    Program program(XQ_WINDOW_PROGRAM, {}, temporaryFolder(scratch_ / "temp"));
+    const HWND form = formOf(program);
+    ASSERT_NE(form, nullptr);
+    // The system asks every window whether the session may end, and waits for the answer.
+    const auto sessionMayEnd = [&](int button) {
+        std::optional<DWORD_PTR> reply;
+        std::thread system([&] {
+            DWORD_PTR result = 0;
+            if (::SendMessageTimeoutW(form, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, 0, 30000,
+                                      &result) != 0) {
+                reply = result;
+            }
+        });
+        const std::optional<MessageBoxShown> quit = waitForMessageBox(program.id(), "warning!");
+        const bool answered = quit && answer(*quit, button);
+        system.join();
+        EXPECT_TRUE(answered);
+        return reply;
+    };
+
+    EXPECT_EQ(sessionMayEnd(IDNO), std::optional<DWORD_PTR>(FALSE));
+    EXPECT_TRUE(::IsWindowVisible(form));
+    EXPECT_EQ(sessionMayEnd(IDYES), std::optional<DWORD_PTR>(TRUE));
+    EXPECT_EQ(program.waitForExit(), 0u);
 }
 
 TEST_F(WindowProgram, ASecondCopyShowsTheRefusalAndEnds) {
