@@ -136,8 +136,9 @@ void MainWindow::createControls() {
                                  controlId(id), instance_, nullptr);
     };
     // Created in the order Tab moves through them.
-    mainText_ = make(WC_EDITW, WS_VISIBLE | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
-                     WS_EX_CLIENTEDGE, form_control::mainText);
+    mainText_ =
+        make(WC_EDITW, WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
+             WS_EX_CLIENTEDGE, form_control::mainText);
     driveList_ = make(WC_COMBOBOXW,
                       WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED |
                           CBS_HASSTRINGS,

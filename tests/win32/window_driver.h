@@ -26,6 +26,7 @@ class ScratchFolder {
     ScratchFolder& operator=(const ScratchFolder&) = delete;
     ~ScratchFolder();
 
+    const std::filesystem::path& path() const { return path_; }
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
   private:

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/instance_lock.h"
+#include "platform/win32_text.h"
 #include "ui/program_identity.h"
 #include "win32/window_driver.h"
 #include "win32/window_ids.h"
@@ -41,10 +42,15 @@ std::map<std::string, std::string> filesBelow(const fs::path& root) {
     return files;
 }
 
+// A path as the programs take it on their command line and in their environment.
+std::string utf8(const fs::path& path) {
+    return native::utf8FromUtf16(path.wstring());
+}
+
 // The window program and the temporary folder it works in.
 std::map<std::string, std::string> temporaryFolder(const fs::path& folder) {
     fs::create_directories(folder);
-    return {{"TEMP", folder.string()}, {"TMP", folder.string()}};
+    return {{"TEMP", utf8(folder)}, {"TMP", utf8(folder)}};
 }
 
 class WindowProgram : public ::testing::Test {
@@ -75,12 +81,12 @@ TEST_F(WindowProgram, ConvertsTheSampleSetThroughItsButtonsAndMessageBoxes) {
     const fs::path card = scratch_ / "card";
     fs::create_directories(card / "backup" / "single");
     std::ofstream(card / "backup" / "single" / "old.dat") << "old";
-    const fs::path temporary = scratch_ / "temp";
-    Program program(
-        XQ_WINDOW_PROGRAM,
-        {"--diskettes", (sample / "diskette1").string(), (sample / "diskette2").string(),
-         (sample / "diskette3").string(), "--card", card.string()},
-        temporaryFolder(temporary));
+    // A temporary folder whose name is not ASCII: the log's lines name it.
+    const fs::path temporary = scratch_.path() / L"temp-\u00E9t\u00E9";
+    Program program(XQ_WINDOW_PROGRAM,
+                    {"--diskettes", utf8(sample / "diskette1"), utf8(sample / "diskette2"),
+                     utf8(sample / "diskette3"), "--card", utf8(card)},
+                    temporaryFolder(temporary));
     ASSERT_TRUE(program.started());
     const HWND form = formOf(program);
     ASSERT_NE(form, nullptr);
@@ -96,6 +102,14 @@ TEST_F(WindowProgram, ConvertsTheSampleSetThroughItsButtonsAndMessageBoxes) {
     EXPECT_EQ(rectInParent(item(control::Line1)).top, pixels(6240));
     EXPECT_EQ(rectInParent(item(control::Line1 + 1)).bottom, pixels(6240));
     EXPECT_FALSE(::IsWindowVisible(item(control::logText)));
+
+    // The log pane, shown for the whole conversion: the form grows by it.
+    const HWND log = item(control::logText);
+    press(item(control::buttonLog));
+    EXPECT_TRUE(
+        waitUntil([&] { return clientSize(form).cy == pixels(9935) && ::IsWindowVisible(log); }));
+    EXPECT_EQ(rectInParent(item(control::Line1)).top, pixels(9080));
+    EXPECT_EQ(rectInParent(item(control::Line1 + 2)).bottom, pixels(9080));
 
     // The floppy drive, then the three diskettes (the program puts each into its drive).
     const HWND list = item(control::DriveList);
@@ -140,28 +154,30 @@ TEST_F(WindowProgram, ConvertsTheSampleSetThroughItsButtonsAndMessageBoxes) {
     // The card holds what the terminal program writes from the same set, and nothing else.
     const fs::path reference = scratch_ / "reference";
     fs::create_directories(reference);
-    Program terminal(
-        XQ_CONVERT_PROGRAM,
-        {"--diskettes", (sample / "diskette1").string(), (sample / "diskette2").string(),
-         (sample / "diskette3").string(), "--card", reference.string(), "--yes"},
-        temporaryFolder(scratch_ / "reference-temp"));
+    Program terminal(XQ_CONVERT_PROGRAM,
+                     {"--diskettes", utf8(sample / "diskette1"), utf8(sample / "diskette2"),
+                      utf8(sample / "diskette3"), "--card", utf8(reference), "--yes"},
+                     temporaryFolder(scratch_ / "reference-temp"));
     ASSERT_EQ(terminal.waitForExit(), 0u);
     EXPECT_EQ(filesBelow(card), filesBelow(reference));
     EXPECT_FALSE(fs::exists(card / "backup" / "single" / "old.dat"));
 
-    // The log pane: the form grows by the log, and the log holds the whole run.
+    // The log holds the whole run, and its newest message is selected, counted in the log's own
+    // characters past the non-ASCII lines.
+    const std::wstring shownLog = native::utf16FromUtf8(textOf(log));
+    EXPECT_NE(shownLog.find(L"QUERY Database conversion is not complete! "), std::wstring::npos);
+    EXPECT_NE(shownLog.find(L"temp-\u00E9t\u00E9\\XQ3100_flat"), std::wstring::npos);
+    DWORD start = 0;
+    DWORD end = 0;
+    ::SendMessageW(log, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                   reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(shownLog.substr(start, end - start),
+              L"Successful database convert\r\nTotal 3 diskettes\r\n"
+              L"Press OK for another copy or Exit");
     press(item(control::buttonLog));
-    EXPECT_TRUE(waitUntil([&] {
-        return clientSize(form).cy == pixels(9935) && ::IsWindowVisible(item(control::logText));
-    }));
-    EXPECT_EQ(rectInParent(item(control::Line1)).top, pixels(9080));
-    EXPECT_EQ(rectInParent(item(control::Line1 + 2)).bottom, pixels(9080));
-    EXPECT_NE(textOf(item(control::logText)).find("QUERY Database conversion is not complete! "),
-              std::string::npos);
-    press(item(control::buttonLog));
-    EXPECT_TRUE(waitUntil([&] {
-        return clientSize(form).cy == pixels(6990) && !::IsWindowVisible(item(control::logText));
-    }));
+    EXPECT_TRUE(
+        waitUntil([&] { return clientSize(form).cy == pixels(6990) && !::IsWindowVisible(log); }));
+    EXPECT_EQ(rectInParent(item(control::Line1)).top, pixels(6240));
 
     // The About box: not modal, and one window however often it is asked for.
     ::PostMessageW(form, WM_COMMAND, win32::kAboutCommand, 0);
