@@ -257,6 +257,15 @@ void MainWindow::layOut() {
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         place(lines_[i], layout.lines[i]);
     }
+    fitDroppedWidth();
+
+    laidOut_ = model_.form;
+    laidOutDpi_ = dpi_;
+    // Controls that only changed their size (the separator lines) do not draw themselves again.
+    ::RedrawWindow(form_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void MainWindow::fitDroppedWidth() {
     // The list drops down as wide as its longest entry needs, within the form.
     int widest = 0;
     {
@@ -268,15 +277,11 @@ void MainWindow::layOut() {
             widest = std::max<int>(widest, size.cx);
         }
     }
-    const int dropWidth =
-        std::clamp<int>(widest + scaled(16, dpi_) + systemMetric(SM_CXVSCROLL, dpi_),
-                        list.right - list.left, layout.client.cx - list.left);
-    ::SendMessageW(driveList_, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(dropWidth), 0);
-
-    laidOut_ = model_.form;
-    laidOutDpi_ = dpi_;
-    // Controls that only changed their size (the separator lines) do not draw themselves again.
-    ::RedrawWindow(form_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    const FormLayout layout = layOutForm(model_.form, dpi_);
+    const int left = layout.DriveList.left;
+    const int width = std::clamp<int>(widest + scaled(16, dpi_) + systemMetric(SM_CXVSCROLL, dpi_),
+                                      layout.DriveList.right - left, layout.client.cx - left);
+    ::SendMessageW(driveList_, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(width), 0);
 }
 
 void MainWindow::syncFromModel() {
@@ -391,7 +396,7 @@ void MainWindow::syncDriveList() {
                            reinterpret_cast<LPARAM>(wide(entry).c_str()));
         }
         shownEntries_ = list.entries;
-        laidOutDpi_ = 0;  // the dropped-down list's width follows the entries
+        fitDroppedWidth();
     }
     if (::SendMessageW(driveList_, CB_GETCURSEL, 0, 0) != list.listIndex) {
         ::SendMessageW(driveList_, CB_SETCURSEL, static_cast<WPARAM>(list.listIndex), 0);

@@ -50,6 +50,7 @@ class MainWindow : private WindowObserver {
     // Fonts, pictures and layout for `dpi`.
     void applyDpi(UINT dpi);
     void layOut();
+    void fitDroppedWidth();
 
     void repaintNow(Control control) override;
     // Runs one operator action, then shows its outcome.
