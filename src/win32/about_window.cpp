@@ -14,7 +14,8 @@ namespace xq::win32 {
 
 namespace {
 
-constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+// A dialog box's style: it stays above the main window that owns it.
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME;
 // How a static control of style SS_LEFT | SS_NOPREFIX draws its text: measured the same way, the
 // text fits its label exactly.
