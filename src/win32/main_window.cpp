@@ -215,7 +215,7 @@ void MainWindow::applyDpi(UINT dpi) {
                    reinterpret_cast<LPARAM>(showLogPicture_.get()));
     ::SendMessageW(hideLog_, BM_SETIMAGE, IMAGE_ICON,
                    reinterpret_cast<LPARAM>(hideLogPicture_.get()));
-    shownLogPicture_ = "\n";  // none: the button takes its picture again
+    shownLogPicture_.clear();  // the button takes its picture again, at the new size
 
     smallIcon_ = loadIcon(instance_, XQ_IDI_PROGRAM, systemMetric(SM_CXSMICON, dpi));
     bigIcon_ = loadIcon(instance_, XQ_IDI_PROGRAM, systemMetric(SM_CXICON, dpi));
@@ -328,7 +328,9 @@ void MainWindow::syncMainText() {
         ::SetWindowTextW(mainText_, wide(text.text).c_str());
         shownMainText_ = text.text;
     }
-    ::SendMessageW(mainText_, EM_SETREADONLY, text.readOnly ? TRUE : FALSE, 0);
+    if (hasStyle(mainText_, ES_READONLY) != text.readOnly) {
+        ::SendMessageW(mainText_, EM_SETREADONLY, text.readOnly ? TRUE : FALSE, 0);
+    }
     setVisible(mainText_, text.visible);
 }
 
