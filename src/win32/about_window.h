@@ -19,7 +19,7 @@ class AboutWindow {
 
     // Opens the box over `owner`; `closed` is told when it has gone. False when the system
     // refuses the window.
-    bool open(HWND owner, std::function<void()> closed);
+    [[nodiscard]] bool open(HWND owner, std::function<void()> closed);
     // The open box comes to the front.
     void bringForward();
     HWND handle() const { return window_; }

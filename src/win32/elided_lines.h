@@ -14,6 +14,6 @@ namespace xq::win32 {
 void drawElidedLines(HDC dc, const RECT& area, std::wstring_view text);
 
 // Whether some line of `text` is too wide for `width` in the DC's font.
-bool linesAreElided(HDC dc, int width, std::wstring_view text);
+[[nodiscard]] bool linesAreElided(HDC dc, int width, std::wstring_view text);
 
 }  // namespace xq::win32

@@ -27,7 +27,7 @@ class MainWindow : private WindowObserver {
 
     // Makes the window with its controls, hidden, under its design-time caption. False when the
     // system refuses it.
-    bool create();
+    [[nodiscard]] bool create();
     HWND handle() const { return form_; }
     void show(int showCommand);
 
@@ -36,7 +36,7 @@ class MainWindow : private WindowObserver {
 
     // Keyboard navigation (Tab, Enter, Alt+letter) in the main window and the About box: true when
     // `message` was one of theirs and has been handled.
-    bool handleDialogKeys(MSG& message);
+    [[nodiscard]] bool handleDialogKeys(MSG& message);
 
   private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

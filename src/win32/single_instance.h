@@ -10,6 +10,6 @@ namespace xq::win32 {
 // as `form` whose caption is `title`. Call while `form` still has its design-time caption, which is
 // not the title, so that the window never finds itself; only a copy whose start-up has set its
 // caption to the title is found. When the class name cannot be read the check is skipped (false).
-bool anotherCopyShowsItsWindow(HWND form, std::string_view title);
+[[nodiscard]] bool anotherCopyShowsItsWindow(HWND form, std::string_view title);
 
 }  // namespace xq::win32

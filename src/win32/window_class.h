@@ -8,7 +8,7 @@ namespace xq::win32 {
 
 // Registers a top-level window class of this program (once; a second call finds it registered).
 // Its windows have the program's icon, the arrow cursor and the dialog face colour.
-bool registerWindowClass(HINSTANCE instance, const char* name, WNDPROC procedure);
+[[nodiscard]] bool registerWindowClass(HINSTANCE instance, const char* name, WNDPROC procedure);
 
 // The class name as the wide calls take it.
 std::wstring wideClassName(const char* name);
