@@ -77,10 +77,13 @@ void Wizard::startUp() {
 
 namespace {
 
-// Marks the wizard busy for as long as an operator action runs.
+// Marks the wizard busy for as long as an operator action runs, and holds the drive letters
+// meanwhile: a device plugged in during a card write must not re-point the card's letter.
 class BusyWhile {
   public:
-    explicit BusyWhile(bool& busy) : busy_(busy), was_(busy) { busy_ = true; }
+    BusyWhile(bool& busy, const DriveTable& drives) : busy_(busy), was_(busy), letters_(drives) {
+        busy_ = true;
+    }
     BusyWhile(const BusyWhile&) = delete;
     BusyWhile& operator=(const BusyWhile&) = delete;
     ~BusyWhile() { busy_ = was_; }
@@ -88,6 +91,7 @@ class BusyWhile {
   private:
     bool& busy_;
     bool was_;
+    DriveLetterHold letters_;
 };
 
 }  // namespace
@@ -96,7 +100,7 @@ void Wizard::okPressed() {
     if (ended_ || !window_.buttonOK.enabled) {
         return;
     }
-    const BusyWhile busy(busy_);
+    const BusyWhile busy(busy_, drives_);
     switch (state_.wizardStep) {
         case step::SelectFloppy:
             selectFloppyDrive();
@@ -122,7 +126,7 @@ void Wizard::backPressed() {
     if (ended_ || !window_.buttonBack.enabled) {
         return;
     }
-    const BusyWhile busy(busy_);
+    const BusyWhile busy(busy_, drives_);
     switch (state_.wizardStep) {
         case step::SelectFloppy:
             floppyPrompt();
@@ -150,7 +154,7 @@ void Wizard::exitPressed() {
     if (ended_ || !window_.buttonExit.enabled) {
         return;
     }
-    const BusyWhile busy(busy_);
+    const BusyWhile busy(busy_, drives_);
     if (state_.wizardStep == step::Written) {
         endProgram();
     } else {
@@ -204,21 +208,21 @@ void Wizard::selectDriveLetter(char letter) {
 }
 
 void Wizard::driveListIndexChanged(int index) {
-    const BusyWhile busy(busy_);
+    const BusyWhile busy(busy_, drives_);
     if (!ended_) {
         setDriveListIndex(index);
     }
 }
 
 void Wizard::driveListKeyDown() {
-    const BusyWhile busy(busy_);
+    const BusyWhile busy(busy_, drives_);
     if (!ended_) {
         driveListChanged();
     }
 }
 
 void Wizard::driveListOpening() {
-    const BusyWhile busy(busy_);
+    const BusyWhile busy(busy_, drives_);
     if (!ended_ && driveInfo_.refreshDriveList()) {
         driveListChanged();
     }

@@ -5,9 +5,10 @@
 #include <vector>
 
 #include <QApplication>
+#include <QIcon>
 
-#include "app/drive_options.h"
 #include "app/virtual_drives.h"
+#include "app/window_options.h"
 #include "app/wizard.h"
 #include "gui/interruption_watch.h"
 #include "gui/main_window.h"
@@ -15,22 +16,34 @@
 #include "platform/host_file_service.h"
 #include "platform/interruption.h"
 #include "ui/program_identity.h"
+#include "ui/version_text.h"
 
 int main(int argc, char* argv[]) {
+    // Read before Qt starts, so --help and --version need no display. Qt's own options
+    // (-platform, -style) are not taken: its environment variables do the same.
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const xq::WindowOptionsResult parsed = xq::parseWindowOptions(arguments);
+    if (parsed.options.help) {
+        std::cout << xq::windowUsage();
+        return 0;
+    }
+    if (parsed.options.version) {
+        std::cout << xq::versionText("xq3100");
+        return 0;
+    }
+    if (!parsed.error.empty()) {
+        std::cerr << "xq3100: " << parsed.error << "\n\n" << xq::windowUsage();
+        return 2;
+    }
+    const xq::WindowOptions& options = parsed.options;
+
     QApplication application(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(xq::kProgram.title.data()));
     QApplication::setApplicationVersion(QString::fromUtf8(xq::kProgram.version.data()));
-
-    // The window takes the terminal front end's drive options: --diskettes DIR... --card DIR.
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
-    const xq::DriveOptionsResult options = xq::parseDriveOptions(arguments);
-    if (!options.error.empty() || !options.rest.empty()) {
-        std::cerr << "xq3100: "
-                  << (options.error.empty() ? "unknown argument " + options.rest.front()
-                                            : options.error)
-                  << "\nUsage: xq3100 [--diskettes DIR...] [--card DIR]\n";
-        return 2;
-    }
+    // The installed menu entry and icon: the desktop matches the window to them.
+    const QString applicationId = QString::fromUtf8(xq::kProgram.applicationId.data());
+    QApplication::setDesktopFileName(applicationId);
+    QApplication::setWindowIcon(QIcon::fromTheme(applicationId));
 
     xq::installInterruptHandlers();
     xq::gui::QtDialogs dialogs;

@@ -218,7 +218,8 @@ std::optional<TransferResult> copyRange(const fs::path& source, const fs::path& 
             return std::nullopt;  // nothing written: the caller copies through its own buffer
         }
         if (mode == CopyMode::Append) {
-            ::ftruncate(out.get(), original);
+            // The append failed already; the part appended goes if it can.
+            passOver(::ftruncate(out.get(), original));
         }
         const bool targetFull =
             error == ENOSPC || error == EDQUOT || error == EFBIG || error == EROFS;

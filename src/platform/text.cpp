@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <system_error>
 
 namespace xq {
@@ -82,6 +83,19 @@ double parseNumber(std::string_view text, bool* isNumber) {
                     (isAsciiDigit(*first) || *first == '.');
     }
     return negative ? -value : value;
+}
+
+double decimalDigitsValue(std::string_view digits) {
+    if (digits.empty()) {
+        return 0;
+    }
+    double value = 0;
+    const auto parsed = std::from_chars(digits.data(), digits.data() + digits.size(), value,
+                                        std::chars_format::fixed);
+    if (parsed.ec == std::errc::result_out_of_range) {
+        return std::numeric_limits<double>::infinity();
+    }
+    return value;
 }
 
 std::string formatGrouped(std::uint64_t value, const DigitGrouping& grouping) {

@@ -12,6 +12,7 @@
 #include "platform/interruption.h"
 #include "terminal/terminal_conversion.h"
 #include "terminal/terminal_options.h"
+#include "ui/version_text.h"
 
 int main(int argc, char* argv[]) {
     using namespace xq;
@@ -19,6 +20,10 @@ int main(int argc, char* argv[]) {
     const TerminalOptionsResult parsed = parseTerminalOptions(arguments);
     if (parsed.options.help) {
         std::cout << terminalUsage();
+        return 0;
+    }
+    if (parsed.options.version) {
+        std::cout << versionText("xq3100-convert");
         return 0;
     }
     if (!parsed.error.empty()) {
@@ -55,6 +60,7 @@ int main(int argc, char* argv[]) {
     setup.floppy = options.floppy != '\0' ? options.floppy : drives.floppyLetter();
     setup.flash = options.flash != '\0' ? options.flash : drives.cardLetter();
     setup.floppyIsVirtual = options.floppy == '\0';
+    setup.flashIsVirtual = options.flash == '\0';
     setup.interactive = interactive;
     const int status = TerminalConversion(wizard, dialogs, view, std::cin, setup).run();
     if (interruptRequested()) {

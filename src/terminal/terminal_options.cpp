@@ -29,6 +29,8 @@ std::string terminalUsage() {
            "  --card DIR         write into the folder DIR as if it were the card\n"
            "  --yes, --no        answer every question Yes (OK) or No (Cancel) without asking\n"
            "  --verbose          print the whole log, not only the messages\n"
+           "  --help             print this help and exit\n"
+           "  --version          print the version and exit\n"
            "\n"
            "Exit status: 0 a card was written; 1 the conversion failed; 2 bad arguments;\n"
            "3 replacing the database already on the card was declined.\n";
@@ -46,6 +48,10 @@ TerminalOptionsResult parseTerminalOptions(const std::vector<std::string>& argum
         const std::string& argument = rest[i];
         if (argument == "--help" || argument == "-h") {
             options.help = true;
+            return result;
+        }
+        if (argument == "--version") {
+            options.version = true;
             return result;
         }
         if (argument == "--yes") {

@@ -21,6 +21,7 @@ struct TerminalOptions {
     AnswerPolicy answers = AnswerPolicy::Ask;
     bool verbose = false;
     bool help = false;
+    bool version = false;
 };
 
 struct [[nodiscard]] TerminalOptionsResult {

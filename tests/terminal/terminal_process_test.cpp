@@ -15,6 +15,7 @@
 #include "platform/drive_table.h"
 #include "platform/instance_lock.h"
 #include "support/temp_dir.h"
+#include "ui/version_text.h"
 
 namespace xq::test {
 namespace {
@@ -205,6 +206,18 @@ TEST_F(TerminalTest, BadArgumentsGetTheUsageAndStatusTwo) {
     expectNothingWritten();
 }
 
+TEST_F(TerminalTest, VersionIsPrintedWhateverFollows) {
+    for (const Arguments& arguments :
+         {Arguments{"--version"},
+          Arguments{"--diskettes", "nowhere", "--version", "--frobnicate"}}) {
+        const Outcome result = run(XQ_CONVERT_PROGRAM, arguments);
+        EXPECT_EQ(result.status, 0);
+        EXPECT_EQ(result.out, versionText("xq3100-convert"));
+        EXPECT_EQ(result.err, "");
+    }
+    expectNothingWritten();
+}
+
 TEST_F(TerminalTest, ADisketteOfAnotherArchiveFailsTheConversion) {
     writeFile(card / "backup" / "single" / "old.dat", "old");
     const auto before = treeOf(card);
@@ -217,6 +230,19 @@ TEST_F(TerminalTest, ADisketteOfAnotherArchiveFailsTheConversion) {
         << result.out;
     EXPECT_EQ(treeOf(card), before);
     EXPECT_TRUE(fs::is_empty(temp / "tmp"));
+}
+
+TEST_F(TerminalTest, ControlCharactersFromADisketteAreShownEscaped) {
+    writeFile(diskette(2) / "disk0002.dat",
+              "XQ3100 DISKETTE #\x1B]0;pwned\x07\x1B[2J\x9B"
+              "1m\r\n");
+    const Outcome result = convert({"--card", card.string(), "--yes"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.out.find("\nExpected 20070717 found \\x1B]0;pwned\\x07\\x1B[2J\\x9B1m\n"),
+              std::string::npos)
+        << result.out;
+    EXPECT_EQ(result.out.find('\x1B'), std::string::npos);
+    EXPECT_TRUE(fs::is_empty(card));
 }
 
 TEST_F(TerminalTest, ACardDriveThatIsNotThereIsNamed) {

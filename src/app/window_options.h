@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/virtual_drives.h"
+
+namespace xq {
+
+// The window's command line: the drive options of both front ends, --help and --version. It is
+// read before the window system is touched, so --help and --version work without a display.
+struct WindowOptions {
+    VirtualDriveOptions drives;
+    bool help = false;
+    bool version = false;
+};
+
+struct [[nodiscard]] WindowOptionsResult {
+    WindowOptions options;
+    std::string error;  // empty when the options are usable
+};
+
+WindowOptionsResult parseWindowOptions(const std::vector<std::string>& arguments);
+
+// The usage text of --help.
+std::string windowUsage();
+
+}  // namespace xq

@@ -1,0 +1,44 @@
+#include "app/window_options.h"
+
+#include <gtest/gtest.h>
+
+#include "support/temp_dir.h"
+
+namespace xq {
+namespace {
+
+using Arguments = std::vector<std::string>;
+
+TEST(WindowOptions, HelpAndVersionAnswerWhateverDriveOptionsComeWithThem) {
+    for (const char* missing : {"--card", "--diskettes"}) {
+        const WindowOptionsResult help = parseWindowOptions({missing, "/nowhere", "--help"});
+        EXPECT_TRUE(help.options.help);
+        EXPECT_EQ(help.error, "");
+        const WindowOptionsResult version = parseWindowOptions({"--version", missing, "/nowhere"});
+        EXPECT_TRUE(version.options.version);
+        EXPECT_EQ(version.error, "");
+    }
+    EXPECT_TRUE(parseWindowOptions({"-h"}).options.help);
+}
+
+TEST(WindowOptions, TheFirstOtherArgumentDecides) {
+    const WindowOptionsResult unknown = parseWindowOptions({"--frobnicate", "--version"});
+    EXPECT_EQ(unknown.error, "Unknown argument: --frobnicate");
+    EXPECT_FALSE(unknown.options.version);
+    EXPECT_TRUE(parseWindowOptions({"--help", "--frobnicate"}).options.help);
+}
+
+TEST(WindowOptions, DriveOptionsAreCheckedAndKept) {
+    EXPECT_EQ(parseWindowOptions({"--card", "/nowhere/card"}).error,
+              "Card folder /nowhere/card does not exist");
+
+    test::TempDir card;
+    const WindowOptionsResult parsed = parseWindowOptions({"--card", card.path().string()});
+    EXPECT_EQ(parsed.error, "");
+    EXPECT_FALSE(parsed.options.help || parsed.options.version);
+    EXPECT_FALSE(parsed.options.drives.cardFolder.empty());
+    EXPECT_TRUE(parseWindowOptions(Arguments{}).error.empty());
+}
+
+}  // namespace
+}  // namespace xq
