@@ -3,14 +3,15 @@
 #include <string>
 #include <vector>
 
-#include "app/drive_options.h"
 #include "app/virtual_drives.h"
+#include "app/window_options.h"
 #include "app/wizard.h"
 #include "platform/host_file_service.h"
 #include "platform/instance_lock.h"
 #include "platform/result.h"
 #include "platform/win32_text.h"
 #include "ui/program_identity.h"
+#include "ui/version_text.h"
 #include "win32/main_window.h"
 #include "win32/message_boxes.h"
 #include "win32/single_instance.h"
@@ -30,22 +31,46 @@ std::vector<std::string> commandLineArguments() {
     return result;
 }
 
+// What --help, --version and bad arguments answer. A window program started from a console has
+// no output of its own: the text goes where its output was sent (a pipe, a file, Wine's terminal),
+// else into a message box.
+void tell(xq::win32::MessageBoxes& boxes, const std::string& text, bool error) {
+    const HANDLE output = ::GetStdHandle(error ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+    DWORD written = 0;
+    if (output == nullptr || output == INVALID_HANDLE_VALUE ||
+        !::WriteFile(output, text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) {
+        std::string shown = text;
+        // The box breaks lines at CR LF.
+        for (std::size_t at = shown.find('\n'); at != std::string::npos;
+             at = shown.find('\n', at + 2)) {
+            shown.insert(at, 1, '\r');
+        }
+        xq::passOver(
+            boxes.messageBox(shown, xq::kProgram.title,
+                             error ? xq::box_style::OkStop : xq::box_style::OkInformation));
+    }
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     using namespace xq;
     win32::MessageBoxes dialogs;
 
-    // The window takes the terminal front end's drive options: --diskettes DIR... --card DIR.
-    const DriveOptionsResult options = parseDriveOptions(commandLineArguments());
-    if (!options.error.empty() || !options.rest.empty()) {
-        // A window program has no terminal to write to.
-        passOver(dialogs.messageBox(
-            (options.error.empty() ? "Unknown argument " + options.rest.front() : options.error) +
-                "\r\n\r\nUsage: xq3100 [--diskettes DIR...] [--card DIR]",
-            kProgram.title, box_style::OkStop));
+    const WindowOptionsResult parsed = parseWindowOptions(commandLineArguments());
+    if (parsed.options.help) {
+        tell(dialogs, windowUsage(), false);
+        return 0;
+    }
+    if (parsed.options.version) {
+        tell(dialogs, versionText("xq3100"), false);
+        return 0;
+    }
+    if (!parsed.error.empty()) {
+        tell(dialogs, "xq3100: " + parsed.error + "\n\n" + windowUsage(), true);
         return 2;
     }
+    const WindowOptions& options = parsed.options;
 
     const INITCOMMONCONTROLSEX controls{
         sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};

@@ -41,6 +41,7 @@ TEST_P(ProgramResources, CarriesTheProgramIdentityItsIconAndItsManifest) {
     EXPECT_EQ(versionString(record, "ProductVersion"), kProgram.version);
     EXPECT_EQ(versionString(record, "FileVersion"), kProgram.version);
     EXPECT_EQ(versionString(record, "Comments"), kProgram.comments);
+    EXPECT_EQ(versionString(record, "LegalCopyright"), kProgram.copyright);
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     ASSERT_TRUE(::VerQueryValueW(record.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
