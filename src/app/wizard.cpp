@@ -228,6 +228,12 @@ void Wizard::driveListOpening() {
     }
 }
 
+void Wizard::drivesChanged() {
+    // As when the list opens: the entries are read again, and a selected drive that has gone
+    // makes the list's new selection described (and checked, in the card step).
+    driveListOpening();
+}
+
 void Wizard::logButtonClicked() {
     if (!ended_) {
         logPane_.toggle();

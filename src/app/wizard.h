@@ -45,6 +45,8 @@ class Wizard {
     void driveListKeyDown();
     // The drive list is about to show its entries: they are read from the machine again.
     void driveListOpening();
+    // A drive arrived or left the machine: the list is read again.
+    void drivesChanged();
     void logButtonClicked();
 
     // The program has ended; the view closes without handling anything else.

@@ -1,5 +1,5 @@
 // The machine's drives as a Windows program sees them. Under Wine, scripts/test-windows prepares
-// the drives these tests look for in its Wine prefix, each over a folder: A: a floppy drive
+// the drives these tests look for in its Wine prefix, each over a folder: B: a floppy drive
 // labelled "DISK1", N: a network drive "SHARE" and R: a removable drive "CARD".
 
 #include "platform/windows_drive_table.h"
@@ -87,9 +87,9 @@ TEST_F(WindowsDriveTableTest, ALetterThatIsNotThereIsNeitherListedNorResolved) {
 }
 
 TEST_F(WindowsDriveTableTest, TheListLeavesFloppyAndNetworkDrivesUnaskedUntilOneIsPicked) {
-    if (!prepared('A', DRIVE_REMOVABLE, L"DISK1") || !prepared('N', DRIVE_REMOTE, L"SHARE") ||
+    if (!prepared('B', DRIVE_REMOVABLE, L"DISK1") || !prepared('N', DRIVE_REMOTE, L"SHARE") ||
         !prepared('R', DRIVE_REMOVABLE, L"CARD")) {
-        GTEST_SKIP() << "Floppy drive A: \"DISK1\", network drive N: \"SHARE\" or removable drive "
+        GTEST_SKIP() << "Floppy drive B: \"DISK1\", network drive N: \"SHARE\" or removable drive "
                         "R: \"CARD\""
                      << kNotPrepared;
     }
@@ -98,21 +98,21 @@ TEST_F(WindowsDriveTableTest, TheListLeavesFloppyAndNetworkDrivesUnaskedUntilOne
         return *std::find_if(all.begin(), all.end(),
                              [letter](const Drive& drive) { return drive.letter == letter; });
     };
-    for (const char letter : {'A', 'N'}) {
+    for (const char letter : {'B', 'N'}) {
         const Drive unasked = listed(letter);
         EXPECT_FALSE(unasked.ready) << letter;
         EXPECT_EQ(unasked.volumeName, "") << letter;
         EXPECT_EQ(unasked.freeBytes, 0u) << letter;
     }
-    EXPECT_EQ(listed('A').type, drive_type::Removable);
+    EXPECT_EQ(listed('B').type, drive_type::Removable);
     EXPECT_EQ(listed('N').type, drive_type::Network);
     // Any other removable drive, a card reader, answers at once and is asked.
     EXPECT_EQ(listed('R').volumeName, "CARD");
 
-    EXPECT_EQ(table.drive('A')->volumeName, "DISK1");
+    EXPECT_EQ(table.drive('B')->volumeName, "DISK1");
     EXPECT_EQ(table.drive('N')->volumeName, "SHARE");
     EXPECT_TRUE(table.drive('N')->ready);
-    EXPECT_EQ(table.hostRoot('A'), "A:\\");
+    EXPECT_EQ(table.hostRoot('B'), "B:\\");
 }
 
 }  // namespace
