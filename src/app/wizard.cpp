@@ -75,28 +75,33 @@ void Wizard::startUp() {
     window_.logText.background = kLogBackground;
 }
 
-namespace {
-
-// Marks the wizard busy for as long as an operator action runs.
-class BusyWhile {
+// Marks the wizard busy for as long as an operator action runs. Changes of the machine's drives
+// reported meanwhile are taken in when the outermost action has ended: an action works with the
+// drive list as it found it.
+class Wizard::BusyWhile {
   public:
-    explicit BusyWhile(bool& busy) : busy_(busy), was_(busy) { busy_ = true; }
+    explicit BusyWhile(Wizard& wizard) : wizard_(wizard), was_(wizard.busy_) {
+        wizard_.busy_ = true;
+    }
     BusyWhile(const BusyWhile&) = delete;
     BusyWhile& operator=(const BusyWhile&) = delete;
-    ~BusyWhile() { busy_ = was_; }
+    ~BusyWhile() {
+        wizard_.busy_ = was_;
+        if (!was_ && wizard_.drivesChangedMeanwhile_) {
+            wizard_.drivesChanged();
+        }
+    }
 
   private:
-    bool& busy_;
+    Wizard& wizard_;
     bool was_;
 };
-
-}  // namespace
 
 void Wizard::okPressed() {
     if (ended_ || !window_.buttonOK.enabled) {
         return;
     }
-    const BusyWhile busy(busy_);
+    const BusyWhile busy(*this);
     switch (state_.wizardStep) {
         case step::SelectFloppy:
             selectFloppyDrive();
@@ -122,7 +127,7 @@ void Wizard::backPressed() {
     if (ended_ || !window_.buttonBack.enabled) {
         return;
     }
-    const BusyWhile busy(busy_);
+    const BusyWhile busy(*this);
     switch (state_.wizardStep) {
         case step::SelectFloppy:
             floppyPrompt();
@@ -150,7 +155,7 @@ void Wizard::exitPressed() {
     if (ended_ || !window_.buttonExit.enabled) {
         return;
     }
-    const BusyWhile busy(busy_);
+    const BusyWhile busy(*this);
     if (state_.wizardStep == step::Written) {
         endProgram();
     } else {
@@ -193,46 +198,95 @@ void Wizard::restartFromFirstDiskette(bool hideDriveList) {
     selectDriveLetter(driveLetterOf(state_.floppyDrive));
 }
 
-void Wizard::selectDriveLetter(char letter) {
+int Wizard::indexOfDrive(char letter) const {
     const std::vector<std::string>& entries = window_.DriveList.entries;
     const auto entry = std::find_if(entries.begin(), entries.end(), [letter](const std::string& e) {
         return driveLetterOf(e) == letter;
     });
-    if (entry != entries.end()) {
-        setDriveListIndex(static_cast<int>(entry - entries.begin()));
+    return entry == entries.end() ? -1 : static_cast<int>(entry - entries.begin());
+}
+
+void Wizard::selectDriveLetter(char letter) {
+    if (const int index = indexOfDrive(letter); index >= 0) {
+        setDriveListIndex(index);
     }
 }
 
 void Wizard::driveListIndexChanged(int index) {
-    const BusyWhile busy(busy_);
+    const BusyWhile busy(*this);
     if (!ended_) {
         setDriveListIndex(index);
     }
 }
 
 void Wizard::driveListKeyDown() {
-    const BusyWhile busy(busy_);
+    const BusyWhile busy(*this);
     if (!ended_) {
         driveListChanged();
     }
 }
 
 void Wizard::driveListOpening() {
-    const BusyWhile busy(busy_);
+    const BusyWhile busy(*this);
     if (!ended_ && driveInfo_.refreshDriveList()) {
         driveListChanged();
     }
 }
 
 void Wizard::logButtonClicked() {
-    if (!ended_) {
-        logPane_.toggle();
+    if (ended_) {
+        return;
     }
+    logPane_.toggle();
+    if (logPane_.shown()) {
+        // Lines logged while the log was hidden left its selection where it was, near the top.
+        panes_.selectNewestLogLine();
+    }
+}
+
+void Wizard::drivesChanged() {
+    if (ended_) {
+        return;
+    }
+    if (busy_) {
+        drivesChangedMeanwhile_ = true;
+        return;
+    }
+    drivesChangedMeanwhile_ = false;
+    rereadDrives();
+}
+
+void Wizard::rereadDrives() {
+    DriveListControl& list = window_.DriveList;
+    const char selected = driveLetterOf(list.drive());
+    const char saved =
+        state_.savedDriveIndex >= 0 &&
+                state_.savedDriveIndex < static_cast<int>(list.entries.size())
+            ? driveLetterOf(list.entries[static_cast<std::size_t>(state_.savedDriveIndex)])
+            : '\0';
+    driveInfo_.refreshDriveList();
+    // The drive selected at start-up keeps its role wherever it moved in the list.
+    const int savedIndex = indexOfDrive(saved);
+    if (savedIndex >= 0) {
+        state_.savedDriveIndex = static_cast<std::int16_t>(savedIndex);
+    }
+    // The selected drive went away: the list goes back to the drive selected at start-up, as for
+    // a refused card drive, and the label shows the drive OK would now take.
+    if (driveLetterOf(list.drive()) != selected && savedIndex >= 0) {
+        list.listIndex = savedIndex;
+    }
+    driveInfo_.describeSelectedDrive(state_.wizardStep);
 }
 
 void Wizard::floppyPrompt() {
     driveInfo_.floppyPrompt();
     state_.wizardStep = step::SelectFloppy;
+    rereadDrives();
+}
+
+void Wizard::compactFlashPrompt() {
+    driveInfo_.compactFlashPrompt();
+    rereadDrives();
 }
 
 void Wizard::setDriveListIndex(int index) {

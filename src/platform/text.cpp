@@ -100,4 +100,13 @@ std::string formatGrouped(std::uint64_t value, const DigitGrouping& grouping) {
     return grouped;
 }
 
+std::size_t characterCount(std::string_view utf8) {
+    // Every byte but the continuation bytes (10xxxxxx) of a multi-byte sequence starts a character.
+    std::size_t count = 0;
+    for (const char c : utf8) {
+        count += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+    }
+    return count;
+}
+
 }  // namespace xq

@@ -45,4 +45,8 @@ std::string formatGrouped(std::uint64_t value, const DigitGrouping& grouping);
 // The regional digit grouping of this machine's user settings.
 DigitGrouping regionalDigitGrouping();
 
+// The length of UTF-8 text in characters (code points), the unit in which text boxes count their
+// text: a name with an accent is longer in bytes than on the screen.
+std::size_t characterCount(std::string_view utf8);
+
 }  // namespace xq
