@@ -322,17 +322,24 @@ void MainWindow::syncProgressBar() {
 }
 
 void MainWindow::syncButtons() {
-    const auto syncButton = [this](QPushButton* button, const ButtonControl& control) {
-        button->setEnabled(control.enabled);
-        button->setVisible(control.visible);
-        button->setIcon(pictureIcon(style(), control.picture));
-    };
-    syncButton(buttonOK_, model_.buttonOK);
-    syncButton(buttonBack_, model_.buttonBack);
-    syncButton(buttonExit_, model_.buttonExit);
-    syncButton(buttonLog_, model_.buttonLog);
-    syncButton(showLog_, model_.showLog);
-    syncButton(hideLog_, model_.hideLog);
+    const std::array<std::pair<QPushButton*, const ButtonControl*>, kButtons> buttons = {{
+        {buttonOK_, &model_.buttonOK},
+        {buttonBack_, &model_.buttonBack},
+        {buttonExit_, &model_.buttonExit},
+        {buttonLog_, &model_.buttonLog},
+        {showLog_, &model_.showLog},
+        {hideLog_, &model_.hideLog},
+    }};
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        const auto [button, control] = buttons[i];
+        button->setEnabled(control->enabled);
+        button->setVisible(control->visible);
+        // A picture is loaded only when it changes: it is read from an image file each time.
+        if (control->picture != shownPictures_[i]) {
+            button->setIcon(pictureIcon(style(), control->picture));
+            shownPictures_[i] = control->picture;
+        }
+    }
 }
 
 QWidget* MainWindow::widgetOf(Control control) const {
@@ -364,11 +371,18 @@ QWidget* MainWindow::widgetOf(Control control) const {
 }
 
 void MainWindow::repaintNow(Control control) {
+    QWidget* widget = widgetOf(control);
     switch (control) {
         case Control::MainText:
             syncMainText();
             break;
         case Control::ProgressBar1:
+            if (progressBar_->isVisible()) {
+                // The bar draws itself at once whenever a new value changes what it shows, and
+                // only then: most steps of a long pass move it by less than a pixel.
+                syncProgressBar();
+                return;
+            }
             syncProgressBar();
             break;
         case Control::DriveSize:
@@ -382,7 +396,7 @@ void MainWindow::repaintNow(Control control) {
             syncFromModel();
             break;
     }
-    if (QWidget* widget = widgetOf(control); widget != nullptr && widget->isVisible()) {
+    if (widget != nullptr && widget->isVisible()) {
         widget->repaint();
         if (auto* text = qobject_cast<QPlainTextEdit*>(widget)) {
             text->viewport()->repaint();

@@ -103,6 +103,8 @@ class MainWindow : public QMainWindow, private WindowObserver {
     std::optional<Rgb> shownLogBackground_;
     int shownHeightTwips_ = -1;
     std::vector<std::string> shownEntries_;
+    static constexpr std::size_t kButtons = 6;
+    std::array<std::string, kButtons> shownPictures_;
     Control shownFocus_ = Control::Form;
 
     AboutBoxState aboutState_;

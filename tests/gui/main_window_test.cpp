@@ -1,5 +1,8 @@
 #include "gui/main_window.h"
 
+#include <set>
+#include <utility>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
@@ -227,6 +230,53 @@ TEST_F(MainWindowTest, ALongVolumeNameIsElidedWithTheWholeTextInItsToolTip) {
     list->setCurrentIndex(1);
     EXPECT_EQ(label->text(), toDisplayText(model.DriveSize.caption));
     EXPECT_TRUE(label->toolTip().isEmpty());
+}
+
+// Counts the paint events of every widget of a window.
+class PaintCounter : public QObject {
+  public:
+    explicit PaintCounter(QWidget& window) {
+        for (QWidget* widget : window.findChildren<QWidget*>()) {
+            widget->installEventFilter(this);
+        }
+    }
+    // The widgets painted since the last call, by object name (a viewport by its text box's).
+    std::set<std::string> painted() { return std::exchange(painted_, {}); }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            const QString name = watched->objectName();
+            painted_.insert((name.isEmpty() && watched->parent() != nullptr
+                                 ? watched->parent()->objectName()
+                                 : name)
+                                .toStdString());
+        }
+        return false;
+    }
+
+  private:
+    std::set<std::string> painted_;
+};
+
+// A long pass moves the progress bar hundreds of times: each step draws the bar, when it shows
+// something new, and nothing else.
+TEST_F(MainWindowTest, AProgressStepDrawsOnlyTheProgressBar) {
+    control<QPushButton>("buttonLog")->click();
+    model.ProgressBar1.max = 1000;
+    model.ProgressBar1.visible = true;
+    window.syncFromModel();
+    QApplication::processEvents();
+    PaintCounter paints(window);
+    model.advanceProgress(1);  // less than a pixel and the same percentage
+    EXPECT_EQ(paints.painted(), std::set<std::string>{});
+    model.advanceProgress(499);
+    const std::set<std::string> painted = paints.painted();
+    EXPECT_TRUE(painted.contains("ProgressBar1"));
+    for (const char* other :
+         {"mainText", "logText", "DriveList", "DriveSize", "Label2", "buttonOK"}) {
+        EXPECT_FALSE(painted.contains(other)) << other;
+    }
 }
 
 // The description wraps; the box may grow, and never shrinks so far that it is cut off.
