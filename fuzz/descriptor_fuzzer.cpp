@@ -1,11 +1,14 @@
 // Feeds arbitrary bytes to the archive descriptor parse. Besides the sanitizers' own checks it
-// holds the parse to its promises: a descriptor is taken whole or not at all, and what it takes
-// names only files under the diskette's root.
+// holds the parse to its promises: a descriptor is taken whole or not at all, no file line of it
+// is left out, and what it takes names only files under the diskette's root that the card can
+// hold under their names.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <span>
+#include <string_view>
 
 #include "archive/archive_descriptor.h"
 #include "archive/archived_name.h"
@@ -16,6 +19,21 @@ void require(bool condition) {
     if (!condition) {
         std::abort();
     }
+}
+
+// How many lines begin with "FILE:" from the third line on, where the file lines are looked for
+// (the first line begins at offset 1).
+std::size_t fileMarkedLines(std::string_view data) {
+    std::size_t count = 0;
+    std::size_t line = 0;
+    for (std::size_t pos = 1; pos < data.size(); ++line) {
+        const std::size_t end = std::min(data.find('\n', pos), data.size());
+        if (line >= 2 && data.substr(pos, end - pos).starts_with("FILE:")) {
+            ++count;
+        }
+        pos = end + 1;
+    }
+    return count;
 }
 
 }  // namespace
@@ -38,6 +56,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(state.disketteCount >= 0);
     require(state.fileCount >= 1 &&
             static_cast<std::size_t>(state.fileCount) <= xq::kMaxArchivedFiles);
+    // Every line from the first file line on is an entry: none is dropped, the 101st included.
+    require(fileMarkedLines(std::string_view(bytes.data(), bytes.size())) <=
+            static_cast<std::size_t>(state.fileCount));
     for (const xq::ArchivedFile& file : state.table()) {
         require(xq::isSafeArchivedName(file.fileName));
         require(file.fileName.size() < 100 && file.secondString.size() < 100);

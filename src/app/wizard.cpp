@@ -1,6 +1,7 @@
 #include "app/wizard.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "convert/temporary_directories.h"
 #include "platform/text.h"
@@ -75,17 +76,20 @@ void Wizard::startUp() {
     window_.logText.background = kLogBackground;
 }
 
-// Marks the wizard busy for as long as an operator action runs. Changes of the machine's drives
-// reported meanwhile are taken in when the outermost action has ended: an action works with the
-// drive list as it found it.
+// Marks the wizard busy for as long as an operator action runs, and holds the drive letters
+// meanwhile: a device plugged in during a card write must not re-point the card's letter. Changes
+// of the machine's drives reported meanwhile are taken in once the outermost action has ended and
+// the letters are free again.
 class Wizard::BusyWhile {
   public:
     explicit BusyWhile(Wizard& wizard) : wizard_(wizard), was_(wizard.busy_) {
         wizard_.busy_ = true;
+        letters_.emplace(wizard_.drives_);
     }
     BusyWhile(const BusyWhile&) = delete;
     BusyWhile& operator=(const BusyWhile&) = delete;
     ~BusyWhile() {
+        letters_.reset();
         wizard_.busy_ = was_;
         if (!was_ && wizard_.drivesChangedMeanwhile_) {
             wizard_.drivesChanged();
@@ -95,6 +99,7 @@ class Wizard::BusyWhile {
   private:
     Wizard& wizard_;
     bool was_;
+    std::optional<DriveLetterHold> letters_;
 };
 
 void Wizard::okPressed() {
@@ -253,6 +258,7 @@ void Wizard::drivesChanged() {
         return;
     }
     drivesChangedMeanwhile_ = false;
+    const DriveLetterHold letters(drives_);  // one set of letters for the list and its label
     rereadDrives();
 }
 

@@ -16,6 +16,8 @@ namespace {
 constexpr std::int16_t kArchiveIdAt = 16;      // offset 17 of the data, as the line starts at 1
 constexpr std::int16_t kDisketteCountAt = 10;  // behind the label "NUMDISKS: ", not checked
 constexpr std::string_view kFileLineMark = "FILE:";
+// DOS-era programs end a text file with this byte (Ctrl+Z); it is no part of the text.
+constexpr char kDosEndOfFile = '\x1A';
 
 // Where the first line that begins with "FILE:" starts, searching from `pos` on.
 std::optional<std::size_t> findFileTable(std::span<const char> data, std::size_t pos) {
@@ -30,6 +32,18 @@ std::optional<std::size_t> findFileTable(std::span<const char> data, std::size_t
     return std::nullopt;
 }
 
+// Whether nothing but empty lines follow from `pos` on: a descriptor may end with them.
+bool onlyEmptyLinesFrom(std::span<const char> data, std::size_t pos) {
+    LineBuffer scratch;
+    while (pos < data.size()) {
+        if (!isEmptyLine(data, pos)) {
+            return false;
+        }
+        pos = copyLine(data, pos, scratch);
+    }
+    return true;
+}
+
 }  // namespace
 
 int ParseArchiveDescriptor(std::span<const char> bytes, ArchiveState& state) {
@@ -38,6 +52,9 @@ int ParseArchiveDescriptor(std::span<const char> bytes, ArchiveState& state) {
     }
     if (bytes.size() > kMaxDescriptorBytes) {
         return descriptor_error::TooLong;
+    }
+    while (!bytes.empty() && bytes.back() == kDosEndOfFile) {
+        bytes = bytes.first(bytes.size() - 1);
     }
     ArchiveState parsed;
     LineBuffer line;
@@ -56,10 +73,15 @@ int ParseArchiveDescriptor(std::span<const char> bytes, ArchiveState& state) {
     if (!fileTable) {
         return descriptor_error::NoFileTable;
     }
-    // Every line from the first "FILE:" line on is a file line, whatever it begins with.
+    // Every line from the first "FILE:" line on is a file line, whatever it begins with, up to
+    // the empty lines a descriptor may end with. A file line that does not fit the table is never
+    // dropped: without it a file would reach the card incomplete.
     pos = *fileTable;
     std::size_t taken = 0;
-    while (pos < bytes.size() && taken < kMaxArchivedFiles) {
+    while (!onlyEmptyLinesFrom(bytes, pos)) {
+        if (taken == kMaxArchivedFiles) {
+            return descriptor_error::TooManyFileLines;
+        }
         pos = copyLine(bytes, pos, line, Separators::ToBackslash);
         if (int e = parseFileLine(line, parsed.files[taken]); e != descriptor_error::None) {
             return e;

@@ -17,9 +17,15 @@ inline constexpr std::size_t kMaxDescriptorBytes = 10000;
 //   first line       from byte 1: the archive ID in the digits at offset 17 of the data
 //   second line      "NUMDISKS: " and the diskette count
 //   further lines    skipped up to the first line that begins with "FILE:"
-//   file lines       from that line to the end of the data, at most 100 taken
+//   file lines       from that line to the end of the data, at most 100
+// Descriptors written or copied on DOS-era systems are read as they stand: a CR before each LF and
+// Ctrl+Z bytes at the end are no part of the data, and empty lines after the file lines are no
+// entries.
 // Returns 0 and replaces `state` with what it read, or returns a descriptor error number and
 // leaves `state` as it was: a set is never half taken over.
+//
+// More than 100 file lines are refused (descriptor_error::TooManyFileLines) rather than cut off at
+// the hundredth: the lines left out could be the last pieces of a file.
 //
 // A descriptor without any "FILE:" line is refused (descriptor_error::NoFileTable) rather than
 // read as an empty set: the flat image is built from the lines up to the first "FILE:" line and

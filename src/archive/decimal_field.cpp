@@ -1,5 +1,7 @@
 #include "archive/decimal_field.h"
 
+#include <algorithm>
+
 #include "platform/text.h"
 
 namespace xq {
@@ -8,12 +10,14 @@ double ReadDecimalField(std::span<const char> line, std::int16_t start) {
     if (start < 0) {
         return 0;
     }
-    double value = 0;
-    for (std::size_t i = static_cast<std::size_t>(start); i < line.size() && isAsciiDigit(line[i]);
-         ++i) {
-        value = value * 10 + (line[i] - '0');
+    const std::size_t first = std::min(static_cast<std::size_t>(start), line.size());
+    std::size_t end = first;
+    while (end < line.size() && isAsciiDigit(line[end])) {
+        ++end;
     }
-    return value;
+    // Rounded once, as the diskette file's archive ID is read: the two must agree on IDs of any
+    // length.
+    return decimalDigitsValue(std::string_view(line.data() + first, end - first));
 }
 
 }  // namespace xq

@@ -14,7 +14,10 @@ inline constexpr int Empty = 2;
 inline constexpr int TooLong = 3;  // more than kMaxDescriptorBytes
 // A diskette count or disk number beyond the 16-bit range (a field of many digits).
 inline constexpr int Overflow = 6;
-// A file line names a file outside the diskette's root (see isSafeArchivedName).
+// More file lines than the file table holds (kMaxArchivedFiles).
+inline constexpr int TooManyFileLines = 9;
+// A file line names a file outside the diskette's root, or one the card cannot hold under its name
+// (see isSafeArchivedName).
 inline constexpr int UnsafeName = static_cast<int>(FileError::BadFileName);
 // No line begins with "FILE:": the search ran past the end of the data.
 inline constexpr int NoFileTable = static_cast<int>(FileError::InputPastEnd);

@@ -132,6 +132,8 @@ class DisketteRead {
     bool sameArchive(const std::string& firstLine) {
         const std::string found =
             firstLine.size() > kDisketteIdAt ? firstLine.substr(kDisketteIdAt) : std::string();
+        // Rounded once, as the descriptor's ID is (ReadDecimalField): IDs of 17 digits and more
+        // compare equal when their digits are the same.
         bool isNumber = false;
         const double id = parseNumber(found, &isNumber);
         if (isNumber && id == c_.archive.archiveId) {

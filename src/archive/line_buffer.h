@@ -22,11 +22,15 @@ enum class Separators {
     ToBackslash,
 };
 
-// Copies the line that starts at `start` of `data` (up to the next LF or the end of the data; a CR
-// stays part of the line) into `line`. Returns where the next line starts: behind the LF, or the
-// end of the data.
+// Copies the line that starts at `start` of `data` (up to the next LF or the end of the data) into
+// `line`. A CR right before the LF, or at the very end of the data, is the rest of a DOS line end
+// and not part of the line; a CR anywhere else is. Returns where the next line starts: behind the
+// LF, or the end of the data.
 std::size_t copyLine(std::span<const char> data, std::size_t start, LineBuffer& line,
                      Separators separators = Separators::AsWritten);
+
+// Whether the line that starts at `start` of `data` holds nothing but its line end.
+bool isEmptyLine(std::span<const char> data, std::size_t start);
 
 // Whether the line begins with `prefix`, compared by character value.
 bool lineStartsWith(const LineBuffer& line, std::string_view prefix);

@@ -99,6 +99,9 @@ class FlatImage {
     }
 
     bool put(std::string line) {
+        // The one-disk descriptor is read by a system that ends its lines with LF alone: the CRs
+        // of a descriptor written on DOS stay behind.
+        std::erase(line, '\r');
         line += '\n';
         return out_->write(line) == FileError::None;
     }

@@ -272,18 +272,11 @@ int MainWindow::logWidgetPosition(int position) const {
     // The model counts characters with CR LF as two, the widget UTF-16 units with a line break as
     // one. The selection lies at the log's end, so the text after the position is measured, never
     // the whole log.
-    const std::string& text = model_.logText.text;
     const std::size_t wanted =
         std::min(static_cast<std::size_t>(std::max(position, 0)), shownLogCharacters_);
-    std::size_t charactersAfter = shownLogCharacters_ - wanted;
-    std::size_t byte = shownLogBytes_;
-    while (charactersAfter > 0 && byte > 0) {
-        --byte;
-        if ((static_cast<unsigned char>(text[byte]) & 0xC0) != 0x80) {
-            --charactersAfter;
-        }
-    }
-    const std::string_view after = std::string_view(text).substr(byte, shownLogBytes_ - byte);
+    const std::string_view after =
+        lastCharacters(std::string_view(model_.logText.text).substr(0, shownLogBytes_),
+                       shownLogCharacters_ - wanted);
     return shownLogWidgetLength_ - static_cast<int>(toDisplayText(after).size());
 }
 

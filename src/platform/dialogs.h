@@ -13,6 +13,7 @@ inline constexpr int OkStop = 16;               // OK, stop icon
 inline constexpr int YesNoQuestion = 36;        // Yes/No, question icon
 inline constexpr int OkCancelExclamation = 49;  // OK/Cancel, exclamation icon
 inline constexpr int YesNoExclamation = 52;     // Yes/No, exclamation icon
+inline constexpr int OkInformation = 64;        // OK, information icon
 }  // namespace box_style
 
 // Modal message boxes. The call returns when the operator has answered.

@@ -19,6 +19,10 @@ class DriveTable {
     // All drives, in letter order.
     virtual std::vector<Drive> drives() const = 0;
 
+    // The drives as drives() gives them, but only their letters, types, readiness and roots: back
+    // ends leave out measuring free space and reading labels where they can.
+    virtual std::vector<Drive> roots() const { return drives(); }
+
     // The drive with this letter (either case), if there is one.
     virtual std::optional<Drive> drive(char letter) const;
 
@@ -26,6 +30,26 @@ class DriveTable {
     // Path resolution calls this for every operation, so back ends answer it without measuring free
     // space or reading labels where they can.
     virtual std::optional<std::string> hostRoot(char letter) const;
+
+    // From holdLetters() to the matching releaseLetters(), every letter keeps standing for the
+    // volume it stood for at the hold, so that one operator action works with one set of letters
+    // from its start to its end. Holds nest; the outermost one counts. Tables whose letters do not
+    // move while the program runs need not do anything. The machine is not changed by a hold, only
+    // what the table reports, hence const.
+    virtual void holdLetters() const {}
+    virtual void releaseLetters() const {}
+};
+
+// Holds the letters of a drive table for as long as it lives.
+class [[nodiscard]] DriveLetterHold {
+  public:
+    explicit DriveLetterHold(const DriveTable& drives) : drives_(drives) { drives_.holdLetters(); }
+    DriveLetterHold(const DriveLetterHold&) = delete;
+    DriveLetterHold& operator=(const DriveLetterHold&) = delete;
+    ~DriveLetterHold() { drives_.releaseLetters(); }
+
+  private:
+    const DriveTable& drives_;
 };
 
 // The drive part of a drive-list text or a path: "a:" for "a: [DISK]" or "a:\x.dat"; empty when the
@@ -35,7 +59,7 @@ std::string GetDriveName(std::string_view text);
 // The upper-case drive letter of a drive-list text or a path, or '\0' when it names no drive.
 char driveLetterOf(std::string_view text);
 
-// The drive table of the machine the program runs on.
+// The drive table of the machine the program runs on, its letters held while an action runs.
 std::unique_ptr<DriveTable> makeHostDriveTable();
 
 }  // namespace xq

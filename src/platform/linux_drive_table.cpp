@@ -13,6 +13,7 @@
 #include <system_error>
 #include <utility>
 
+#include "platform/drive_table_snapshot.h"
 #include "platform/text.h"
 
 namespace xq {
@@ -28,9 +29,12 @@ constexpr std::uint64_t kMaxFloppySectors = 5760;
 constexpr std::size_t kFloppyLetters = 2;
 
 struct Disk {
-    std::string name;  // whole-disk name under sys/block ("sdb")
+    std::string name;  // whole-disk name under sys/block ("sdb"); a card slot's host when empty
+    // Where the disk's drive comes in letter order: its name, or for a built-in card slot the
+    // name of the slot's host, which stays the same whether a card is in it or not.
+    std::string place;
     bool removable = false;
-    std::uint64_t sectors = 0;
+    std::uint64_t sectors = 0;  // 0: no medium
     std::string model;
 };
 
@@ -45,6 +49,8 @@ struct Mount {
     std::string type;
     std::optional<std::string> device;  // the block device behind it ("sdb1"), if any
     std::string disk;                   // that device's whole disk ("sdb"); empty without one
+    // Mounted from a device node that is gone: a stick or card pulled without unmounting.
+    bool deviceGone = false;
 };
 
 std::string readText(const fs::path& path) {
@@ -193,7 +199,46 @@ bool isInUserMountFolder(std::string_view mountPoint) {
     return false;
 }
 
+// Built-in SD card readers. The card in such a slot is a block device (mmcblkN) only while it is
+// in, so the slot is found through the mmc host that drives it. Hosts of soldered-on eMMC storage
+// or of SDIO devices (their card's type is not "SD") are no slots.
+struct CardSlots {
+    std::map<std::string, std::string> hostOf;  // block device of a card in a slot -> its host
+    std::vector<std::string> empty;             // hosts of slots without a card
+};
+
+CardSlots readCardSlots(const fs::path& root) {
+    CardSlots slots;
+    std::error_code ec;
+    for (fs::directory_iterator host(root / "sys/class/mmc_host", ec), end; !ec && host != end;
+         host.increment(ec)) {
+        const std::string hostName = host->path().filename().string();
+        bool hasCard = false;
+        std::error_code inner;
+        for (fs::directory_iterator card(host->path(), inner), cardEnd; !inner && card != cardEnd;
+             card.increment(inner)) {
+            if (!card->path().filename().string().starts_with(hostName + ":")) {
+                continue;  // the host's own attributes
+            }
+            hasCard = true;
+            if (trimmed(readText(card->path() / "type")) != "SD") {
+                continue;
+            }
+            std::error_code blockError;
+            for (fs::directory_iterator block(card->path() / "block", blockError), blockEnd;
+                 !blockError && block != blockEnd; block.increment(blockError)) {
+                slots.hostOf[block->path().filename().string()] = hostName;
+            }
+        }
+        if (!hasCard) {
+            slots.empty.push_back(hostName);
+        }
+    }
+    return slots;
+}
+
 BlockDevices readBlockDevices(const fs::path& root) {
+    const CardSlots slots = readCardSlots(root);
     BlockDevices blocks;
     std::error_code ec;
     for (fs::directory_iterator it(root / "sys/block", ec), end; !ec && it != end;
@@ -201,7 +246,14 @@ BlockDevices readBlockDevices(const fs::path& root) {
         const fs::path& folder = it->path();
         Disk disk;
         disk.name = folder.filename().string();
+        disk.place = disk.name;
         disk.removable = trimmed(readText(folder / "removable")) == "1";
+        // A card in a built-in slot reports itself fixed; the slot is a removable drive all the
+        // same, just like a USB card reader.
+        if (const auto slot = slots.hostOf.find(disk.name); slot != slots.hostOf.end()) {
+            disk.removable = true;
+            disk.place = slot->second;
+        }
         disk.sectors = parseCount(trimmed(readText(folder / "size")));
         if (disk.removable && disk.sectors == 0) {  // the only case where the model matters
             disk.model = std::string(trimmed(readText(folder / "device" / "model")));
@@ -220,8 +272,11 @@ BlockDevices readBlockDevices(const fs::path& root) {
         }
         blocks.disks.push_back(std::move(disk));
     }
+    for (const std::string& host : slots.empty) {
+        blocks.disks.push_back(Disk{.name = host, .place = host, .removable = true});
+    }
     std::sort(blocks.disks.begin(), blocks.disks.end(),
-              [](const Disk& a, const Disk& b) { return naturalLess(a.name, b.name); });
+              [](const Disk& a, const Disk& b) { return naturalLess(a.place, b.place); });
     return blocks;
 }
 
@@ -316,6 +371,9 @@ std::vector<Mount> readMounts(const fs::path& root, const BlockDevices& blocks) 
         mount.device = blockDeviceOf(mount.source, root, blocks);
         if (mount.device) {
             mount.disk = blocks.diskOf.at(*mount.device);
+        } else if (mount.source.starts_with("/dev/")) {
+            std::error_code ec;
+            mount.deviceGone = !fs::exists(root / mount.source.substr(1), ec);
         }
         visible.push_back(std::move(mount));
     }
@@ -428,9 +486,13 @@ std::vector<Drive> LinuxDriveTable::collect(Detail detail) const {
         });
         return found;
     };
-    auto hasAnyMount = [&](const Disk& disk) {
-        return std::any_of(mounts.begin(), mounts.end(),
-                           [&](const Mount& mount) { return mount.disk == disk.name; });
+    // The disk the system runs from is never offered as a removable drive, even a card or stick.
+    const std::string systemDisk = rootDevice ? blocks.diskOf.at(*rootDevice) : std::string();
+    // A medium pulled without unmounting leaves its mounts behind on a device of size 0.
+    auto driveOf = [&](const Disk& disk, const std::vector<const Mount*>& found, int type) {
+        return found.empty() || (disk.removable && disk.sectors == 0)
+                   ? empty(type)
+                   : mounted(*found.front(), type);
     };
 
     std::vector<Drive> all;
@@ -445,11 +507,9 @@ std::vector<Drive> LinuxDriveTable::collect(Detail detail) const {
     std::stable_partition(floppies.begin(), floppies.end(),
                           [](const Disk* disk) { return isInternalFloppy(disk->name); });
     for (std::size_t i = 0; i < floppies.size() && i < kFloppyLetters; ++i) {
-        const std::vector<const Mount*> found = mountsOf(*floppies[i]);
-        Drive drive = found.empty() ? empty(drive_type::Removable)
-                                    : mounted(*found.front(), drive_type::Removable);
-        drive.letter = static_cast<char>('A' + i);
-        all.push_back(std::move(drive));
+        Drive floppy = driveOf(*floppies[i], mountsOf(*floppies[i]), drive_type::Removable);
+        floppy.letter = static_cast<char>('A' + i);
+        all.push_back(std::move(floppy));
     }
 
     Drive system;
@@ -470,14 +530,10 @@ std::vector<Drive> LinuxDriveTable::collect(Detail detail) const {
             continue;
         }
         const std::vector<const Mount*> found = mountsOf(disk);
-        if (disk.removable) {
+        if (disk.removable && disk.name != systemDisk && !isVirtual(disk.name)) {
             // One drive for the whole device, so a card reader keeps its letter whether a card
             // is in it or not.
-            if (!found.empty()) {
-                volumes.push_back(mounted(*found.front(), driveTypeOf(&disk, found.front()->type)));
-            } else if (!hasAnyMount(disk) && !isVirtual(disk.name)) {
-                volumes.push_back(empty(driveTypeOf(&disk, {})));
-            }
+            volumes.push_back(driveOf(disk, found, driveTypeOf(&disk, {})));
             continue;
         }
         // A fixed disk offers each of its partitions mounted in a user mount folder, at the first
@@ -493,7 +549,7 @@ std::vector<Drive> LinuxDriveTable::collect(Detail detail) const {
     }
     std::vector<const Mount*> others;
     for (const Mount& mount : mounts) {
-        if (!mount.device && isInUserMountFolder(mount.point)) {
+        if (!mount.device && !mount.deviceGone && isInUserMountFolder(mount.point)) {
             others.push_back(&mount);
         }
     }
@@ -518,6 +574,10 @@ std::vector<Drive> LinuxDriveTable::drives() const {
     return collect(Detail::Full);
 }
 
+std::vector<Drive> LinuxDriveTable::roots() const {
+    return collect(Detail::RootsOnly);
+}
+
 std::optional<std::string> LinuxDriveTable::hostRoot(char letter) const {
     letter = asciiUpper(letter);
     if (letter == 'C') {
@@ -525,7 +585,7 @@ std::optional<std::string> LinuxDriveTable::hostRoot(char letter) const {
         // on it): answered without reading anything.
         return std::string("/");
     }
-    for (Drive& drive : collect(Detail::RootsOnly)) {
+    for (Drive& drive : roots()) {
         if (drive.letter == letter) {
             return drive.ready ? std::optional<std::string>(std::move(drive.hostRoot))
                                : std::nullopt;
@@ -535,7 +595,9 @@ std::optional<std::string> LinuxDriveTable::hostRoot(char letter) const {
 }
 
 std::unique_ptr<DriveTable> makeHostDriveTable() {
-    return std::make_unique<LinuxDriveTable>();
+    // The letters are worked out from the devices there are: one plugged in during an action would
+    // move the letters of the devices after it.
+    return std::make_unique<DriveTableSnapshot>(std::make_unique<LinuxDriveTable>());
 }
 
 }  // namespace xq

@@ -22,13 +22,15 @@ struct LinuxDriveSources {
 // A: and B: are the floppy drives, C: is the root file system, D: onwards the other volumes a user
 // could pick, in a stable order.
 //
-// Every call reads the mount table and sys/block afresh: sticks, cards and diskettes come and go
-// while the program runs. Files that cannot be read count as "nothing there".
+// Every call reads the mount table, sys/block and sys/class/mmc_host afresh: sticks, cards and
+// diskettes come and go while the program runs (DriveTableSnapshot holds the letters still for the
+// length of one action). Files that cannot be read count as "nothing there".
 class LinuxDriveTable : public DriveTable {
   public:
     explicit LinuxDriveTable(LinuxDriveSources sources = {});
 
     std::vector<Drive> drives() const override;
+    std::vector<Drive> roots() const override;
     std::optional<std::string> hostRoot(char letter) const override;
 
   private:

@@ -30,4 +30,14 @@ std::optional<std::string> OverlayDriveTable::hostRoot(char letter) const {
     return base_.hostRoot(letter);
 }
 
+void OverlayDriveTable::holdLetters() const {
+    base_.holdLetters();
+    overlay_.holdLetters();
+}
+
+void OverlayDriveTable::releaseLetters() const {
+    overlay_.releaseLetters();
+    base_.releaseLetters();
+}
+
 }  // namespace xq

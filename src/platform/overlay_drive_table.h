@@ -14,6 +14,8 @@ class OverlayDriveTable : public DriveTable {
     std::vector<Drive> drives() const override;
     std::optional<Drive> drive(char letter) const override;
     std::optional<std::string> hostRoot(char letter) const override;
+    void holdLetters() const override;
+    void releaseLetters() const override;
 
   private:
     const DriveTable& base_;

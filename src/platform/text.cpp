@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <system_error>
 
 namespace xq {
@@ -84,6 +85,19 @@ double parseNumber(std::string_view text, bool* isNumber) {
     return negative ? -value : value;
 }
 
+double decimalDigitsValue(std::string_view digits) {
+    if (digits.empty()) {
+        return 0;
+    }
+    double value = 0;
+    const auto parsed = std::from_chars(digits.data(), digits.data() + digits.size(), value,
+                                        std::chars_format::fixed);
+    if (parsed.ec == std::errc::result_out_of_range) {
+        return std::numeric_limits<double>::infinity();
+    }
+    return value;
+}
+
 std::string formatGrouped(std::uint64_t value, const DigitGrouping& grouping) {
     std::string digits = std::to_string(value);
     if (grouping.groupSize <= 0 || grouping.separator.empty()) {
@@ -107,6 +121,15 @@ std::size_t characterCount(std::string_view utf8) {
         count += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
     }
     return count;
+}
+
+std::string_view lastCharacters(std::string_view utf8, std::size_t count) {
+    std::size_t start = utf8.size();
+    while (count > 0 && start > 0) {
+        --start;
+        count -= (static_cast<unsigned char>(utf8[start]) & 0xC0) != 0x80 ? 1 : 0;
+    }
+    return utf8.substr(start);
 }
 
 }  // namespace xq

@@ -35,6 +35,12 @@ std::string formatNumber(double value);
 // blanks around it aside, was one number.
 double parseNumber(std::string_view text, bool* isNumber = nullptr);
 
+// The value of a run of decimal digits, rounded once to the nearest double: the value parseNumber
+// gives for the same digits, also for numbers of 16 digits and more, where adding digit by digit
+// would round at every step and come out different. No digits read as 0; digits beyond the range
+// of a double as infinity.
+double decimalDigitsValue(std::string_view digits);
+
 // Whole Kbytes with digit grouping, for the free-space line ("1,423").
 struct DigitGrouping {
     std::string separator = ",";
@@ -48,5 +54,8 @@ DigitGrouping regionalDigitGrouping();
 // The length of UTF-8 text in characters (code points), the unit in which text boxes count their
 // text: a name with an accent is longer in bytes than on the screen.
 std::size_t characterCount(std::string_view utf8);
+// The end of UTF-8 text that holds its last `count` characters (all of it when it has fewer). A
+// view finds a position near the end of a long text this way without reading the whole text.
+std::string_view lastCharacters(std::string_view utf8, std::size_t count);
 
 }  // namespace xq

@@ -60,6 +60,7 @@ int main(int argc, char* argv[]) {
     setup.floppy = options.floppy != '\0' ? options.floppy : drives.floppyLetter();
     setup.flash = options.flash != '\0' ? options.flash : drives.cardLetter();
     setup.floppyIsVirtual = options.floppy == '\0';
+    setup.flashIsVirtual = options.flash == '\0';
     setup.interactive = interactive;
     const int status = TerminalConversion(wizard, dialogs, view, std::cin, setup).run();
     if (interruptRequested()) {

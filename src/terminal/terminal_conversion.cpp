@@ -40,6 +40,11 @@ bool TerminalConversion::waitForOperator(const std::string& request) {
     return std::getline(in_, line) && asciiUpper(line) != "Q";
 }
 
+bool TerminalConversion::anotherCard(const std::string& flash) {
+    return setup_.interactive && !setup_.flashIsVirtual &&
+           waitForOperator("Put another card into drive " + flash + " and press Enter");
+}
+
 int TerminalConversion::stop(int status) {
     if (!wizard_.ended()) {
         dialogs_.quitting();
@@ -90,19 +95,23 @@ int TerminalConversion::run() {
                 wizard_.okPressed();
                 break;
             case step::SelectFlash:
-                if (!select(setup_.flash)) {
-                    if (!listed(setup_.flash)) {
-                        view_.say("Drive " + flash + " is not among this machine's drives.");
-                    }
-                    return stop(exit_status::Failed);
-                }
                 dialogs_.clearReplaceDeclined();
-                wizard_.okPressed();
-                if (wizard_.state().wizardStep == step::SelectFlash) {
-                    return stop(dialogs_.replaceDeclined() ? exit_status::Declined
-                                                           : exit_status::Failed);
+                if (select(setup_.flash)) {
+                    wizard_.okPressed();
+                    if (wizard_.state().wizardStep != step::SelectFlash) {
+                        break;
+                    }
+                } else if (!listed(setup_.flash)) {
+                    view_.say("Drive " + flash + " is not among this machine's drives.");
+                    return stop(written ? exit_status::Written : exit_status::Failed);
                 }
-                break;
+                // The reading is kept for another card, as in the window.
+                if (anotherCard(flash)) {
+                    break;
+                }
+                return stop(written                      ? exit_status::Written
+                            : dialogs_.replaceDeclined() ? exit_status::Declined
+                                                         : exit_status::Failed);
             case step::Written:
                 written = true;
                 if (setup_.interactive && waitForOperator("Put another card into drive " + flash +

@@ -26,6 +26,7 @@ class TerminalConversion {
         char floppy = '\0';  // the drive the diskettes are read from
         char flash = '\0';   // the drive the card is written in
         bool floppyIsVirtual = false;
+        bool flashIsVirtual = false;
         bool interactive = false;  // someone at the terminal answers (no --yes / --no)
     };
 
@@ -38,6 +39,9 @@ class TerminalConversion {
     bool select(char letter);
     bool listed(char letter) const;  // the drive list has the drive, ready or not
     bool waitForOperator(const std::string& request);
+    // The card step did not move on (declined, refused or failed): asks for another card, as the
+    // window's card request does, where someone can put one in. False to end the run.
+    bool anotherCard(const std::string& flash);
     int stop(int status);
 
     Wizard& wizard_;

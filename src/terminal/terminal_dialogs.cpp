@@ -8,12 +8,20 @@
 
 namespace xq {
 
+namespace {
+
+// Marks an answer that no one typed, so the transcript does not read as if the operator had.
+constexpr std::string_view kOwnAnswer = "(the program's own answer: ";
+
+}  // namespace
+
 TerminalDialogs::TerminalDialogs(TerminalView& view, std::istream& in, std::ostream& out,
                                  AnswerPolicy policy)
     : view_(view), in_(in), out_(out), policy_(policy) {}
 
 Answer TerminalDialogs::messageBox(std::string_view text, std::string_view title, int style) {
     view_.catchUp();
+    view_.boxShown();
     view_.say("");
     out_ << "[" << title << "] " << terminalText(text) << '\n';
     Answer answer = Answer::Ok;
@@ -21,7 +29,7 @@ Answer TerminalDialogs::messageBox(std::string_view text, std::string_view title
         case 4:
             if (quitting_) {
                 answer = Answer::Yes;
-                out_ << "Yes/No? yes\n";
+                out_ << "Yes/No? yes " << kOwnAnswer << "it is stopping)\n";
             } else {
                 out_ << "Yes/No? ";
                 answer = ask(true);
@@ -60,8 +68,9 @@ Answer TerminalDialogs::ask(bool yesNo) {
         out_.flush();
         std::string line;
         if (!std::getline(in_, line)) {
-            out_ << '\n';
-            return no;  // no one to answer: the cautious answer
+            // No one to answer: the cautious answer.
+            out_ << (yesNo ? "no " : "cancel ") << kOwnAnswer << "the input has ended)\n";
+            return no;
         }
         const std::string word = asciiUpper(line);
         if (word == "Y" || word == "YES" || word == "O" || word == "OK") {

@@ -3,6 +3,8 @@
 
 #include <filesystem>
 #include <map>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -161,7 +163,7 @@ class ConversionTest : public ::testing::Test {
     test::TestDrives drives;
     WindowModel window;
     test::ScriptedDialogs dialogs;
-    Wizard wizard{window, drives.table, drives.files, dialogs};
+    Wizard wizard{window, drives.letters, drives.files, dialogs};
 };
 
 TEST_F(ConversionTest, AOneDisketteSetIsWrittenToACard) {
@@ -212,6 +214,74 @@ TEST_F(ConversionTest, AThreeDisketteSetWithASplitFileArrivesWholeOnTheCard) {
     writeCard('f');
     EXPECT_EQ(window.mainText.text, kSuccessThree);
     EXPECT_EQ(cardDatabase('F'), expectedDatabase(set));
+}
+
+// Descriptors as DOS-era systems write and copy them: CR LF line ends, a Ctrl+Z at the end, empty
+// lines after the file lines. Each gives the card its LF form gives.
+class DosDescriptorTest
+    : public ConversionTest,
+      public ::testing::WithParamInterface<std::pair<const char*, const char*>> {};
+
+TEST_P(DosDescriptorTest, IsReadAndGivesTheCardOfItsLfForm) {
+    DiskSet dos = threeDisketteSet();
+    dos.descriptorLineEnd = GetParam().first;
+    dos.descriptorEnd = GetParam().second;
+    const WrittenSet set = writeSet(dos);
+    readSet(set);
+    ASSERT_EQ(wizard.state().wizardStep, 3) << window.logText.text;
+    writeCard('e');
+    EXPECT_EQ(window.mainText.text, kSuccessThree);
+    const std::map<std::string, std::string> written = cardDatabase();
+    EXPECT_EQ(written, expectedDatabase(writeSet(threeDisketteSet(), "lf")));
+    EXPECT_EQ(written.at("archive.dat").find('\r'), std::string::npos);
+    EXPECT_TRUE(dialogs.shown().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, DosDescriptorTest,
+                         ::testing::Values(std::pair{"\r\n", ""}, std::pair{"\r\n", "\x1A"},
+                                           std::pair{"\n", "\n\n"},
+                                           std::pair{"\r\n", "\r\n\r\n\x1A"}));
+
+TEST_F(ConversionTest, ANineteenDigitArchiveIdIsTheSetsOwnOnEveryDiskette) {
+    DiskSet longId = threeDisketteSet();
+    longId.archiveIdText = "1234567890123456789";
+    const WrittenSet set = writeSet(longId);
+    readSet(set);
+    ASSERT_EQ(wizard.state().wizardStep, 3) << window.logText.text;
+    EXPECT_EQ(window.Label2.caption,
+              "\r\nArchive ID = 1.23456789012346E+18\r\nTotal diskettes num = 3");
+    writeCard('e');
+    EXPECT_EQ(cardDatabase(), expectedDatabase(set));
+    EXPECT_TRUE(dialogs.shown().empty());
+}
+
+// A descriptor the card could not be written from faithfully is refused while diskette 1 is in
+// the drive, before anything is copied anywhere.
+TEST_F(ConversionTest, DescriptorsBeyondTheCardAreRefusedAtDisketteOne) {
+    DiskSet tooMany;
+    for (int i = 1; i <= 101; ++i) {
+        tooMany.files.push_back({.name = "/f" + std::to_string(i), .content = "piece"});
+    }
+    DiskSet dots = threeDisketteSet();
+    dots.files.push_back({.name = "/.../x", .content = "x", .storedAs = "/dots/x"});
+    test::writeFile(drives.hostPath("E:\\backup\\single\\old.dat"), "old database");
+    const auto card = treeOf(drives.hostPath("E:\\"));
+    const std::vector<std::pair<DiskSet, const char*>> sets = {{tooMany, "many"}, {dots, "dots"}};
+    for (const auto& [description, name] : sets) {
+        const WrittenSet set = writeSet(description, name);
+        dialogs.clear();
+        select('a');
+        wizard.okPressed();
+        drives.insertFloppy(set.diskette(1));
+        wizard.okPressed();
+        EXPECT_EQ(dialogs.shown(),
+                  (std::vector<ShownBox>{{"Wrong diskette!\r\nInsert diskette #1", "Error!", 16}}))
+            << name;
+        EXPECT_EQ(wizard.state().wizardStep, 1);
+        EXPECT_EQ(treeOf(drives.hostPath("C:\\Temp")), (std::map<std::string, std::string>{}));
+        wizard.backPressed();
+    }
+    EXPECT_EQ(treeOf(drives.hostPath("E:\\")), card);
 }
 
 TEST_F(ConversionTest, AnEmptyFloppyDriveIsReportedAndTheSameDisketteAskedForAgain) {
@@ -381,6 +451,33 @@ TEST_F(ConversionTest, ADatabaseChangedBetweenTwoCardsIsReadAgain) {
     }
     writeCard('f');
     EXPECT_EQ(cardDatabase('F'), expectedDatabase(set));
+}
+
+TEST_F(ConversionTest, ADevicePluggedInDuringACardWriteDoesNotRePointTheCardsLetter) {
+    const WrittenSet set = writeSet(threeDisketteSet());
+    readSet(set);
+    const fs::path card = drives.hostPath("E:\\");
+    const fs::path stick = drives.newMedium("stick");
+    bool plugged = false;
+    // With the first file written on the card, a stick takes the card reader's letter and the
+    // reader moves on to the next, as a Linux machine's letters move.
+    drives.files.beforeCall = [&](test::FileOp op, std::string_view path) {
+        if (!plugged && op == test::FileOp::OpenWrite && driveLetterOf(path) == 'E') {
+            plugged = true;
+            Drive reader = *drives.table.drive('E');
+            reader.letter = 'G';
+            drives.table.add(reader);
+            drives.insert('E', stick, "STICK");
+        }
+    };
+    writeCard('e');
+    ASSERT_TRUE(plugged);
+    EXPECT_EQ(wizard.state().wizardStep, 4);
+    EXPECT_EQ(window.mainText.text, kSuccessThree);
+    EXPECT_EQ(treeOf(card / "backup" / "single"), expectedDatabase(set));
+    EXPECT_TRUE(fs::is_empty(stick));
+    // The next action finds the letters as they are now.
+    EXPECT_EQ(drives.letters.hostRoot('E'), stick.string());
 }
 
 TEST_F(ConversionTest, AFailedVerificationStartsOverAndASecondPassSucceeds) {

@@ -38,7 +38,7 @@ class WizardTest : public ::testing::Test {
     test::TestDrives drives;
     WindowModel window;
     ScriptedDialogs dialogs;
-    Wizard wizard{window, drives.table, drives.files, dialogs};
+    Wizard wizard{window, drives.letters, drives.files, dialogs};
 };
 
 TEST_F(WizardTest, StartUpPreparesTheWindowAndAsksForTheFloppyDrive) {

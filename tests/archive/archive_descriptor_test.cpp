@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "archive/descriptor_error.h"
+#include "platform/text.h"
 #include "support/test_drives.h"
 
 namespace xq::test {
@@ -46,12 +47,13 @@ TEST(ArchiveDescriptorTest, ReadsEveryFieldOfTheFileLines) {
     const char nul[] = "FILE: 1 0 1 7 /n\0 b";
     const ArchiveState state =
         parsed(lines({kHeader, "NUMDISKS: 12", "note", "file: 1 0 1 7 /not/this",
-                      "FILE: 12 1 0 4711 /db/part.dat x", "FILE: 1 0 1 7 /a b\r",
+                      "FILE: 12 1 0 4711 /db/part.dat x", "FILE: 1 0 1 7 /a b\r\r",
                       "other 3 0 0 4294967295 /k", std::string_view(nul, sizeof nul - 1)}) +
                "FILE: 2 0 0 5 /last");  // the data may end without LF
     ASSERT_EQ(state.fileCount, 5);
     EXPECT_EQ(state.files[0], (ArchivedFile{12, true, false, 4711, "\\db\\part.dat", "x"}));
-    EXPECT_EQ(state.files[1], (ArchivedFile{1, false, true, 7, "\\a", "b\r"}));  // CR kept
+    // Only the CR of the line end goes; one inside the line stays part of it.
+    EXPECT_EQ(state.files[1], (ArchivedFile{1, false, true, 7, "\\a", "b\r"}));
     // From the first "FILE:" line on, every line is a file line.
     EXPECT_EQ(state.files[2], (ArchivedFile{3, false, false, 4294967295.0, "\\k", ""}));
     EXPECT_EQ(state.files[3].fileName, "\\n");  // a NUL ends the field like the line's end
@@ -65,14 +67,44 @@ TEST(ArchiveDescriptorTest, TakesAHundredFileLinesAndAHundredCharactersOfALine) 
     for (int i = 2; i <= 100; ++i) {
         text += "FILE: 1 0 1 " + std::to_string(i) + " /f x\n";
     }
-    text += "FILE: 1 0 1 101 /../not-taken x\n";  // never looked at, so never refused
-    const ArchiveState state = parsed(text);
+    const ArchiveState state = parsed(text + "\n\n");
     EXPECT_EQ(state.fileCount, 100);
     EXPECT_EQ(state.files[99].archivedChecksum, 100);
     EXPECT_EQ(state.files[0].fileName, "\\" + std::string(85, 'n'));  // 14 + 86 characters
     EXPECT_EQ(state.files[0].secondString, "");
     EXPECT_GT(state.archiveId, 4.7117e83);  // 84 digits of the header line, not 204
     EXPECT_LT(state.archiveId, 4.7118e83);
+
+    // A 101st line is never dropped: it could be the last piece of a file.
+    ArchiveState kept = state;
+    EXPECT_EQ(parse(text + "FILE: 2 1 1 101 /f x\n", kept), descriptor_error::TooManyFileLines);
+    EXPECT_EQ(kept, state);
+    EXPECT_EQ(descriptorErrorDescription(descriptor_error::TooManyFileLines),
+              "Subscript out of range");
+}
+
+TEST(ArchiveDescriptorTest, ReadsDescriptorsWrittenOnDosAsTheirLfForm) {
+    const std::string unix = lines({kHeader, "NUMDISKS: 2", "DATE: 1998", "FILE: 1 0 0 7 /db/a.dat",
+                                    "FILE: 2 1 1 9 /db/a.dat MAIN"});
+    const ArchiveState expected = parsed(unix);
+    ASSERT_EQ(expected.fileCount, 2);
+    std::string dos;
+    for (char c : unix) {
+        dos += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    }
+    for (const std::string& text :
+         {dos, dos + "\x1A", dos + "\x1A\x1A\x1A", dos.substr(0, dos.size() - 2) + "\x1A",
+          dos.substr(0, dos.size() - 1), unix + "\n\n", dos + "\r\n\n\r\n\x1A"}) {
+        EXPECT_EQ(parsed(text), expected) << text;
+    }
+}
+
+TEST(ArchiveDescriptorTest, ReadsLongArchiveIdsAsTheDisketteFileDoes) {
+    for (const std::string id : {"35376365019588633", "1234567890123456789"}) {
+        const ArchiveState state =
+            parsed(lines({"#XQ3100 ARCHIVE #" + id, "NUMDISKS: 1", "FILE: 1 0 1 7 /a"}));
+        EXPECT_EQ(state.archiveId, parseNumber(id)) << id;
+    }
 }
 
 TEST(ArchiveDescriptorTest, AcceptsTenThousandBytes) {
@@ -113,8 +145,16 @@ INSTANTIATE_TEST_SUITE_P(
         Refused{kGood + "FILE: 1 0 1 7 /../../etc/passwd x\n", descriptor_error::UnsafeName},
         Refused{kGood + "FILE: 1 0 1 7 x.dat y\n", descriptor_error::UnsafeName},
         Refused{kGood + "FILE: 1 0 1 7 /C:/x y\n", descriptor_error::UnsafeName},
-        Refused{kGood + "FILE: 1 0 1 7 /a\r\n", descriptor_error::UnsafeName},
-        Refused{kGood + "\n", descriptor_error::UnsafeName}));
+        Refused{kGood + "FILE: 1 0 1 7 /a\r\r\n", descriptor_error::UnsafeName},
+        // Empty lines end the file lines; one with file lines after it is a line without a name.
+        Refused{kGood + "\nFILE: 1 0 1 7 /b\n", descriptor_error::UnsafeName},
+        Refused{kGood + "\x1A\nFILE: 1 0 1 7 /b\n", descriptor_error::UnsafeName},
+        // Names the card would hold under another name, or not as a file at all.
+        Refused{kGood + "FILE: 1 0 1 7 /.../x\n", descriptor_error::UnsafeName},
+        Refused{kGood + "FILE: 1 0 1 7 /db./x\n", descriptor_error::UnsafeName},
+        Refused{kGood + "FILE: 1 0 1 7 /a.dat.\n", descriptor_error::UnsafeName},
+        Refused{kGood + "FILE: 1 0 1 7 /nul.dat\n", descriptor_error::UnsafeName},
+        Refused{kGood + "FILE: 1 0 1 7 /a?.dat\n", descriptor_error::UnsafeName}));
 
 TEST(DescriptorFileTest, GivesTheFileServiceErrorAndChecksTheSizeBeforeReading) {
     TestDrives drives;

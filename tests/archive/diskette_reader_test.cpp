@@ -179,6 +179,8 @@ TEST_F(DisketteReaderTest, RefusesBadDescriptorsAndWritesNothingOutsideTheWorkin
         {.descriptorText = "#XQ3100 ARCHIVE #4711\nNUMDISKS: 1\nno files\n"},
         {.files = {{.name = "/../../escape.dat", .content = "evil", .storedAs = "/evil.dat"}}},
         {.files = {{.name = "escape.dat", .content = "evil", .storedAs = "/evil.dat"}}},
+        {.files = {{.name = "/.../x", .content = "lost", .storedAs = "/x"}}},
+        {.files = std::vector<SetFile>(101, SetFile{.name = "/f", .content = "f"})},
     };
     for (const DiskSet& description : bad) {
         write(description);
@@ -219,6 +221,23 @@ TEST_F(DisketteReaderTest, ComparesArchiveIdsAsNumbers) {
         EXPECT_EQ(read(2), ReadResult::Rejected) << text;
     }
     EXPECT_EQ(dialogs.last().text, "\r\nWrong Archive ID at diskette #2\r\nExpected 4711 found ");
+}
+
+TEST_F(DisketteReaderTest, ReadsANineteenDigitArchiveIdTheSameFromBothFiles) {
+    DiskSet longId{.capacity = 10,
+                   .files = {{.name = "/db/main.dat", .content = std::string(25, 'm')}}};
+    longId.archiveIdText = "1234567890123456789";
+    write(longId);
+    ASSERT_EQ(read(1), ReadResult::MoreToFollow) << log();
+    EXPECT_EQ(read(2), ReadResult::MoreToFollow) << log();
+    EXPECT_EQ(read(3), ReadResult::LastDiskette) << log();
+    EXPECT_TRUE(dialogs.shown().empty());
+
+    writeFile(set.diskette(3) / "disk0003.dat", disketteFileText("1234567890123457789", 3));
+    EXPECT_EQ(read(3), ReadResult::Rejected);
+    EXPECT_EQ(dialogs.last().text,
+              "\r\nWrong Archive ID at diskette #3\r\nExpected 1.23456789012346E+18 found "
+              "1234567890123457789");
 }
 
 TEST_F(DisketteReaderTest, TellsACopyFailureFromARejection) {

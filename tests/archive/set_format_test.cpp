@@ -1,4 +1,6 @@
 #include <array>
+#include <limits>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -32,14 +34,40 @@ TEST(SetFormatTest, ReadsDecimalFieldsWithoutLeavingTheBuffer) {
     EXPECT_EQ(ReadDecimalField(line, 98), 999);
     EXPECT_EQ(ReadDecimalField(line, 101), 0);
     EXPECT_EQ(ReadDecimalField(line, -1), 0);
+
+    const std::string many(400, '9');
+    EXPECT_EQ(ReadDecimalField(many, 0), std::numeric_limits<double>::infinity());
 }
 
-TEST(SetFormatTest, TakesOnlyPlainRelativeNamesAsSafe) {
-    for (const char* safe : {"\\a", "\\db\\part.dat", "\\ a.dat ", "\\..."}) {
+TEST(SetFormatTest, CopiesLinesWithoutTheCrOfTheirLineEnd) {
+    const std::string_view text = "a\r\nb\rc\r\n\r\nd\r";
+    const std::span<const char> data(text.data(), text.size());
+    LineBuffer line{};
+    std::size_t pos = copyLine(data, 0, line);
+    EXPECT_EQ(std::string_view(line.data()), "a");
+    EXPECT_FALSE(isEmptyLine(data, 0));
+    pos = copyLine(data, pos, line);
+    EXPECT_EQ(std::string_view(line.data()), "b\rc");
+    EXPECT_TRUE(isEmptyLine(data, pos));
+    pos = copyLine(data, pos, line);
+    EXPECT_EQ(std::string_view(line.data()), "");
+    pos = copyLine(data, pos, line);
+    EXPECT_EQ(std::string_view(line.data()), "d");
+    EXPECT_EQ(pos, text.size());
+    EXPECT_TRUE(isEmptyLine(data, pos));
+}
+
+TEST(SetFormatTest, TakesOnlyPlainRelativeNamesTheCardHoldsAsSafe) {
+    for (const char* safe : {"\\a", "\\db\\part.dat", "\\ a.dat ", "\\.a", "\\a..b",
+                             "\\console.dat", "\\com10", "\\lpt", "\\db\\naught.dat"}) {
         EXPECT_TRUE(isSafeArchivedName(safe)) << safe;
     }
-    for (const char* unsafe : {"", "\\", "a.dat", "\\..", "\\db\\..\\..\\x", "\\.\\x", "\\db\\",
-                               "\\\\x", "\\C:\\x", "\\a:b", "\\a\r", "\\a\tb", "\\a\x7f"}) {
+    for (const char* unsafe : {"",          "\\",       "a.dat",      "\\..",    "\\db\\..\\..\\x",
+                               "\\.\\x",    "\\db\\",   "\\\\x",      "\\C:\\x", "\\a:b",
+                               "\\a\r",     "\\a\tb",   "\\a\x7f",    "\\...",   "\\...\\x",
+                               "\\a.",      "\\db.\\x", "\\a<b",      "\\a>b",   "\\a\"b",
+                               "\\a|b",     "\\a?",     "\\*.dat",    "\\CON",   "\\db\\nul.dat",
+                               "\\Aux.x.y", "\\com1",   "\\LPT9.txt", "\\prn"}) {
         EXPECT_FALSE(isSafeArchivedName(unsafe)) << unsafe;
     }
 }

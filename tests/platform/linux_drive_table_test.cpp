@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/drive_table_snapshot.h"
 #include "support/temp_dir.h"
 
 namespace xq {
@@ -42,6 +43,25 @@ class SampleSystem {
     }
     void addPartition(std::string_view disk, std::string_view name) {
         writeFile(root_ / "sys/block" / disk / name / "partition", "1\n");
+    }
+    void removeDisk(std::string_view name) { fs::remove_all(root_ / "sys/block" / name); }
+    void removePartition(std::string_view disk, std::string_view name) {
+        fs::remove_all(root_ / "sys/block" / disk / name);
+    }
+    // A built-in card slot's host, with no card in it.
+    void cardSlot(std::string_view host) {
+        fs::create_directories(root_ / "sys/class/mmc_host" / host / "power");
+    }
+    // A card of `type` ("SD", "MMC" for soldered-on eMMC, "SDIO") in the host's slot, seen as
+    // block device `disk` unless it is an SDIO device.
+    void insertCard(std::string_view host, std::string_view type, std::string_view disk,
+                    std::uint64_t sectors, std::initializer_list<std::string_view> partitions) {
+        const fs::path card = root_ / "sys/class/mmc_host" / host / (std::string(host) + ":0001");
+        writeFile(card / "type", std::string(type) + "\n");
+        if (!disk.empty()) {
+            fs::create_directories(card / "block" / disk);
+            this->disk(disk, false, sectors, {}, partitions);
+        }
     }
     void setSize(std::string_view disk, std::uint64_t sectors) {
         writeFile(root_ / "sys/block" / disk / "size", std::to_string(sectors) + "\n");
@@ -161,6 +181,118 @@ TEST_F(DesktopTest, InsertingACardKeepsEveryLetter) {
     EXPECT_EQ(sample.table().hostRoot('E'), "/srv/card");
 }
 
+// One operator action works with the letters it began with, though the machine's move under it.
+TEST_F(DesktopTest, HeldLettersStayWithTheirVolumesUntilTheActionEnds) {
+    sample.setSize("sdc", 3906250);
+    sample.addPartition("sdc", "sdc1");
+    const std::string system(kDesktopMounts.substr(0, kDesktopMounts.find("/dev/sdb1")));
+    const std::string card = "/dev/sdc1 /media/anna/CARD vfat rw 0 0\n";
+    sample.mounts(std::string(kDesktopMounts) + card);
+    sample.freeSpace("/media/anna/CARD", 1998848000);
+    const DriveTableSnapshot drives(std::make_unique<LinuxDriveTable>(sample.table()));
+    const std::vector<Drive> before = drives.drives();
+    ASSERT_EQ(lettersOf(before), "CDEF");
+
+    std::optional<DriveLetterHold> action;
+    action.emplace(drives);
+    // The stick is pulled out during the action: on the machine the card reader moves up to D:.
+    sample.removeDisk("sdb");
+    sample.mounts(system + card);
+    sample.freeSpace("/media/anna/CARD", 1000);
+    ASSERT_EQ(sample.table().hostRoot('D'), "/media/anna/CARD");
+    EXPECT_EQ(drives.hostRoot('E'), "/media/anna/CARD");
+    EXPECT_EQ(drives.hostRoot('D'), std::nullopt);  // the stick is gone; nothing took its place
+    EXPECT_EQ(drives.drives(),
+              (std::vector<Drive>{before[0], notReady('D', drive_type::Removable),
+                                  ready('E', drive_type::Removable, "/media/anna/CARD", "", 1000),
+                                  notReady('F', drive_type::CdRom)}));
+    {
+        const DriveLetterHold inner(drives);  // a box's events during the action
+    }
+    EXPECT_EQ(drives.hostRoot('E'), "/media/anna/CARD");
+
+    // The card pulled out as well: its letter is not ready, and no other volume takes it.
+    sample.setSize("sdc", 0);
+    sample.removePartition("sdc", "sdc1");
+    EXPECT_EQ(drives.hostRoot('E'), std::nullopt);
+    EXPECT_EQ(drives.drive('E'), notReady('E', drive_type::Removable));
+
+    action.reset();
+    EXPECT_EQ(lettersOf(drives.drives()), "CDE");
+    EXPECT_EQ(drives.drive('E'), notReady('E', drive_type::CdRom));
+}
+
+TEST_F(DesktopTest, AMediumPulledWithoutUnmountingIsNotReady) {
+    sample.setSize("sdc", 3906250);
+    sample.addPartition("sdc", "sdc1");
+    const std::string withCard =
+        std::string(kDesktopMounts) + "/dev/sdc1 /media/anna/CARD vfat rw,nosuid,nodev 0 0\n";
+    sample.mounts(withCard);
+    ASSERT_TRUE(sample.table().hostRoot('E'));
+
+    // The kernel drops the card's partitions and the size; the mount table still lists it.
+    sample.setSize("sdc", 0);
+    sample.removePartition("sdc", "sdc1");
+    EXPECT_EQ(sample.drives(),
+              (std::vector<Drive>{
+                  ready('C', drive_type::Fixed, "/", "SYSTEM", 52000000000),
+                  ready('D', drive_type::Removable, "/media/anna/STICK", "STICK", 7340032),
+                  notReady('E', drive_type::Removable),
+                  notReady('F', drive_type::CdRom),
+              }));
+    EXPECT_EQ(sample.table().hostRoot('E'), std::nullopt);
+
+    // A medium mounted without a partition table: its device stays, with size 0.
+    sample.mounts(std::string(kDesktopMounts) + "/dev/sdc /media/anna/CARD vfat rw 0 0\n");
+    EXPECT_EQ(sample.table().drive('E'), notReady('E', drive_type::Removable));
+}
+
+// A laptop's built-in SD slot next to a USB stick: the slot keeps its letter, card or no card.
+TEST(LinuxDriveTableTest, ABuiltInCardSlotKeepsOneLetter) {
+    SampleSystem sample;
+    sample.disk("nvme0n1", false, 1000215216, "", {"nvme0n1p1", "nvme0n1p2"});
+    sample.disk("sdb", true, 30031872, "Cruzer Blade", {"sdb1"});
+    sample.cardSlot("mmc0");
+    const std::string base =
+        "/dev/nvme0n1p2 / ext4 rw 0 0\n/dev/sdb1 /media/anna/STICK vfat rw 0 0\n";
+    sample.mounts(base);
+    EXPECT_EQ(sample.drives(), (std::vector<Drive>{
+                                   ready('C', drive_type::Fixed, "/"),
+                                   notReady('D', drive_type::Removable),
+                                   ready('E', drive_type::Removable, "/media/anna/STICK"),
+                               }));
+
+    sample.insertCard("mmc0", "SD", "mmcblk0", 62521344, {"mmcblk0p1"});
+    sample.mounts(base + "/dev/mmcblk0p1 /media/anna/SDCARD exfat rw 0 0\n");
+    sample.label("SDCARD", "mmcblk0p1");
+    EXPECT_EQ(sample.drives(),
+              (std::vector<Drive>{
+                  ready('C', drive_type::Fixed, "/"),
+                  ready('D', drive_type::Removable, "/media/anna/SDCARD", "SDCARD"),
+                  ready('E', drive_type::Removable, "/media/anna/STICK"),
+              }));
+
+    // Not yet mounted, the card is not ready; its letter stays.
+    sample.mounts(base);
+    EXPECT_EQ(sample.table().drive('D'), notReady('D', drive_type::Removable));
+    EXPECT_EQ(sample.table().hostRoot('E'), "/media/anna/STICK");
+}
+
+TEST(LinuxDriveTableTest, EmmcSdioAndASystemCardAreNoCardSlots) {
+    SampleSystem board;
+    board.insertCard("mmc0", "MMC", "mmcblk0", 30535680, {"mmcblk0p1", "mmcblk0p2"});
+    board.disk("mmcblk0boot0", false, 8192);
+    board.insertCard("mmc1", "SDIO", "", 0, {});
+    board.mounts("/dev/mmcblk0p2 / ext4 rw 0 0\n/dev/mmcblk0p1 /boot/efi vfat rw 0 0\n");
+    EXPECT_EQ(board.drives(), (std::vector<Drive>{ready('C', drive_type::Fixed, "/")}));
+
+    // A single-board computer that runs from the card in its slot.
+    SampleSystem pi;
+    pi.insertCard("mmc0", "SD", "mmcblk0", 62521344, {"mmcblk0p1", "mmcblk0p2"});
+    pi.mounts("/dev/mmcblk0p2 / ext4 rw 0 0\n/dev/mmcblk0p1 /boot/firmware vfat rw 0 0\n");
+    EXPECT_EQ(pi.drives(), (std::vector<Drive>{ready('C', drive_type::Fixed, "/")}));
+}
+
 TEST(LinuxDriveTableTest, InternalFloppyIsReadyOnlyWithAMountedDiskette) {
     SampleSystem sample;
     sample.disk("fd0", true, 2880);
@@ -190,6 +322,15 @@ TEST(LinuxDriveTableTest, UsbFloppyDrivesAreFoundByCapacityOrModel) {
     ASSERT_EQ(lettersOf(drives), "ABCD");
     EXPECT_EQ(drives[1], notReady('B', drive_type::Removable));
     EXPECT_EQ(drives[3], notReady('D', drive_type::Removable));  // the card reader
+
+    // A diskette taken out of a USB drive without unmounting it.
+    SampleSystem usb;
+    usb.disk("sdb", true, 2880, "TEAC USB FDD");
+    usb.mounts("/dev/vda / ext4 rw 0 0\n/dev/sdb /media/u/disk vfat rw 0 0\n");
+    ASSERT_EQ(usb.table().hostRoot('A'), "/media/u/disk");
+    usb.setSize("sdb", 0);
+    EXPECT_EQ(usb.drives(), (std::vector<Drive>{notReady('A', drive_type::Removable),
+                                                ready('C', drive_type::Fixed, "/")}));
 
     // Which removable devices count as floppy drives, one at a time.
     struct Case {

@@ -47,6 +47,8 @@ TEST(CharacterCount, CountsCharactersNotBytes) {
     EXPECT_EQ(characterCount("Zo\xC3\xAB"), 3u);                // Zoë
     EXPECT_EQ(characterCount("\xE6\x97\xA5\xE6\x9C\xAC"), 2u);  // two CJK characters
     EXPECT_EQ(characterCount("\xF0\x9F\x92\xBE"), 1u);          // a character beyond 16 bits
+    EXPECT_EQ(lastCharacters("Zo\xC3\xAB\r\n", 3), "\xC3\xAB\r\n");
+    EXPECT_EQ(lastCharacters("ab", 5), "ab");
 }
 
 TEST(GetDriveName, TakesTheLetterAndColonOfAListTextOrPath) {

@@ -45,9 +45,9 @@ class Writer {
             out_.diskettes.push_back(root_ / ("diskette" + std::to_string(n)));
             fs::create_directories(out_.diskettes.back());
             const auto text = set_.disketteFileText.find(n);
-            writeFile(out_.diskettes.back() / fileNameOf(n),
-                      text != set_.disketteFileText.end() ? text->second
-                                                          : disketteFileText(set_.archiveId, n));
+            writeFile(out_.diskettes.back() / fileNameOf(n), text != set_.disketteFileText.end()
+                                                                 ? text->second
+                                                                 : disketteFileText(idText(), n));
         }
         for (const Stored& stored : stored_) {
             writeFile(out_.diskette(stored.disk) / stored.path, stored.bytes);
@@ -114,18 +114,23 @@ class Writer {
         }
     }
 
+    std::string idText() const {
+        return set_.archiveIdText.empty() ? formatNumber(set_.archiveId) : set_.archiveIdText;
+    }
+
     std::string descriptorText() const {
+        const std::string& end = set_.descriptorLineEnd;
         std::string text;
         text += set_.firstByte;
-        text += "XQ3100 ARCHIVE #" + formatNumber(set_.archiveId) + "\n";
-        text += "NUMDISKS: " + std::to_string(out_.numDisks) + "\n";
+        text += "XQ3100 ARCHIVE #" + idText() + end;
+        text += "NUMDISKS: " + std::to_string(out_.numDisks) + end;
         for (const std::string& line : set_.extraHeaderLines) {
-            text += line + "\n";
+            text += line + end;
         }
         for (const WrittenPiece& piece : out_.pieces) {
-            text += descriptorFileLine(piece) + "\n";
+            text += descriptorFileLine(piece) + end;
         }
-        return text;
+        return text + set_.descriptorEnd;
     }
 
     const fs::path& root_;
@@ -139,7 +144,11 @@ class Writer {
 }  // namespace
 
 std::string disketteFileText(double archiveId, int n) {
-    return "XQ3100 DISKETTE #" + formatNumber(archiveId) + "\r\nDISKETTE " + std::to_string(n) +
+    return disketteFileText(formatNumber(archiveId), n);
+}
+
+std::string disketteFileText(std::string_view archiveIdText, int n) {
+    return "XQ3100 DISKETTE #" + std::string(archiveIdText) + "\r\nDISKETTE " + std::to_string(n) +
            "\r\n";
 }
 

@@ -6,6 +6,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "support/reference_checksum.h"
@@ -17,7 +18,7 @@ namespace xq::test {
 //   diskNNNN.dat   "XQ3100 DISKETTE #" & archive ID & CR LF & "DISKETTE " & N & CR LF
 //   archive.dat    (diskette 1 only) first byte, "XQ3100 ARCHIVE #" & ID, "NUMDISKS: " & count,
 //                  the extra header lines, then one "FILE: d c s checksum /name second" line per
-//                  piece; LF line ends
+//                  piece; LF line ends unless the set says otherwise
 //   the archived files (pieces of them), and any extra entries
 
 // One archived file of the set.
@@ -44,6 +45,9 @@ struct ExtraEntry {
 
 struct DiskSet {
     double archiveId = 4711;
+    // The ID's digits as both files write them, when `archiveId` would not give them (more than
+    // 15 digits).
+    std::string archiveIdText;
     // Bytes of archived files that one diskette takes (descriptor and diskette file aside).
     std::size_t capacity = 1'457'664;
     std::vector<SetFile> files;
@@ -55,6 +59,8 @@ struct DiskSet {
     std::map<int, std::string> disketteFileText;  // whole diskNNNN.dat of diskette N, if not usual
     bool withDescriptor = true;
     std::optional<std::string> descriptorText;  // archive.dat as given instead of the one formed
+    std::string descriptorLineEnd = "\n";       // "\r\n" as DOS writes text
+    std::string descriptorEnd;                  // behind the last line: empty lines, a Ctrl+Z
 };
 
 // One file line of the descriptor, as written.
@@ -81,6 +87,7 @@ struct WrittenSet {
 
 // The usual text of diskette N's diskette file.
 std::string disketteFileText(double archiveId, int n);
+std::string disketteFileText(std::string_view archiveIdText, int n);
 // "FILE: d c s checksum /name second"
 std::string descriptorFileLine(const WrittenPiece& piece);
 

@@ -61,6 +61,9 @@ void FaultyFileService::inject(Fault fault) {
 }
 
 FileError FaultyFileService::check(FileOp op, std::string_view path) {
+    if (beforeCall) {
+        beforeCall(op, path);
+    }
     ++counts_[static_cast<int>(op)];
     ++counts_[static_cast<int>(FileOp::Any)];
     for (Armed& armed : faults_) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -65,6 +66,10 @@ class FaultyFileService : public FileService {
 
     // The error injected into this call, or FileError::None (also counts the call).
     FileError check(FileOp op, std::string_view path);
+
+    // Runs at the start of every call check() sees: lets a test change the machine at an exact
+    // point of the work, such as a device plugged in during a card write.
+    std::function<void(FileOp op, std::string_view path)> beforeCall;
 
   private:
     struct Armed {

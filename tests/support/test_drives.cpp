@@ -19,7 +19,7 @@ Drive folderDrive(char letter, int type, const std::filesystem::path& root, std:
 
 }  // namespace
 
-TestDrives::TestDrives() : host(table, "C:\\Temp"), files(host) {
+TestDrives::TestDrives() : host(letters, "C:\\Temp"), files(host) {
     std::filesystem::create_directories(temp_ / "c" / "Temp");
     std::filesystem::create_directories(temp_ / "a");
     std::filesystem::create_directories(temp_ / "e");

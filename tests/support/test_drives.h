@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/drive_table_snapshot.h"
 #include "platform/folder_drive_table.h"
 #include "platform/host_file_service.h"
 #include "support/faulty_file_service.h"
@@ -15,12 +16,15 @@ namespace xq::test {
 //   A:  floppy drive (removable), empty (not ready) until a diskette is inserted
 //   C:  fixed disk "SYSTEM", holding the temporary folder C:\Temp
 //   E:  Compact Flash card reader (removable), with an empty card "CARD"
-// `files` is the file service the code under test uses; faults can be injected into it.
+// `files` is the file service the code under test uses; faults can be injected into it. Paths are
+// resolved through `letters`, which holds the letters of `table` while an action holds them, as the
+// machine's table does in the program.
 class TestDrives {
   public:
     TestDrives();
 
     FolderDriveTable table;
+    DriveTableSnapshot letters{table};
     HostFileService host;
     FaultyFileService files;
 

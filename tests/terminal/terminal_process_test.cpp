@@ -232,6 +232,19 @@ TEST_F(TerminalTest, ADisketteOfAnotherArchiveFailsTheConversion) {
     EXPECT_TRUE(fs::is_empty(temp / "tmp"));
 }
 
+TEST_F(TerminalTest, ControlCharactersFromADisketteAreShownEscaped) {
+    writeFile(diskette(2) / "disk0002.dat",
+              "XQ3100 DISKETTE #\x1B]0;pwned\x07\x1B[2J\x9B"
+              "1m\r\n");
+    const Outcome result = convert({"--card", card.string(), "--yes"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.out.find("\nExpected 20070717 found \\x1B]0;pwned\\x07\\x1B[2J\\x9B1m\n"),
+              std::string::npos)
+        << result.out;
+    EXPECT_EQ(result.out.find('\x1B'), std::string::npos);
+    EXPECT_TRUE(fs::is_empty(card));
+}
+
 TEST_F(TerminalTest, ACardDriveThatIsNotThereIsNamed) {
     if (makeHostDriveTable()->drive('Z')) {
         GTEST_SKIP() << "this machine has a drive Z:";

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <array>
+
+#include "platform/window_model.h"
+#include "win32/windows_api.h"
+
+namespace xq::win32 {
+
+// Where the controls of `Form1` go, in pixels of its client area at one DPI. The working area's
+// design is in twips, like the form's height and its separator lines, which come from the window
+// model: the log pane's button changes them there. The height is that of the client area under the
+// menu bar, the area the form's controls and lines are laid out in; the title bar and the menu bar
+// come on top, in whatever size the desktop draws them.
+struct FormLayout {
+    SIZE client{};
+    RECT mainText{};
+    RECT DriveList{};  // the selection field; the list drops down below it
+    RECT DriveSize{};
+    RECT Label2{};
+    RECT ProgressBar1{};
+    RECT logText{};
+    RECT buttonLog{};
+    RECT buttonBack{};
+    RECT buttonOK{};
+    RECT buttonExit{};
+    std::array<RECT, 3> lines{};
+};
+
+FormLayout layOutForm(const FormControl& form, UINT dpi);
+
+}  // namespace xq::win32

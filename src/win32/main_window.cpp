@@ -1,0 +1,785 @@
+#include "win32/main_window.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "platform/text.h"
+#include "platform/win32_text.h"
+#include "win32/elided_lines.h"
+#include "win32/resource_ids.h"
+#include "win32/window_class.h"
+#include "win32/window_ids.h"
+
+namespace xq::win32 {
+
+namespace {
+
+// A fixed-size window: its size is the form's, which only the log button changes.
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = 0;
+// The design at 96 DPI, in pixels.
+constexpr int kPictureSize = 16;
+constexpr int kDriveListDropHeight = 200;
+constexpr int kToolTipWidth = 600;
+
+std::wstring wide(std::string_view text) {
+    return native::utf16FromUtf8(text);
+}
+
+HMENU controlId(int id) {
+    return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
+}
+
+bool hasStyle(HWND window, DWORD style) {
+    return (static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_STYLE)) & style) != 0;
+}
+
+void setVisible(HWND control, bool visible) {
+    if (hasStyle(control, WS_VISIBLE) != visible) {
+        ::ShowWindow(control, visible ? SW_SHOWNA : SW_HIDE);
+    }
+}
+
+void setEnabled(HWND control, bool enabled) {
+    if ((::IsWindowEnabled(control) != FALSE) != enabled) {
+        ::EnableWindow(control, enabled ? TRUE : FALSE);
+    }
+}
+
+void place(HWND control, const RECT& rect) {
+    ::SetWindowPos(control, nullptr, rect.left, rect.top, rect.right - rect.left,
+                   rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+std::wstring driveListEntry(HWND list, int index) {
+    const LRESULT length = ::SendMessageW(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (index < 0 || length == CB_ERR) {
+        return {};
+    }
+    std::wstring entry(static_cast<std::size_t>(length) + 1, L'\0');
+    ::SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(index),
+                   reinterpret_cast<LPARAM>(entry.data()));
+    entry.resize(static_cast<std::size_t>(length));
+    return entry;
+}
+
+bool sameLines(const std::array<LineControl, 3>& a, const std::array<LineControl, 3>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(),
+                      [](const LineControl& x, const LineControl& y) {
+                          return x.x1 == y.x1 && x.y1 == y.y1 && x.x2 == y.x2 && x.y2 == y.y2;
+                      });
+}
+
+// A DC of `control` with `font` selected, for measuring text.
+class MeasuringDc {
+  public:
+    MeasuringDc(HWND control, HFONT font)
+        : control_(control), dc_(::GetDC(control)), previous_(::SelectObject(dc_, font)) {}
+    MeasuringDc(const MeasuringDc&) = delete;
+    MeasuringDc& operator=(const MeasuringDc&) = delete;
+    ~MeasuringDc() {
+        ::SelectObject(dc_, previous_);
+        ::ReleaseDC(control_, dc_);
+    }
+    HDC get() const { return dc_; }
+
+  private:
+    HWND control_;
+    HDC dc_;
+    HGDIOBJ previous_;
+};
+
+}  // namespace
+
+MainWindow::MainWindow(Wizard& wizard, WindowModel& model, HINSTANCE instance)
+    : wizard_(wizard), model_(model), instance_(instance), about_(instance) {}
+
+MainWindow::~MainWindow() {
+    if (model_.observer == this) {
+        model_.observer = nullptr;
+    }
+    if (form_ != nullptr) {
+        ::DestroyWindow(form_);
+    }
+}
+
+bool MainWindow::create() {
+    if (!registerWindowClass(instance_, kFormClass, &MainWindow::windowProc)) {
+        return false;
+    }
+    const HMENU menu = ::CreateMenu();
+    ::AppendMenuW(menu, MF_STRING, kAboutCommand, L"&About");
+    const std::wstring className = wideClassName(kFormClass);
+    const std::wstring caption = wide(model_.form.caption);
+    form_ = ::CreateWindowExW(kExStyle, className.c_str(), caption.c_str(), kStyle, CW_USEDEFAULT,
+                              CW_USEDEFAULT, 0, 0, nullptr, menu, instance_, this);
+    if (form_ == nullptr) {
+        ::DestroyMenu(menu);
+        return false;
+    }
+    shownCaption_ = model_.form.caption;
+    createControls();
+    applyDpi(dpiOfWindow(form_));
+    model_.observer = this;
+    syncFromModel();
+    return true;
+}
+
+void MainWindow::show(int showCommand) {
+    ::ShowWindow(form_, showCommand);
+    ::UpdateWindow(form_);
+}
+
+void MainWindow::createControls() {
+    const auto make = [this](const wchar_t* controlClass, DWORD style, DWORD exStyle, int id,
+                             const wchar_t* text = L"") {
+        return ::CreateWindowExW(exStyle, controlClass, text, WS_CHILD | style, 0, 0, 0, 0, form_,
+                                 controlId(id), instance_, nullptr);
+    };
+    // Created in the order Tab moves through them.
+    mainText_ =
+        make(WC_EDITW, WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
+             WS_EX_CLIENTEDGE, form_control::mainText);
+    driveList_ = make(WC_COMBOBOXW,
+                      WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED |
+                          CBS_HASSTRINGS,
+                      0, form_control::DriveList);
+    driveSize_ =
+        make(WC_STATICW, WS_VISIBLE | SS_OWNERDRAW | SS_NOTIFY, 0, form_control::DriveSize);
+    label2_ = make(WC_STATICW, WS_VISIBLE | SS_OWNERDRAW | SS_NOTIFY, 0, form_control::Label2);
+    progressBar_ = make(PROGRESS_CLASSW, WS_VISIBLE, 0, form_control::ProgressBar1);
+    // The log is the record of the run: it can be read, selected and copied, not edited.
+    logText_ = make(WC_EDITW, WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
+                    WS_EX_CLIENTEDGE, form_control::logText);
+    // No limit: the log only grows, and what is appended must never be cut off.
+    ::SendMessageW(logText_, EM_SETLIMITTEXT, 0, 0);
+    buttonLog_ = make(WC_BUTTONW, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON | BS_ICON, 0,
+                      form_control::buttonLog);
+    buttonBack_ = make(WC_BUTTONW, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0,
+                       form_control::buttonBack, L"< &Back");
+    buttonOK_ = make(WC_BUTTONW, WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0,
+                     form_control::buttonOK, L"&OK");
+    buttonExit_ = make(WC_BUTTONW, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0,
+                       form_control::buttonExit, L"E&xit");
+    // Never shown: they only hold the log button's two pictures.
+    showLog_ = make(WC_BUTTONW, BS_PUSHBUTTON | BS_ICON, 0, form_control::showLog);
+    hideLog_ = make(WC_BUTTONW, BS_PUSHBUTTON | BS_ICON, 0, form_control::hideLog);
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        lines_[i] = make(WC_STATICW, WS_VISIBLE | (i == 0 ? SS_ETCHEDHORZ : SS_ETCHEDVERT), 0,
+                         form_control::Line1 + static_cast<int>(i));
+    }
+
+    // Keys that go down in the drive list reach the wizard before the list acts on them.
+    ::SetWindowSubclass(driveList_, &MainWindow::driveListProc, 0,
+                        reinterpret_cast<DWORD_PTR>(this));
+
+    toolTip_ =
+        ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                          WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                          CW_USEDEFAULT, CW_USEDEFAULT, form_, nullptr, instance_, nullptr);
+    addToolTip(driveList_, LPSTR_TEXTCALLBACKW);
+    addToolTip(driveSize_, LPSTR_TEXTCALLBACKW);
+    addToolTip(label2_, LPSTR_TEXTCALLBACKW);
+    static wchar_t logButtonTip[] = L"Show or hide the log";
+    addToolTip(buttonLog_, logButtonTip);
+}
+
+void MainWindow::addToolTip(HWND control, const wchar_t* text) {
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = form_;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = const_cast<wchar_t*>(text);
+    ::SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void MainWindow::applyDpi(UINT dpi) {
+    dpi_ = dpi;
+    font_ = messageFont(dpi);
+    mainTextFont_ = messageFont(dpi, model_.mainText.fontPointSize);
+    shownMainTextPoints_ = model_.mainText.fontPointSize;
+    for (HWND control : {driveList_, driveSize_, label2_, logText_, buttonBack_, buttonOK_,
+                         buttonExit_, buttonLog_}) {
+        ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    }
+    ::SendMessageW(mainText_, WM_SETFONT, reinterpret_cast<WPARAM>(mainTextFont_.get()), FALSE);
+
+    const int itemHeight = lineHeight(driveList_, font_.get()) + scaled(6, dpi);
+    ::SendMessageW(driveList_, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), itemHeight);
+    ::SendMessageW(driveList_, CB_SETITEMHEIGHT, 0, itemHeight);
+    ::SendMessageW(toolTip_, TTM_SETMAXTIPWIDTH, 0, scaled(kToolTipWidth, dpi));
+
+    showLogPicture_ = loadIcon(instance_, XQ_IDI_SHOW_LOG, scaled(kPictureSize, dpi));
+    hideLogPicture_ = loadIcon(instance_, XQ_IDI_HIDE_LOG, scaled(kPictureSize, dpi));
+    ::SendMessageW(showLog_, BM_SETIMAGE, IMAGE_ICON,
+                   reinterpret_cast<LPARAM>(showLogPicture_.get()));
+    ::SendMessageW(hideLog_, BM_SETIMAGE, IMAGE_ICON,
+                   reinterpret_cast<LPARAM>(hideLogPicture_.get()));
+    shownLogPicture_.clear();  // the button takes its picture again, at the new size
+
+    smallIcon_ = loadIcon(instance_, XQ_IDI_PROGRAM, systemMetric(SM_CXSMICON, dpi));
+    bigIcon_ = loadIcon(instance_, XQ_IDI_PROGRAM, systemMetric(SM_CXICON, dpi));
+    ::SendMessageW(form_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+    ::SendMessageW(form_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
+
+    laidOutDpi_ = 0;
+    syncFromModel();
+}
+
+void MainWindow::layOut() {
+    const FormLayout layout = layOutForm(model_.form, dpi_);
+    const SIZE outer =
+        windowSizeForClient(layout.client.cx, layout.client.cy, kStyle, kExStyle, true, dpi_);
+    ::SetWindowPos(form_, nullptr, 0, 0, outer.cx, outer.cy,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // The menu bar is as tall as the desktop draws it: whatever the client area lacks still, the
+    // window grows by.
+    RECT client{};
+    ::GetClientRect(form_, &client);
+    if (client.right != layout.client.cx || client.bottom != layout.client.cy) {
+        ::SetWindowPos(form_, nullptr, 0, 0, outer.cx + layout.client.cx - client.right,
+                       outer.cy + layout.client.cy - client.bottom,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+
+    place(mainText_, layout.mainText);
+    RECT list = layout.DriveList;
+    list.bottom = list.top + scaled(kDriveListDropHeight, dpi_);  // with its list dropped down
+    place(driveList_, list);
+    place(driveSize_, layout.DriveSize);
+    place(label2_, layout.Label2);
+    place(progressBar_, layout.ProgressBar1);
+    place(logText_, layout.logText);
+    place(buttonLog_, layout.buttonLog);
+    place(buttonBack_, layout.buttonBack);
+    place(buttonOK_, layout.buttonOK);
+    place(buttonExit_, layout.buttonExit);
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        place(lines_[i], layout.lines[i]);
+    }
+    fitDroppedWidth();
+
+    laidOut_ = model_.form;
+    laidOutDpi_ = dpi_;
+    // Controls that only changed their size (the separator lines) do not draw themselves again.
+    ::RedrawWindow(form_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void MainWindow::fitDroppedWidth() {
+    // The list drops down as wide as its longest entry needs, within the form.
+    int widest = 0;
+    {
+        const MeasuringDc dc(driveList_, font_.get());
+        for (const std::string& entry : model_.DriveList.entries) {
+            const std::wstring text = wide(entry);
+            SIZE size{};
+            ::GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
+            widest = std::max<int>(widest, size.cx);
+        }
+    }
+    const FormLayout layout = layOutForm(model_.form, dpi_);
+    const int left = layout.DriveList.left;
+    const int width = std::clamp<int>(widest + scaled(16, dpi_) + systemMetric(SM_CXVSCROLL, dpi_),
+                                      layout.DriveList.right - left, layout.client.cx - left);
+    ::SendMessageW(driveList_, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(width), 0);
+}
+
+void MainWindow::syncFromModel() {
+    if (form_ == nullptr) {
+        return;
+    }
+    const WindowModel& m = model_;
+    if (m.form.caption != shownCaption_) {
+        ::SetWindowTextW(form_, wide(m.form.caption).c_str());
+        shownCaption_ = m.form.caption;
+    }
+    syncDriveList();
+    if (laidOutDpi_ != dpi_ || m.form.heightTwips != laidOut_.heightTwips ||
+        !sameLines(m.form.lines, laidOut_.lines)) {
+        layOut();
+    }
+    syncMainText();
+    syncLog();
+    syncLabel(driveSize_, m.DriveSize, shownDriveSize_);
+    syncLabel(label2_, m.Label2, shownLabel2_);
+    syncProgressBar();
+    syncButton(buttonOK_, m.buttonOK);
+    syncButton(buttonBack_, m.buttonBack);
+    syncButton(buttonExit_, m.buttonExit);
+    syncButton(buttonLog_, m.buttonLog);
+    syncButton(showLog_, m.showLog);
+    syncButton(hideLog_, m.hideLog);
+    if (m.buttonLog.picture != shownLogPicture_) {
+        ::SendMessageW(buttonLog_, BM_SETIMAGE, IMAGE_ICON,
+                       reinterpret_cast<LPARAM>(pictureOf(m.buttonLog.picture)));
+        shownLogPicture_ = m.buttonLog.picture;
+    }
+    syncFocus();
+}
+
+void MainWindow::syncMainText() {
+    const TextBoxControl& text = model_.mainText;
+    if (text.fontPointSize != shownMainTextPoints_ && text.fontPointSize > 0) {
+        mainTextFont_ = messageFont(dpi_, text.fontPointSize);
+        ::SendMessageW(mainText_, WM_SETFONT, reinterpret_cast<WPARAM>(mainTextFont_.get()), TRUE);
+        shownMainTextPoints_ = text.fontPointSize;
+    }
+    if (text.text != shownMainText_) {
+        ::SetWindowTextW(mainText_, wide(text.text).c_str());
+        shownMainText_ = text.text;
+    }
+    if (hasStyle(mainText_, ES_READONLY) != text.readOnly) {
+        ::SendMessageW(mainText_, EM_SETREADONLY, text.readOnly ? TRUE : FALSE, 0);
+    }
+    setVisible(mainText_, text.visible);
+}
+
+void MainWindow::syncLog() {
+    const TextBoxControl& log = model_.logText;
+    if (log.text.size() != shownLogBytes_) {
+        // The log only grows: what is new is appended, rather than the whole text set again.
+        if (log.text.size() > shownLogBytes_) {
+            const std::string_view text = std::string_view(log.text).substr(shownLogBytes_);
+            const std::wstring added = wide(text);
+            ::SendMessageW(logText_, EM_SETSEL, static_cast<WPARAM>(shownLogLength_),
+                           shownLogLength_);
+            ::SendMessageW(logText_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(added.c_str()));
+            shownLogLength_ += static_cast<int>(added.size());
+            shownLogCharacters_ += characterCount(text);
+        } else {
+            const std::wstring all = wide(log.text);
+            ::SetWindowTextW(logText_, all.c_str());
+            shownLogLength_ = static_cast<int>(all.size());
+            shownLogCharacters_ = characterCount(log.text);
+        }
+        shownLogBytes_ = log.text.size();
+        logSelectionShown_ = false;
+    }
+    if (log.background != shownLogBackground_) {
+        logBackground_.reset(
+            ::CreateSolidBrush(RGB(log.background.red, log.background.green, log.background.blue)));
+        shownLogBackground_ = log.background;
+        ::InvalidateRect(logText_, nullptr, TRUE);
+    }
+    const bool opening = log.visible && !hasStyle(logText_, WS_VISIBLE);
+    setVisible(logText_, log.visible);
+    if (!log.visible) {
+        return;
+    }
+    if (!logSelectionShown_ || log.selectionStart != shownSelectionStart_ ||
+        log.selectionLength != shownSelectionLength_) {
+        const int start = logEditPosition(log.selectionStart);
+        const int end = logEditPosition(log.selectionStart + log.selectionLength);
+        ::SendMessageW(logText_, EM_SETSEL, static_cast<WPARAM>(start), end);
+        ::SendMessageW(logText_, EM_SCROLLCARET, 0, 0);
+        logSelectionShown_ = true;
+        shownSelectionStart_ = log.selectionStart;
+        shownSelectionLength_ = log.selectionLength;
+    }
+    if (opening) {
+        // A log that opens shows its newest lines, whatever was selected while it was hidden.
+        ::SendMessageW(logText_, WM_VSCROLL, SB_BOTTOM, 0);
+    }
+}
+
+int MainWindow::logEditPosition(int modelPosition) const {
+    // The model counts characters of its UTF-8 text, the edit control UTF-16 units. Positions lie
+    // near the end (the newest line), so the count runs from there.
+    const std::size_t position =
+        std::min(static_cast<std::size_t>(std::max(modelPosition, 0)), shownLogCharacters_);
+    const std::size_t after =
+        wide(lastCharacters(model_.logText.text, shownLogCharacters_ - position)).size();
+    return shownLogLength_ - static_cast<int>(after);
+}
+
+void MainWindow::syncDriveList() {
+    const DriveListControl& list = model_.DriveList;
+    if (list.entries != shownEntries_) {
+        ::SendMessageW(driveList_, CB_RESETCONTENT, 0, 0);
+        for (const std::string& entry : list.entries) {
+            ::SendMessageW(driveList_, CB_ADDSTRING, 0,
+                           reinterpret_cast<LPARAM>(wide(entry).c_str()));
+        }
+        shownEntries_ = list.entries;
+        fitDroppedWidth();
+    }
+    if (::SendMessageW(driveList_, CB_GETCURSEL, 0, 0) != list.listIndex) {
+        ::SendMessageW(driveList_, CB_SETCURSEL, static_cast<WPARAM>(list.listIndex), 0);
+    }
+    setVisible(driveList_, list.visible);
+    setEnabled(driveList_, list.enabled);
+}
+
+void MainWindow::syncLabel(HWND label, const LabelControl& model, std::wstring& shown) {
+    std::wstring caption = wide(model.caption);
+    if (caption != shown) {
+        // The label draws itself (drawElidedLines); its window text is the whole caption still,
+        // for whatever reads the window (screen readers, the tests).
+        ::SetWindowTextW(label, caption.c_str());
+        shown = std::move(caption);
+        ::InvalidateRect(label, nullptr, TRUE);
+    }
+    setVisible(label, model.visible);
+}
+
+void MainWindow::syncProgressBar() {
+    const ProgressBarControl& bar = model_.ProgressBar1;
+    const int max = std::max(bar.min, bar.max);
+    if (bar.min != shownProgress_.min || max != shownProgress_.max) {
+        ::SendMessageW(progressBar_, PBM_SETRANGE32, static_cast<WPARAM>(bar.min), max);
+        shownProgress_.min = bar.min;
+        shownProgress_.max = max;
+        shownProgress_.value = -1;
+    }
+    if (bar.value != shownProgress_.value) {
+        // The bar of this Windows release glides to a new value over timer messages, which are
+        // not handled while an action runs: stepping back draws at once, so the bar is set one
+        // beyond the value first, then back to it.
+        if (bar.value < max) {
+            ::SendMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(bar.value + 1), 0);
+        } else {
+            ::SendMessageW(progressBar_, PBM_SETRANGE32, static_cast<WPARAM>(bar.min), max + 1);
+            ::SendMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(max + 1), 0);
+            ::SendMessageW(progressBar_, PBM_SETRANGE32, static_cast<WPARAM>(bar.min), max);
+        }
+        ::SendMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(bar.value), 0);
+        shownProgress_.value = bar.value;
+    }
+    setVisible(progressBar_, bar.visible);
+}
+
+void MainWindow::syncButton(HWND button, const ButtonControl& model) {
+    setEnabled(button, model.enabled);
+    setVisible(button, model.visible);
+}
+
+void MainWindow::syncFocus() {
+    const auto canHold = [](HWND control) {
+        return control != nullptr && hasStyle(control, WS_VISIBLE) && ::IsWindowEnabled(control);
+    };
+    if (model_.form.focus != shownFocus_) {
+        shownFocus_ = model_.form.focus;
+        if (HWND control = controlOf(shownFocus_); canHold(control)) {
+            ::SetFocus(control);
+            return;
+        }
+    }
+    // A control that was hidden or disabled takes the keyboard focus with it; OK gets it then, so
+    // that Enter and Tab go on working.
+    const HWND focus = ::GetFocus();
+    if (::GetActiveWindow() == form_ && (focus == nullptr || focus == form_ || !canHold(focus))) {
+        for (HWND control : {buttonOK_, buttonExit_}) {
+            if (canHold(control)) {
+                ::SetFocus(control);
+                return;
+            }
+        }
+    }
+}
+
+HWND MainWindow::controlOf(Control control) const {
+    switch (control) {
+        case Control::Form:
+            return form_;
+        case Control::MainText:
+            return mainText_;
+        case Control::LogText:
+            return logText_;
+        case Control::DriveList:
+            return driveList_;
+        case Control::DriveSize:
+            return driveSize_;
+        case Control::Label2:
+            return label2_;
+        case Control::ProgressBar1:
+            return progressBar_;
+        case Control::ButtonOK:
+            return buttonOK_;
+        case Control::ButtonBack:
+            return buttonBack_;
+        case Control::ButtonExit:
+            return buttonExit_;
+        case Control::ButtonLog:
+            return buttonLog_;
+    }
+    return nullptr;
+}
+
+HICON MainWindow::pictureOf(const std::string& picture) const {
+    // The picture holders' names are the pictures' names.
+    HWND holder = nullptr;
+    if (picture == model_.showLog.picture) {
+        holder = showLog_;
+    } else if (picture == model_.hideLog.picture) {
+        holder = hideLog_;
+    }
+    return holder == nullptr
+               ? nullptr
+               : reinterpret_cast<HICON>(::SendMessageW(holder, BM_GETIMAGE, IMAGE_ICON, 0));
+}
+
+void MainWindow::repaintNow(Control control) {
+    // The interface thread is busy with disk work: the control is drawn now, not when the action
+    // has ended and the window's messages are handled again.
+    syncFromModel();
+    if (HWND window = controlOf(control); window != nullptr && hasStyle(window, WS_VISIBLE)) {
+        ::RedrawWindow(window, nullptr, nullptr,
+                       RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    }
+}
+
+template <typename Action>
+void MainWindow::act(Action&& action) {
+    // A message box of a running action handles this window's messages meanwhile: nothing else
+    // starts before the action has ended.
+    if (ended_ || wizard_.busy()) {
+        return;
+    }
+    action();
+    afterAction();
+}
+
+void MainWindow::afterAction() {
+    syncFromModel();
+    if (wizard_.ended()) {
+        endProgram();
+        return;
+    }
+    if (std::exchange(closeWaiting_, false)) {
+        act([this] { (void)wizard_.closeRequested(); });
+    } else if (std::exchange(drivesChangedWaiting_, false)) {
+        act([this] { wizard_.drivesChanged(); });
+    }
+}
+
+void MainWindow::endProgram() {
+    // Ending the program handles no further window events.
+    ended_ = true;
+    model_.observer = nullptr;
+    if (about_.handle() != nullptr) {
+        ::DestroyWindow(about_.handle());
+    }
+    ::DestroyWindow(form_);
+}
+
+bool MainWindow::handleDialogKeys(MSG& message) {
+    if (about_.handle() != nullptr && ::IsDialogMessageW(about_.handle(), &message)) {
+        return true;
+    }
+    return form_ != nullptr && ::IsDialogMessageW(form_, &message);
+}
+
+LRESULT CALLBACK MainWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    MainWindow* self = ownerOfWindow<MainWindow>(window, message, lParam);
+    if (self == nullptr || self->form_ != window) {
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+    return self->handleMessage(message, wParam, lParam);
+}
+
+LRESULT CALLBACK MainWindow::driveListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                           UINT_PTR id, DWORD_PTR self) {
+    if (message == WM_KEYDOWN) {
+        reinterpret_cast<MainWindow*>(self)->act(
+            [self] { reinterpret_cast<MainWindow*>(self)->wizard_.driveListKeyDown(); });
+    } else if (message == WM_NCDESTROY) {
+        ::RemoveWindowSubclass(window, &MainWindow::driveListProc, id);
+    }
+    return ::DefSubclassProc(window, message, wParam, lParam);
+}
+
+LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND:
+            handleCommand(LOWORD(wParam), HIWORD(wParam));
+            return 0;
+        case DM_GETDEFID:
+            // Enter presses OK, as in a dialog box.
+            return MAKELRESULT(form_control::buttonOK, DC_HASDEFID);
+        case WM_CLOSE:
+            if (wizard_.busy()) {
+                closeWaiting_ = true;
+            } else {
+                act([this] { (void)wizard_.closeRequested(); });
+            }
+            return 0;
+        case WM_QUERYENDSESSION:
+            // Windows is shutting down or the operator logs off: the same rule as closing the
+            // window. While an action writes, the session has to wait for it.
+            if (ended_) {
+                return TRUE;
+            }
+            if (wizard_.busy()) {
+                return FALSE;
+            }
+            act([this] { (void)wizard_.closeRequested(); });
+            return ended_ ? TRUE : FALSE;
+        case WM_DEVICECHANGE:
+            if (wParam == DBT_DEVICEARRIVAL || wParam == DBT_DEVICEREMOVECOMPLETE) {
+                if (wizard_.busy()) {
+                    drivesChangedWaiting_ = true;
+                } else {
+                    act([this] { wizard_.drivesChanged(); });
+                }
+            }
+            return TRUE;
+        case WM_ACTIVATE:
+            // A window that is not a dialog box keeps no keyboard focus of its own across
+            // deactivation: it is saved and put back here.
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                focusOnDeactivation_ = ::GetFocus();
+            } else if (focusOnDeactivation_ != nullptr && ::IsChild(form_, focusOnDeactivation_)) {
+                ::SetFocus(focusOnDeactivation_);
+                return 0;
+            }
+            break;
+        case WM_DPICHANGED: {
+            applyDpi(HIWORD(wParam));
+            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+            ::SetWindowPos(form_, nullptr, suggested->left, suggested->top, 0, 0,
+                           SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            return 0;
+        }
+        case WM_CTLCOLORSTATIC: {
+            // Read-only edit controls ask here: the message pane stays white, the log takes its
+            // own colour.
+            const HDC dc = reinterpret_cast<HDC>(wParam);
+            const HWND control = reinterpret_cast<HWND>(lParam);
+            if (control == logText_ && logBackground_) {
+                const Rgb& colour = model_.logText.background;
+                ::SetBkColor(dc, RGB(colour.red, colour.green, colour.blue));
+                return reinterpret_cast<LRESULT>(logBackground_.get());
+            }
+            if (control == mainText_) {
+                ::SetBkColor(dc, ::GetSysColor(COLOR_WINDOW));
+                return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_WINDOW));
+            }
+            break;
+        }
+        case WM_MEASUREITEM: {
+            auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+            if (item->CtlID == static_cast<UINT>(form_control::DriveList) && font_) {
+                item->itemHeight =
+                    static_cast<UINT>(lineHeight(driveList_, font_.get()) + scaled(6, dpi_));
+            }
+            return TRUE;
+        }
+        case WM_DRAWITEM:
+            drawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+            return TRUE;
+        case WM_NOTIFY: {
+            auto* header = reinterpret_cast<NMHDR*>(lParam);
+            if (header->code == TTN_GETDISPINFOW) {
+                auto* info = reinterpret_cast<NMTTDISPINFOW*>(lParam);
+                toolTipText_ = elidedText(reinterpret_cast<HWND>(header->idFrom));
+                info->lpszText = toolTipText_.data();
+                return 0;
+            }
+            break;
+        }
+        case WM_DESTROY:
+            form_ = nullptr;
+            ::PostQuitMessage(0);
+            return 0;
+        default:
+            break;
+    }
+    return ::DefWindowProcW(form_, message, wParam, lParam);
+}
+
+void MainWindow::handleCommand(int id, int code) {
+    switch (id) {
+        case form_control::buttonOK:
+            act([this] { wizard_.okPressed(); });
+            break;
+        case form_control::buttonBack:
+            act([this] { wizard_.backPressed(); });
+            break;
+        case form_control::buttonExit:
+            act([this] { wizard_.exitPressed(); });
+            break;
+        case form_control::buttonLog:
+            act([this] { wizard_.logButtonClicked(); });
+            break;
+        case form_control::DriveList:
+            if (code == CBN_SELCHANGE) {
+                const auto index = static_cast<int>(::SendMessageW(driveList_, CB_GETCURSEL, 0, 0));
+                act([this, index] { wizard_.driveListIndexChanged(index); });
+            } else if (code == CBN_DROPDOWN) {
+                act([this] { wizard_.driveListOpening(); });
+            }
+            break;
+        case kAboutCommand:
+            if (aboutState_.open()) {
+                if (!about_.open(form_, [this] { aboutState_.closed(); })) {
+                    aboutState_.closed();
+                }
+            } else {
+                about_.bringForward();
+            }
+            break;
+        default:
+            break;  // Escape (IDCANCEL) does nothing: Exit asks before it ends anything
+    }
+}
+
+void MainWindow::drawItem(const DRAWITEMSTRUCT& item) {
+    if (item.hwndItem == driveList_) {
+        drawDriveListEntry(item);
+        return;
+    }
+    const std::wstring& text = item.hwndItem == driveSize_ ? shownDriveSize_ : shownLabel2_;
+    ::FillRect(item.hDC, &item.rcItem, ::GetSysColorBrush(COLOR_BTNFACE));
+    const HGDIOBJ previous = ::SelectObject(item.hDC, font_.get());
+    ::SetBkMode(item.hDC, TRANSPARENT);
+    ::SetTextColor(item.hDC, ::GetSysColor(COLOR_BTNTEXT));
+    drawElidedLines(item.hDC, item.rcItem, text);
+    ::SelectObject(item.hDC, previous);
+}
+
+void MainWindow::drawDriveListEntry(const DRAWITEMSTRUCT& item) {
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    const bool disabled = (item.itemState & ODS_DISABLED) != 0;
+    const int background = selected ? COLOR_HIGHLIGHT : COLOR_WINDOW;
+    ::FillRect(item.hDC, &item.rcItem, ::GetSysColorBrush(background));
+    ::SetBkMode(item.hDC, TRANSPARENT);
+    ::SetTextColor(item.hDC, ::GetSysColor(disabled   ? COLOR_GRAYTEXT
+                                           : selected ? COLOR_HIGHLIGHTTEXT
+                                                      : COLOR_WINDOWTEXT));
+    const std::wstring entry = driveListEntry(driveList_, static_cast<int>(item.itemID));
+    RECT text = item.rcItem;
+    text.left += scaled(3, dpi_);
+    text.right -= scaled(2, dpi_);
+    const HGDIOBJ previous = ::SelectObject(item.hDC, font_.get());
+    ::DrawTextW(item.hDC, entry.c_str(), static_cast<int>(entry.size()), &text,
+                DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    ::SelectObject(item.hDC, previous);
+    if ((item.itemState & ODS_FOCUS) != 0 && (item.itemState & ODS_NOFOCUSRECT) == 0) {
+        ::DrawFocusRect(item.hDC, &item.rcItem);
+    }
+}
+
+std::wstring MainWindow::elidedText(HWND control) {
+    std::wstring text;
+    if (control == driveSize_) {
+        text = shownDriveSize_;
+    } else if (control == label2_) {
+        text = shownLabel2_;
+    } else if (control == driveList_ &&
+               ::SendMessageW(driveList_, CB_GETDROPPEDSTATE, 0, 0) == FALSE) {
+        // While the list is dropped down, it shows every entry in full itself.
+        text = driveListEntry(driveList_,
+                              static_cast<int>(::SendMessageW(driveList_, CB_GETCURSEL, 0, 0)));
+    }
+    RECT area{};
+    ::GetClientRect(control, &area);
+    const MeasuringDc dc(control, font_.get());
+    // The drive list's entry has the drop-down button beside it.
+    const int width = control == driveList_
+                          ? area.right - systemMetric(SM_CXVSCROLL, dpi_) - scaled(5, dpi_)
+                          : area.right;
+    return linesAreElided(dc.get(), width, text) ? text : std::wstring();
+}
+
+}  // namespace xq::win32
