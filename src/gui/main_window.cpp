@@ -327,7 +327,8 @@ void MainWindow::syncButtons() {
         const auto [button, control] = buttons[i];
         button->setEnabled(control->enabled);
         button->setVisible(control->visible);
-        // A picture is loaded only when it changes: it is read from an image file each time.
+        // A picture is set only when it changes: the style decodes it from its image each time,
+        // and setting it draws the button again.
         if (control->picture != shownPictures_[i]) {
             button->setIcon(pictureIcon(style(), control->picture));
             shownPictures_[i] = control->picture;
