@@ -14,14 +14,25 @@ void MessagePanes::showMessage(std::string_view text) {
 }
 
 void MessagePanes::logMessage(std::string_view text) {
-    TextBoxControl& log = window_.logText;
-    log.text.append(text).append(CRLF);
-    if (log.visible) {
-        // Select the line just added, without its line break, which scrolls it into view.
-        const int length = static_cast<int>(text.size());
-        log.selectionStart = static_cast<int>(log.text.size()) - length - 2;
-        log.selectionLength = length;
+    std::string& log = window_.logText.text;
+    if (log.size() != countedBytes_) {
+        logLength_ = characterCount(log);  // written by someone else too: counted once again
     }
+    log.append(text).append(CRLF);
+    countedBytes_ = log.size();
+    newestStart_ = logLength_;
+    newestLength_ = characterCount(text);
+    logLength_ += newestLength_ + CRLF.size();
+    if (window_.logText.visible) {
+        selectNewestLogLine();
+    }
+}
+
+void MessagePanes::selectNewestLogLine() {
+    // The line just added, without its line break: selecting it scrolls it into view.
+    TextBoxControl& log = window_.logText;
+    log.selectionStart = static_cast<int>(newestStart_);
+    log.selectionLength = static_cast<int>(newestLength_);
 }
 
 void MessagePanes::promptDiskette(int n) {

@@ -117,7 +117,7 @@ void Wizard::finishReading(bool resetProgressFirst) {
         floppyPrompt();  // reported
         return;
     }
-    driveInfo_.compactFlashPrompt();
+    compactFlashPrompt();
 }
 
 }  // namespace xq

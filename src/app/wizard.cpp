@@ -1,6 +1,7 @@
 #include "app/wizard.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "convert/temporary_directories.h"
 #include "platform/text.h"
@@ -75,32 +76,37 @@ void Wizard::startUp() {
     window_.logText.background = kLogBackground;
 }
 
-namespace {
-
 // Marks the wizard busy for as long as an operator action runs, and holds the drive letters
-// meanwhile: a device plugged in during a card write must not re-point the card's letter.
-class BusyWhile {
+// meanwhile: a device plugged in during a card write must not re-point the card's letter. Changes
+// of the machine's drives reported meanwhile are taken in once the outermost action has ended and
+// the letters are free again.
+class Wizard::BusyWhile {
   public:
-    BusyWhile(bool& busy, const DriveTable& drives) : busy_(busy), was_(busy), letters_(drives) {
-        busy_ = true;
+    explicit BusyWhile(Wizard& wizard) : wizard_(wizard), was_(wizard.busy_) {
+        wizard_.busy_ = true;
+        letters_.emplace(wizard_.drives_);
     }
     BusyWhile(const BusyWhile&) = delete;
     BusyWhile& operator=(const BusyWhile&) = delete;
-    ~BusyWhile() { busy_ = was_; }
+    ~BusyWhile() {
+        letters_.reset();
+        wizard_.busy_ = was_;
+        if (!was_ && wizard_.drivesChangedMeanwhile_) {
+            wizard_.drivesChanged();
+        }
+    }
 
   private:
-    bool& busy_;
+    Wizard& wizard_;
     bool was_;
-    DriveLetterHold letters_;
+    std::optional<DriveLetterHold> letters_;
 };
-
-}  // namespace
 
 void Wizard::okPressed() {
     if (ended_ || !window_.buttonOK.enabled) {
         return;
     }
-    const BusyWhile busy(busy_, drives_);
+    const BusyWhile busy(*this);
     switch (state_.wizardStep) {
         case step::SelectFloppy:
             selectFloppyDrive();
@@ -126,7 +132,7 @@ void Wizard::backPressed() {
     if (ended_ || !window_.buttonBack.enabled) {
         return;
     }
-    const BusyWhile busy(busy_, drives_);
+    const BusyWhile busy(*this);
     switch (state_.wizardStep) {
         case step::SelectFloppy:
             floppyPrompt();
@@ -154,7 +160,7 @@ void Wizard::exitPressed() {
     if (ended_ || !window_.buttonExit.enabled) {
         return;
     }
-    const BusyWhile busy(busy_, drives_);
+    const BusyWhile busy(*this);
     if (state_.wizardStep == step::Written) {
         endProgram();
     } else {
@@ -197,52 +203,96 @@ void Wizard::restartFromFirstDiskette(bool hideDriveList) {
     selectDriveLetter(driveLetterOf(state_.floppyDrive));
 }
 
-void Wizard::selectDriveLetter(char letter) {
+int Wizard::indexOfDrive(char letter) const {
     const std::vector<std::string>& entries = window_.DriveList.entries;
     const auto entry = std::find_if(entries.begin(), entries.end(), [letter](const std::string& e) {
         return driveLetterOf(e) == letter;
     });
-    if (entry != entries.end()) {
-        setDriveListIndex(static_cast<int>(entry - entries.begin()));
+    return entry == entries.end() ? -1 : static_cast<int>(entry - entries.begin());
+}
+
+void Wizard::selectDriveLetter(char letter) {
+    if (const int index = indexOfDrive(letter); index >= 0) {
+        setDriveListIndex(index);
     }
 }
 
 void Wizard::driveListIndexChanged(int index) {
-    const BusyWhile busy(busy_, drives_);
+    const BusyWhile busy(*this);
     if (!ended_) {
         setDriveListIndex(index);
     }
 }
 
 void Wizard::driveListKeyDown() {
-    const BusyWhile busy(busy_, drives_);
+    const BusyWhile busy(*this);
     if (!ended_) {
         driveListChanged();
     }
 }
 
 void Wizard::driveListOpening() {
-    const BusyWhile busy(busy_, drives_);
+    const BusyWhile busy(*this);
     if (!ended_ && driveInfo_.refreshDriveList()) {
         driveListChanged();
     }
 }
 
-void Wizard::drivesChanged() {
-    // As when the list opens: the entries are read again, and a selected drive that has gone
-    // makes the list's new selection described (and checked, in the card step).
-    driveListOpening();
+void Wizard::logButtonClicked() {
+    if (ended_) {
+        return;
+    }
+    logPane_.toggle();
+    if (logPane_.shown()) {
+        // Lines logged while the log was hidden left its selection where it was, near the top.
+        panes_.selectNewestLogLine();
+    }
 }
 
-void Wizard::logButtonClicked() {
-    if (!ended_) {
-        logPane_.toggle();
+void Wizard::drivesChanged() {
+    if (ended_) {
+        return;
     }
+    if (busy_) {
+        drivesChangedMeanwhile_ = true;
+        return;
+    }
+    drivesChangedMeanwhile_ = false;
+    const DriveLetterHold letters(drives_);  // one set of letters for the list and its label
+    rereadDrives();
+}
+
+void Wizard::rereadDrives() {
+    DriveListControl& list = window_.DriveList;
+    const char selected = driveLetterOf(list.drive());
+    const char saved =
+        state_.savedDriveIndex >= 0 &&
+                state_.savedDriveIndex < static_cast<int>(list.entries.size())
+            ? driveLetterOf(list.entries[static_cast<std::size_t>(state_.savedDriveIndex)])
+            : '\0';
+    driveInfo_.refreshDriveList();
+    // The drive selected at start-up keeps its role wherever it moved in the list.
+    const int savedIndex = indexOfDrive(saved);
+    if (savedIndex >= 0) {
+        state_.savedDriveIndex = static_cast<std::int16_t>(savedIndex);
+    }
+    // The selected drive went away: the list goes back to the drive selected at start-up, as for
+    // a refused card drive, and the label shows the drive OK would now take.
+    if (driveLetterOf(list.drive()) != selected && savedIndex >= 0) {
+        list.listIndex = savedIndex;
+    }
+    driveInfo_.describeSelectedDrive(state_.wizardStep);
 }
 
 void Wizard::floppyPrompt() {
     driveInfo_.floppyPrompt();
     state_.wizardStep = step::SelectFloppy;
+    rereadDrives();
+}
+
+void Wizard::compactFlashPrompt() {
+    driveInfo_.compactFlashPrompt();
+    rereadDrives();
 }
 
 void Wizard::setDriveListIndex(int index) {

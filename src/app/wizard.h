@@ -45,9 +45,12 @@ class Wizard {
     void driveListKeyDown();
     // The drive list is about to show its entries: they are read from the machine again.
     void driveListOpening();
-    // A drive arrived or left the machine: the list is read again.
-    void drivesChanged();
     void logButtonClicked();
+    // The machine's drives changed (a medium was mounted or unmounted, a device plugged in or
+    // removed): the drive list and the label under it are read again, the selection staying on
+    // its drive where that is still there. Reported during an action, the change is taken in once
+    // the action has ended.
+    void drivesChanged();
 
     // The program has ended; the view closes without handling anything else.
     bool ended() const { return ended_; }
@@ -78,7 +81,14 @@ class Wizard {
     void anotherCopy();
 
   private:
+    class BusyWhile;
+
     void floppyPrompt();
+    void compactFlashPrompt();
+    // The drive list shows the machine's drives as they are now, and the label the selected one.
+    void rereadDrives();
+    // The list position of the drive with this letter; -1 when the list does not have it.
+    int indexOfDrive(char letter) const;
     // The readiness test of the floppy drive before a diskette is read.
     bool floppyDriveReady();
     ReadResult readDiskette();
@@ -110,6 +120,7 @@ class Wizard {
     std::optional<DatabaseProof> proof_;
     bool ended_ = false;
     bool busy_ = false;
+    bool drivesChangedMeanwhile_ = false;
 };
 
 // The start-up banner that opens the log.

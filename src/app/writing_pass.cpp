@@ -43,7 +43,7 @@ void Wizard::writeFlash() {
         return;
     }
     // Nothing usable was written: the same request again, for another card or another try.
-    driveInfo_.compactFlashPrompt();
+    compactFlashPrompt();
 }
 
 void Wizard::anotherCopy() {
@@ -52,6 +52,7 @@ void Wizard::anotherCopy() {
                            .append(CRLF)
                            .append("drive and press the OK button"));
     driveInfo_.showDriveList();
+    rereadDrives();
 }
 
 }  // namespace xq

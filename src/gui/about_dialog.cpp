@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QStyle>
 
-#include "gui/qt_dialogs.h"
+#include "gui/display_text.h"
 #include "ui/about_box.h"
 
 namespace xq::gui {
@@ -20,21 +20,26 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
 
     auto* icon = new QLabel(this);
     icon->setObjectName(QStringLiteral("picIcon"));
+    icon->setTextFormat(Qt::PlainText);
     icon->setPixmap(style()->standardIcon(QStyle::SP_DriveCDIcon).pixmap(48, 48));
 
-    auto* title = new QLabel(toDisplayText(texts.title), this);
-    title->setObjectName(QStringLiteral("lblTitle"));
+    // Plain text, every label: nothing here is markup.
+    auto makeLabel = [this](const QString& text, const char* name) {
+        auto* label = new QLabel(text, this);
+        label->setObjectName(QString::fromLatin1(name));
+        label->setTextFormat(Qt::PlainText);
+        return label;
+    };
+    QLabel* title = makeLabel(toDisplayText(texts.title), "lblTitle");
     QFont titleFont = title->font();
     titleFont.setPointSize(titleFont.pointSize() + 4);
     titleFont.setBold(true);
     title->setFont(titleFont);
-
-    auto* version = new QLabel(toDisplayText(texts.version), this);
-    version->setObjectName(QStringLiteral("lblVersion"));
-
-    auto* description = new QLabel(toDisplayText(texts.description).trimmed(), this);
-    description->setObjectName(QStringLiteral("lblDescription"));
+    QLabel* version = makeLabel(toDisplayText(texts.version), "lblVersion");
+    QLabel* description = makeLabel(toDisplayText(texts.description).trimmed(), "lblDescription");
     description->setWordWrap(true);
+    // Wide enough to read as a paragraph, in the font's own measure, whatever the scale.
+    description->setMinimumWidth(description->fontMetrics().averageCharWidth() * 50);
 
     auto* ok = new QPushButton(tr("OK"), this);
     ok->setObjectName(QStringLiteral("cmdOK"));
@@ -46,8 +51,14 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     layout->addWidget(title, 0, 1);
     layout->addWidget(version, 1, 1);
     layout->addWidget(description, 2, 1);
+    layout->setRowStretch(2, 1);
     layout->addWidget(ok, 3, 1, Qt::AlignRight);
-    setFixedWidth(420);
+
+    // The box may be made larger, never so small that the description is cut off: the wrapped
+    // description is tallest at the narrowest width, so that width and its height are the least.
+    const int narrowest = minimumSizeHint().width();
+    setMinimumSize(narrowest, heightForWidth(narrowest));
+    adjustSize();
 }
 
 }  // namespace xq::gui

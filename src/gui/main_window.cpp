@@ -7,7 +7,10 @@
 #include <QTextCursor>
 
 #include "gui/about_dialog.h"
-#include "gui/qt_dialogs.h"
+#include "gui/display_text.h"
+#include "gui/elided_label.h"
+#include "gui/mount_watch.h"
+#include "platform/text.h"
 
 namespace xq::gui {
 
@@ -21,18 +24,6 @@ constexpr int kInnerWidth = kFormWidth - 2 * kMargin;
 constexpr int kButtonHeight = 30;
 constexpr int kButtonWidth = 80;
 constexpr int kButtonsFromBottom = 40;
-
-// Position in the widget's text of a position in the model's CR LF text.
-int displayPosition(const std::string& text, int position) {
-    int crs = 0;
-    for (int i = 0; i < position && i < static_cast<int>(text.size()); ++i) {
-        if (text[static_cast<std::size_t>(i)] == '\r' && i + 1 < static_cast<int>(text.size()) &&
-            text[static_cast<std::size_t>(i) + 1] == '\n') {
-            ++crs;
-        }
-    }
-    return position - crs;
-}
 
 QIcon pictureIcon(const QStyle* style, const std::string& picture) {
     if (picture == kHideLogPicture) {
@@ -52,6 +43,9 @@ MainWindow::MainWindow(Wizard& wizard, WindowModel& model, QWidget* parent)
     buildControls();
     model_.observer = this;
     syncFromModel();
+    // Media mounted or unmounted while the program runs show in the drive list by themselves.
+    mounts_ = new MountWatch(QStringLiteral("/proc/self/mounts"), this);
+    connect(mounts_, &MountWatch::changed, this, &MainWindow::drivesChanged);
 }
 
 MainWindow::~MainWindow() {
@@ -80,11 +74,11 @@ void MainWindow::buildControls() {
     driveList_->setObjectName(QStringLiteral("DriveList"));
     driveList_->setGeometry(kMargin, 244, 240, 26);
 
-    driveSize_ = new QLabel(form_);
+    driveSize_ = new ElidedLabel(form_);
     driveSize_->setObjectName(QStringLiteral("DriveSize"));
     driveSize_->setGeometry(kMargin + 256, 238, kInnerWidth - 256, 40);
 
-    label2_ = new QLabel(form_);
+    label2_ = new ElidedLabel(form_);
     label2_->setObjectName(QStringLiteral("Label2"));
     label2_->setGeometry(kMargin, 282, kInnerWidth, 60);
     label2_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -151,6 +145,10 @@ void MainWindow::act(Action&& action) {
     }
 }
 
+void MainWindow::drivesChanged() {
+    act([this] { wizard_.drivesChanged(); });
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (closing_) {
         event->accept();
@@ -165,18 +163,38 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::syncFromModel() {
-    const WindowModel& m = model_;
-    setWindowTitle(toDisplayText(m.form.caption));
-    form_->setFixedSize(kFormWidth, pixelsOf(m.form.heightTwips));
+    setWindowTitle(toDisplayText(model_.form.caption));
+    syncForm();
+    syncMainText();
+    syncLog();
+    syncDriveList();
+    syncLabels();
+    syncProgressBar();
+    syncButtons();
+    if (model_.form.focus != shownFocus_) {
+        if (QWidget* focus = widgetOf(model_.form.focus)) {
+            focus->setFocus();
+        }
+        shownFocus_ = model_.form.focus;
+    }
+}
+
+void MainWindow::syncForm() {
+    const FormControl& form = model_.form;
+    if (form.heightTwips == shownHeightTwips_) {
+        return;
+    }
+    shownHeightTwips_ = form.heightTwips;
+    form_->setFixedSize(kFormWidth, pixelsOf(form.heightTwips));
     for (std::size_t i = 0; i < lines_.size(); ++i) {
-        const LineControl& line = m.form.lines[i];
+        const LineControl& line = form.lines[i];
         const int x = pixelsOf(std::min(line.x1, line.x2));
         const int y = pixelsOf(std::min(line.y1, line.y2));
         const int width = std::max(2, pixelsOf(std::abs(line.x2 - line.x1)));
         const int height = std::max(2, pixelsOf(std::abs(line.y2 - line.y1)));
         lines_[i]->setGeometry(x, y, width, height);
     }
-    const int buttonsTop = pixelsOf(m.form.heightTwips) - kButtonsFromBottom;
+    const int buttonsTop = pixelsOf(form.heightTwips) - kButtonsFromBottom;
     buttonLog_->setGeometry(kMargin, buttonsTop, 40, kButtonHeight);
     buttonBack_->setGeometry(kFormWidth - kMargin - 3 * kButtonWidth - 16, buttonsTop, kButtonWidth,
                              kButtonHeight);
@@ -184,91 +202,137 @@ void MainWindow::syncFromModel() {
                            kButtonHeight);
     buttonExit_->setGeometry(kFormWidth - kMargin - kButtonWidth, buttonsTop, kButtonWidth,
                              kButtonHeight);
+}
 
-    if (m.mainText.text != shownMainText_) {
-        mainText_->setPlainText(toDisplayText(m.mainText.text));
-        shownMainText_ = m.mainText.text;
+void MainWindow::syncMainText() {
+    const TextBoxControl& text = model_.mainText;
+    if (text.text != shownMainText_) {
+        mainText_->setPlainText(toDisplayText(text.text));
+        shownMainText_ = text.text;
     }
-    mainText_->setReadOnly(m.mainText.readOnly);
-    if (mainText_->font().pointSize() != m.mainText.fontPointSize && m.mainText.fontPointSize > 0) {
+    mainText_->setReadOnly(text.readOnly);
+    if (mainText_->font().pointSize() != text.fontPointSize && text.fontPointSize > 0) {
         QFont font = mainText_->font();
-        font.setPointSize(m.mainText.fontPointSize);
+        font.setPointSize(text.fontPointSize);
         mainText_->setFont(font);
     }
-    mainText_->setVisible(m.mainText.visible);
-
-    syncLog();
-
-    if (m.DriveList.entries != shownEntries_) {
-        const QSignalBlocker blocker(driveList_);
-        driveList_->clear();
-        for (const std::string& entry : m.DriveList.entries) {
-            driveList_->addItem(toDisplayText(entry));
-        }
-        shownEntries_ = m.DriveList.entries;
-    }
-    if (driveList_->currentIndex() != m.DriveList.listIndex) {
-        const QSignalBlocker blocker(driveList_);
-        driveList_->setCurrentIndex(m.DriveList.listIndex);
-    }
-    driveList_->setVisible(m.DriveList.visible);
-    driveList_->setEnabled(m.DriveList.enabled);
-
-    driveSize_->setText(toDisplayText(m.DriveSize.caption));
-    driveSize_->setVisible(m.DriveSize.visible);
-    label2_->setText(toDisplayText(m.Label2.caption));
-    label2_->setVisible(m.Label2.visible);
-
-    progressBar_->setRange(m.ProgressBar1.min, std::max(m.ProgressBar1.min, m.ProgressBar1.max));
-    progressBar_->setValue(m.ProgressBar1.value);
-    progressBar_->setVisible(m.ProgressBar1.visible);
-
-    const auto syncButton = [this](QPushButton* button, const ButtonControl& control) {
-        button->setEnabled(control.enabled);
-        button->setVisible(control.visible);
-        button->setIcon(pictureIcon(style(), control.picture));
-    };
-    syncButton(buttonOK_, m.buttonOK);
-    syncButton(buttonBack_, m.buttonBack);
-    syncButton(buttonExit_, m.buttonExit);
-    syncButton(buttonLog_, m.buttonLog);
-    syncButton(showLog_, m.showLog);
-    syncButton(hideLog_, m.hideLog);
-
-    if (m.form.focus != shownFocus_) {
-        if (QWidget* focus = widgetOf(m.form.focus)) {
-            focus->setFocus();
-        }
-        shownFocus_ = m.form.focus;
-    }
+    mainText_->setVisible(text.visible);
 }
 
 void MainWindow::syncLog() {
     const TextBoxControl& log = model_.logText;
-    if (log.text != shownLog_) {
-        // The log only grows: append what is new rather than setting the whole text again.
-        if (log.text.starts_with(shownLog_)) {
-            QTextCursor end(logText_->document());
-            end.movePosition(QTextCursor::End);
-            end.insertText(toDisplayText(std::string_view(log.text).substr(shownLog_.size())));
-        } else {
-            logText_->setPlainText(toDisplayText(log.text));
-        }
-        shownLog_ = log.text;
+    if (log.text.size() < shownLogBytes_) {
+        // Never so far: the log is only appended to. Shown again from its start.
+        logText_->clear();
+        shownLogBytes_ = 0;
+        shownLogCharacters_ = 0;
+        shownLogWidgetLength_ = 0;
     }
-    QPalette palette = logText_->palette();
-    palette.setColor(QPalette::Base,
-                     QColor(log.background.red, log.background.green, log.background.blue));
-    logText_->setPalette(palette);
+    const bool grew = log.text.size() != shownLogBytes_;
+    if (grew) {
+        const std::string_view added = std::string_view(log.text).substr(shownLogBytes_);
+        const QString display = toDisplayText(added);
+        QTextCursor end(logText_->document());
+        end.movePosition(QTextCursor::End);
+        end.insertText(display);
+        shownLogBytes_ = log.text.size();
+        shownLogCharacters_ += characterCount(added);
+        shownLogWidgetLength_ += static_cast<int>(display.size());
+    }
+    if (log.background != shownLogBackground_) {
+        QPalette palette = logText_->palette();
+        palette.setColor(QPalette::Base,
+                         QColor(log.background.red, log.background.green, log.background.blue));
+        logText_->setPalette(palette);
+        shownLogBackground_ = log.background;
+    }
+    const bool opened = log.visible && !shownLogVisible_;
     logText_->setVisible(log.visible);
-    if (log.visible) {
-        const int start = displayPosition(log.text, log.selectionStart);
-        const int end = displayPosition(log.text, log.selectionStart + log.selectionLength);
-        QTextCursor selection(logText_->document());
-        selection.setPosition(start);
-        selection.setPosition(end, QTextCursor::KeepAnchor);
-        logText_->setTextCursor(selection);
-        logText_->ensureCursorVisible();
+    shownLogVisible_ = log.visible;
+    syncLogSelection(grew || opened);
+}
+
+void MainWindow::syncLogSelection(bool force) {
+    const TextBoxControl& log = model_.logText;
+    if (!log.visible || (!force && log.selectionStart == shownSelectionStart_ &&
+                         log.selectionLength == shownSelectionLength_)) {
+        return;
+    }
+    QTextCursor selection(logText_->document());
+    selection.setPosition(logWidgetPosition(log.selectionStart));
+    selection.setPosition(logWidgetPosition(log.selectionStart + log.selectionLength),
+                          QTextCursor::KeepAnchor);
+    logText_->setTextCursor(selection);
+    logText_->ensureCursorVisible();
+    shownSelectionStart_ = log.selectionStart;
+    shownSelectionLength_ = log.selectionLength;
+}
+
+int MainWindow::logWidgetPosition(int position) const {
+    // The model counts characters with CR LF as two, the widget UTF-16 units with a line break as
+    // one. The selection lies at the log's end, so the text after the position is measured, never
+    // the whole log.
+    const std::size_t wanted =
+        std::min(static_cast<std::size_t>(std::max(position, 0)), shownLogCharacters_);
+    const std::string_view after =
+        lastCharacters(std::string_view(model_.logText.text).substr(0, shownLogBytes_),
+                       shownLogCharacters_ - wanted);
+    return shownLogWidgetLength_ - static_cast<int>(toDisplayText(after).size());
+}
+
+void MainWindow::syncDriveList() {
+    const DriveListControl& list = model_.DriveList;
+    if (list.entries != shownEntries_) {
+        const QSignalBlocker blocker(driveList_);
+        driveList_->clear();
+        for (const std::string& entry : list.entries) {
+            const QString text = toDisplayText(entry);
+            driveList_->addItem(text);
+            driveList_->setItemData(driveList_->count() - 1, plainToolTip(text), Qt::ToolTipRole);
+        }
+        shownEntries_ = list.entries;
+    }
+    if (driveList_->currentIndex() != list.listIndex) {
+        const QSignalBlocker blocker(driveList_);
+        driveList_->setCurrentIndex(list.listIndex);
+    }
+    driveList_->setVisible(list.visible);
+    driveList_->setEnabled(list.enabled);
+}
+
+void MainWindow::syncLabels() {
+    driveSize_->setFullText(toDisplayText(model_.DriveSize.caption));
+    driveSize_->setVisible(model_.DriveSize.visible);
+    label2_->setFullText(toDisplayText(model_.Label2.caption));
+    label2_->setVisible(model_.Label2.visible);
+}
+
+void MainWindow::syncProgressBar() {
+    const ProgressBarControl& bar = model_.ProgressBar1;
+    progressBar_->setRange(bar.min, std::max(bar.min, bar.max));
+    progressBar_->setValue(bar.value);
+    progressBar_->setVisible(bar.visible);
+}
+
+void MainWindow::syncButtons() {
+    const std::array<std::pair<QPushButton*, const ButtonControl*>, kButtons> buttons = {{
+        {buttonOK_, &model_.buttonOK},
+        {buttonBack_, &model_.buttonBack},
+        {buttonExit_, &model_.buttonExit},
+        {buttonLog_, &model_.buttonLog},
+        {showLog_, &model_.showLog},
+        {hideLog_, &model_.hideLog},
+    }};
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        const auto [button, control] = buttons[i];
+        button->setEnabled(control->enabled);
+        button->setVisible(control->visible);
+        // A picture is set only when it changes: the style decodes it from its image each time,
+        // and setting it draws the button again.
+        if (control->picture != shownPictures_[i]) {
+            button->setIcon(pictureIcon(style(), control->picture));
+            shownPictures_[i] = control->picture;
+        }
     }
 }
 
@@ -301,8 +365,32 @@ QWidget* MainWindow::widgetOf(Control control) const {
 }
 
 void MainWindow::repaintNow(Control control) {
-    syncFromModel();
-    if (QWidget* widget = widgetOf(control); widget != nullptr && widget->isVisible()) {
+    QWidget* widget = widgetOf(control);
+    switch (control) {
+        case Control::MainText:
+            syncMainText();
+            break;
+        case Control::ProgressBar1:
+            if (progressBar_->isVisible()) {
+                // The bar draws itself at once whenever a new value changes what it shows, and
+                // only then: most steps of a long pass move it by less than a pixel.
+                syncProgressBar();
+                return;
+            }
+            syncProgressBar();
+            break;
+        case Control::DriveSize:
+        case Control::Label2:
+            syncLabels();
+            break;
+        case Control::LogText:
+            syncLog();
+            break;
+        default:
+            syncFromModel();
+            break;
+    }
+    if (widget != nullptr && widget->isVisible()) {
         widget->repaint();
         if (auto* text = qobject_cast<QPlainTextEdit*>(widget)) {
             text->viewport()->repaint();

@@ -2,12 +2,6 @@
 
 namespace xq::gui {
 
-QString toDisplayText(std::string_view text) {
-    QString display = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-    display.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return display;
-}
-
 QtDialogs::BoxLook QtDialogs::lookOf(int style) {
     // The host numbering: buttons in the low nibble (0 OK, 1 OK/Cancel, 4 Yes/No), the icon in the
     // next one (16 stop, 32 question, 48 exclamation, 64 information).
@@ -48,6 +42,8 @@ Answer QtDialogs::messageBox(std::string_view text, std::string_view title, int 
     const BoxLook look = lookOf(style);
     QMessageBox box(look.icon, toDisplayText(title), toDisplayText(text), look.buttons, parent_);
     box.setObjectName(QStringLiteral("messageBox"));
+    // Paths and names from the diskettes are shown as they are, never taken for markup.
+    box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(look.defaultButton);
     box.setEscapeButton(look.escapeButton);
     switch (box.exec()) {

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include "gui/display_text.h"
 #include "platform/dialogs.h"
 
 namespace xq::gui {
@@ -28,8 +29,5 @@ class QtDialogs : public Dialogs {
   private:
     QPointer<QWidget> parent_;
 };
-
-// The converter's texts break lines with CR LF; Qt's controls want a plain line feed.
-QString toDisplayText(std::string_view text);
 
 }  // namespace xq::gui

@@ -114,4 +114,22 @@ std::string formatGrouped(std::uint64_t value, const DigitGrouping& grouping) {
     return grouped;
 }
 
+std::size_t characterCount(std::string_view utf8) {
+    // Every byte but the continuation bytes (10xxxxxx) of a multi-byte sequence starts a character.
+    std::size_t count = 0;
+    for (const char c : utf8) {
+        count += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+    }
+    return count;
+}
+
+std::string_view lastCharacters(std::string_view utf8, std::size_t count) {
+    std::size_t start = utf8.size();
+    while (count > 0 && start > 0) {
+        --start;
+        count -= (static_cast<unsigned char>(utf8[start]) & 0xC0) != 0x80 ? 1 : 0;
+    }
+    return utf8.substr(start);
+}
+
 }  // namespace xq

@@ -51,4 +51,11 @@ std::string formatGrouped(std::uint64_t value, const DigitGrouping& grouping);
 // The regional digit grouping of this machine's user settings.
 DigitGrouping regionalDigitGrouping();
 
+// The length of UTF-8 text in characters (code points), the unit in which text boxes count their
+// text: a name with an accent is longer in bytes than on the screen.
+std::size_t characterCount(std::string_view utf8);
+// The end of UTF-8 text that holds its last `count` characters (all of it when it has fewer). A
+// view finds a position near the end of a long text this way without reading the whole text.
+std::string_view lastCharacters(std::string_view utf8, std::size_t count);
+
 }  // namespace xq

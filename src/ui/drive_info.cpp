@@ -89,6 +89,12 @@ DriveInfo::ChangeOutcome DriveInfo::driveChanged(int wizardStep) {
             return ChangeOutcome::RefusedGoBack;
         }
     }
+    describeSelectedDrive(wizardStep);
+    return ChangeOutcome::Described;
+}
+
+void DriveInfo::describeSelectedDrive(int wizardStep) {
+    const Drive drive = selectedDrive();
     if (!drive.ready) {
         setDriveSize(std::string("Drive ") + drive.letter + ":");
     } else if (wizardStep != 0) {
@@ -96,7 +102,6 @@ DriveInfo::ChangeOutcome DriveInfo::driveChanged(int wizardStep) {
     } else {
         showShortDescription();
     }
-    return ChangeOutcome::Described;
 }
 
 bool DriveInfo::driveCheck(std::string_view floppyDrive) {

@@ -40,6 +40,8 @@ class DriveInfo {
     };
     // The list's selection changed, or a key went down in the list.
     [[nodiscard]] ChangeOutcome driveChanged(int wizardStep);
+    // The label describes the selected drive as it is now, whatever the step: nothing is refused.
+    void describeSelectedDrive(int wizardStep);
 
     // Run on OK in the Compact Flash step: true when the selected drive can be used. The floppy
     // drive the diskettes are read from (`floppyDrive`, "A:") is never taken for the card.

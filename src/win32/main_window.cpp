@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "platform/text.h"
 #include "platform/win32_text.h"
 #include "win32/elided_lines.h"
 #include "win32/resource_ids.h"
@@ -339,15 +340,18 @@ void MainWindow::syncLog() {
     if (log.text.size() != shownLogBytes_) {
         // The log only grows: what is new is appended, rather than the whole text set again.
         if (log.text.size() > shownLogBytes_) {
-            const std::wstring added = wide(std::string_view(log.text).substr(shownLogBytes_));
+            const std::string_view text = std::string_view(log.text).substr(shownLogBytes_);
+            const std::wstring added = wide(text);
             ::SendMessageW(logText_, EM_SETSEL, static_cast<WPARAM>(shownLogLength_),
                            shownLogLength_);
             ::SendMessageW(logText_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(added.c_str()));
             shownLogLength_ += static_cast<int>(added.size());
+            shownLogCharacters_ += characterCount(text);
         } else {
             const std::wstring all = wide(log.text);
             ::SetWindowTextW(logText_, all.c_str());
             shownLogLength_ = static_cast<int>(all.size());
+            shownLogCharacters_ = characterCount(log.text);
         }
         shownLogBytes_ = log.text.size();
         logSelectionShown_ = false;
@@ -380,12 +384,12 @@ void MainWindow::syncLog() {
 }
 
 int MainWindow::logEditPosition(int modelPosition) const {
-    // The model counts in bytes of its UTF-8 text, the edit control in UTF-16 units. Positions lie
+    // The model counts characters of its UTF-8 text, the edit control UTF-16 units. Positions lie
     // near the end (the newest line), so the count runs from there.
-    const std::string& text = model_.logText.text;
     const std::size_t position =
-        std::min(static_cast<std::size_t>(std::max(modelPosition, 0)), text.size());
-    const std::size_t after = wide(std::string_view(text).substr(position)).size();
+        std::min(static_cast<std::size_t>(std::max(modelPosition, 0)), shownLogCharacters_);
+    const std::size_t after =
+        wide(lastCharacters(model_.logText.text, shownLogCharacters_ - position)).size();
     return shownLogLength_ - static_cast<int>(after);
 }
 

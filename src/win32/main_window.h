@@ -118,7 +118,8 @@ class MainWindow : private WindowObserver {
     std::string shownMainText_;
     int shownMainTextPoints_ = 0;
     std::size_t shownLogBytes_ = 0;
-    int shownLogLength_ = 0;  // in the edit control's characters
+    int shownLogLength_ = 0;              // in the edit control's characters
+    std::size_t shownLogCharacters_ = 0;  // in the model's characters
     bool logSelectionShown_ = false;
     int shownSelectionStart_ = -1;
     int shownSelectionLength_ = -1;

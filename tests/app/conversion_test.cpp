@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include "app/virtual_drives.h"
 #include "app/wizard.h"
+#include "platform/host_file_service.h"
 #include "platform/text.h"
 #include "support/disk_set_writer.h"
 #include "support/scripted_dialogs.h"
@@ -581,6 +583,39 @@ TEST_F(ConversionTest, TooManyDiskettesEndsTheProgramWithoutLeavingWorkingDirect
 }
 
 // Exit, and closing the window, in every step: confirmed, the working directories are gone.
+// Diskette folders in a virtual floppy drive, as --diskettes gives them: when the card is asked
+// for, the drive's entry names the folder in it then, the last diskette's, not the first's.
+TEST_F(ConversionTest, TheCardRequestShowsTheDisketteTheVirtualFloppyDriveHolds) {
+    const WrittenSet set = writeSet(threeDisketteSet());
+    VirtualDriveOptions options;
+    for (int n = 1; n <= 3; ++n) {
+        options.disketteFolders.push_back(set.diskette(n).string());
+    }
+    VirtualDrives virtualDrives(drives.table, options);
+    HostFileService files(virtualDrives.table(), "C:\\Temp");
+    WindowModel model;
+    test::ScriptedDialogs boxes;
+    Wizard converter(model, virtualDrives.table(), files, boxes);
+    converter.onDisketteRequested([&](int n) { virtualDrives.disketteRequested(n); });
+    converter.startUp();
+    const std::string floppy(1, asciiLower(virtualDrives.floppyLetter()));
+    const auto entryOf = [&](const fs::path& folder) {
+        return floppy + ": [" + folder.string() + "]";
+    };
+    ASSERT_EQ(model.DriveList.entries.front().substr(0, 2), "a:");
+    converter.driveListIndexChanged(1);
+    ASSERT_EQ(model.DriveList.drive(), entryOf(set.diskette(1)));
+    for (int n = 0; n <= 3; ++n) {
+        converter.okPressed();
+    }
+    ASSERT_EQ(converter.state().wizardStep, 3) << boxes.last().text;
+    EXPECT_EQ(model.DriveList.drive(), entryOf(set.diskette(3)));
+    EXPECT_TRUE(model.DriveSize.caption.starts_with("Removable Drive " +
+                                                    asciiUpper(entryOf(set.diskette(3))) + " - " +
+                                                    set.diskette(3).string() + "\r\n"))
+        << model.DriveSize.caption;
+}
+
 class EndInEveryStep : public ConversionTest, public ::testing::WithParamInterface<int> {
   protected:
     void reachStep(int wanted) {

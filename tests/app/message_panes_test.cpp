@@ -30,6 +30,25 @@ TEST_F(MessagePanesTest, AVisibleLogSelectsTheWholeNewMessageWithoutItsLineBreak
     EXPECT_EQ(window.logText.selectionLength, 0);
 }
 
+// A user folder with an accent: the selection is counted in characters, as the log pane counts.
+TEST_F(MessagePanesTest, TheSelectionCountsCharactersNotBytes) {
+    window.logText.visible = true;
+    panes.logMessage("copy C:\\Users\\Zo\xC3\xAB\\disk0001.dat");
+    panes.logMessage("Reading diskette #2 \xE2\x80\x94 \xC3\xA9t\xC3\xA9");
+    EXPECT_EQ(window.logText.selectionStart, 32);
+    EXPECT_EQ(window.logText.selectionLength, 25);
+}
+
+TEST_F(MessagePanesTest, AHiddenLogKeepsItsSelectionUntilTheNewestLineIsSelected) {
+    panes.logMessage("first");
+    window.logText.visible = false;
+    panes.logMessage("Zo\xC3\xAB");
+    EXPECT_EQ(window.logText.selectionStart, 0);
+    panes.selectNewestLogLine();
+    EXPECT_EQ(window.logText.selectionStart, 7);
+    EXPECT_EQ(window.logText.selectionLength, 3);
+}
+
 TEST_F(MessagePanesTest, AHiddenLogKeepsItsSelectionAndStaysHidden) {
     window.logText.visible = false;
     window.logText.selectionStart = 3;

@@ -1,5 +1,8 @@
 #include "app/wizard.h"
 
+#include <functional>
+#include <utility>
+
 #include <gtest/gtest.h>
 
 #include "support/scripted_dialogs.h"
@@ -149,6 +152,77 @@ TEST_F(WizardTest, ALogButtonClickShowsTheLogWithEverythingLoggedSoFar) {
     EXPECT_EQ(window.logText.selectionLength, static_cast<int>(prompt.size()));
     wizard.logButtonClicked();
     EXPECT_EQ(window.form.heightTwips, 6990);
+}
+
+TEST_F(WizardTest, TheLogOpensOnItsNewestLine) {
+    wizard.okPressed();  // logged while the log is hidden
+    wizard.logButtonClicked();
+    const std::string prompt = "Please insert diskette #1 and press the OK button\r\n";
+    EXPECT_EQ(window.logText.selectionStart,
+              static_cast<int>(window.logText.text.size() - prompt.size()));
+    EXPECT_EQ(window.logText.selectionLength, static_cast<int>(prompt.size()) - 2);
+}
+
+Drive stick(char letter, std::string volume) {
+    Drive drive;
+    drive.letter = letter;
+    drive.type = drive_type::Removable;
+    drive.ready = true;
+    drive.volumeName = std::move(volume);
+    drive.hostRoot = "/nonexistent";
+    return drive;
+}
+
+TEST_F(WizardTest, ChangedDrivesAreReadAgainAndTheSelectionStaysOnItsDrive) {
+    selectDrive('e');
+    drives.table.add(stick('B', "STICK"));
+    drives.insert('E', drives.newMedium("other"), "OTHER");
+    wizard.drivesChanged();
+    EXPECT_EQ(window.DriveList.entries,
+              (std::vector<std::string>{"a:", "b: [STICK]", "c: [SYSTEM]", "e: [OTHER]"}));
+    EXPECT_EQ(window.DriveList.drive(), "e: [OTHER]");
+    EXPECT_EQ(window.DriveSize.caption, "Removable Drive E: [OTHER] - OTHER");
+    // The drive selected at start-up keeps its role where it moved.
+    EXPECT_EQ(wizard.state().savedDriveIndex, 2);
+
+    // The selected drive goes away: the list goes back to the drive selected at start-up, and
+    // nothing asks the operator anything.
+    drives.table.remove('E');
+    wizard.drivesChanged();
+    EXPECT_EQ(window.DriveList.drive(), "c: [SYSTEM]");
+    EXPECT_EQ(window.DriveSize.caption, "Fixed Drive C: [SYSTEM] - SYSTEM");
+    EXPECT_TRUE(dialogs.shown().empty());
+}
+
+// Boxes during which the machine's drives change, as they may while a box waits for the operator.
+class DrivesChangingDialogs : public ScriptedDialogs {
+  public:
+    Answer messageBox(std::string_view text, std::string_view title, int style) override {
+        if (meanwhile) {
+            std::exchange(meanwhile, {})();
+        }
+        return ScriptedDialogs::messageBox(text, title, style);
+    }
+    std::function<void()> meanwhile;
+};
+
+TEST(WizardDriveChanges, AChangeDuringAnActionIsTakenInWhenTheActionHasEnded) {
+    test::TestDrives drives;
+    WindowModel window;
+    DrivesChangingDialogs dialogs;
+    Wizard wizard{window, drives.table, drives.files, dialogs};
+    wizard.startUp();
+    std::vector<std::string> entriesDuringTheBox;
+    dialogs.meanwhile = [&] {
+        drives.table.add(stick('D', "STICK"));
+        wizard.drivesChanged();
+        entriesDuringTheBox = window.DriveList.entries;
+    };
+    dialogs.answer(Answer::No);
+    wizard.exitPressed();
+    EXPECT_EQ(entriesDuringTheBox, (std::vector<std::string>{"a:", "c: [SYSTEM]", "e: [CARD]"}));
+    EXPECT_EQ(window.DriveList.entries,
+              (std::vector<std::string>{"a:", "c: [SYSTEM]", "d: [STICK]", "e: [CARD]"}));
 }
 
 }  // namespace

@@ -50,10 +50,18 @@ TEST(QtDialogs, ARealBoxShowsTheTextAndReturnsTheButtonPressed) {
     EXPECT_EQ(shownTitle, QStringLiteral("Replace"));
     EXPECT_EQ(shownIcon, QMessageBox::Question);
 
-    test::whenMessageBoxShows([](QMessageBox& box) { box.button(QMessageBox::Cancel)->click(); });
-    EXPECT_EQ(dialogs.messageBox("File \\a could not be found!", "problem!",
+    // A name that looks like markup is shown as it stands.
+    Qt::TextFormat format = Qt::AutoText;
+    test::whenMessageBoxShows([&](QMessageBox& box) {
+        shownText = box.text();
+        format = box.textFormat();
+        box.button(QMessageBox::Cancel)->click();
+    });
+    EXPECT_EQ(dialogs.messageBox("File \\<b>a</b> could not be found!", "problem!",
                                  box_style::OkCancelExclamation),
               Answer::Cancel);
+    EXPECT_EQ(shownText, QStringLiteral("File \\<b>a</b> could not be found!"));
+    EXPECT_EQ(format, Qt::PlainText);
 }
 
 }  // namespace

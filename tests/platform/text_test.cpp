@@ -41,6 +41,16 @@ TEST(FormatGrouped, GroupsDigitsAsTheRegionalSettingsSay) {
     EXPECT_EQ(formatGrouped(1234567, {"", 0}), "1234567");
 }
 
+TEST(CharacterCount, CountsCharactersNotBytes) {
+    EXPECT_EQ(characterCount(""), 0u);
+    EXPECT_EQ(characterCount("C:\\Temp\r\n"), 9u);
+    EXPECT_EQ(characterCount("Zo\xC3\xAB"), 3u);                // Zoë
+    EXPECT_EQ(characterCount("\xE6\x97\xA5\xE6\x9C\xAC"), 2u);  // two CJK characters
+    EXPECT_EQ(characterCount("\xF0\x9F\x92\xBE"), 1u);          // a character beyond 16 bits
+    EXPECT_EQ(lastCharacters("Zo\xC3\xAB\r\n", 3), "\xC3\xAB\r\n");
+    EXPECT_EQ(lastCharacters("ab", 5), "ab");
+}
+
 TEST(GetDriveName, TakesTheLetterAndColonOfAListTextOrPath) {
     EXPECT_EQ(GetDriveName("a:"), "a:");
     EXPECT_EQ(GetDriveName("c: [SYSTEM]"), "c:");
