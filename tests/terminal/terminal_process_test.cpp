@@ -9,6 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "platform/drive_table.h"
 #include "platform/instance_lock.h"
 #include "support/process.h"
@@ -42,6 +46,18 @@ fs::path kernelFolderNoOneMayWrite() {
 #endif
     std::error_code ec;
     return fs::is_directory(folder, ec) ? folder : fs::path();
+}
+
+// Makes (`make`) or removes (!`make`) one empty folder, also beyond the plain form's length.
+bool makeOrRemoveFolder(const fs::path& folder, bool make) {
+#ifdef _WIN32
+    const std::wstring longForm = L"\\\\?\\" + folder.wstring();
+    return make ? ::CreateDirectoryW(longForm.c_str(), nullptr) != 0
+                : ::RemoveDirectoryW(longForm.c_str()) != 0;
+#else
+    std::error_code ec;
+    return make ? fs::create_directory(folder, ec) : fs::remove(folder, ec);
+#endif
 }
 
 class TerminalTest : public ::testing::Test {
@@ -257,6 +273,49 @@ TEST_F(TerminalTest, ASecondCopyIsRefusedWhileOneRuns) {
         EXPECT_EQ(result.out, "");
     }
     expectNothingWritten();  // the lock's file goes with the lock
+}
+
+// The temporary folder holds the lock and the working folders, wherever the user's settings put
+// it: deeper than the plain Windows path form reaches, or on a network share.
+TEST_F(TerminalTest, ATemporaryFolderBeyondThePlainPathLengthOrOnAShareServes) {
+    std::vector<fs::path> chain;
+    fs::path deep = temp / "tmp";
+    while (deep.native().size() < 300) {
+        deep /= std::string(40, static_cast<char>('a' + chain.size()));
+        ASSERT_TRUE(makeOrRemoveFolder(deep, true)) << deep.native().size();
+        chain.push_back(deep);
+    }
+    std::vector<std::string> folders = {deep.string()};
+#ifdef _WIN32
+    // Prepared by scripts/test-windows; a Windows machine without it tests the long form only.
+    const fs::path share = "\\\\xq3100\\share";
+    if (fs::is_directory(share)) {
+        folders.push_back((share / "xq3100-terminal-test").string());
+        fs::remove_all(folders.back());
+        fs::create_directory(folders.back());
+    }
+#endif
+    for (const std::string& folder : folders) {
+        fs::remove_all(card);
+        fs::create_directory(card);
+        const ProcessOutcome result =
+            runProgram(XQ_CONVERT_PROGRAM,
+                       {"--diskettes", diskette(1).string(), diskette(2).string(),
+                        diskette(3).string(), "--card", card.string(), "--yes"},
+                       {{"TMPDIR", folder}, {"TMP", folder}, {"TEMP", folder}}, temp.path());
+        EXPECT_EQ(result.status, 0) << folder << "\n" << result.out << result.err;
+        EXPECT_EQ(filesUnder(card / "backup" / "single").size(), 5u) << folder;
+    }
+    // Each folder of the chain is removable only when empty: no lock or working folder stays.
+    for (auto folder = chain.rbegin(); folder != chain.rend(); ++folder) {
+        ASSERT_TRUE(makeOrRemoveFolder(*folder, false)) << folder->native().size();
+    }
+#ifdef _WIN32
+    if (folders.size() > 1) {
+        EXPECT_TRUE(fs::is_empty(folders.back()));
+        fs::remove_all(folders.back());
+    }
+#endif
 }
 
 }  // namespace
