@@ -78,36 +78,6 @@ std::wstring upper(std::wstring text) {
     return text;
 }
 
-// The test's environment with the changes, as the block CreateProcessW takes: "name=value" entries
-// sorted by name without regard to case, each ended by a null, the block by one more.
-std::wstring environmentBlock(const EnvironmentChanges& changes) {
-    std::map<std::wstring, std::wstring> entries;  // by upper-case name
-    if (wchar_t* strings = ::GetEnvironmentStringsW()) {
-        for (const wchar_t* entry = strings; *entry != L'\0'; entry += std::wcslen(entry) + 1) {
-            const std::wstring text(entry);
-            // Per-drive current folders ("=C:=C:\...") have their "=" in the name's first place.
-            const std::size_t equals = text.find(L'=', 1);
-            entries[upper(text.substr(0, equals))] = text;
-        }
-        ::FreeEnvironmentStringsW(strings);
-    }
-    for (const auto& [name, value] : changes) {
-        const std::wstring wideName = utf16FromUtf8(name);
-        if (value) {
-            entries[upper(wideName)] = wideName + L'=' + utf16FromUtf8(*value);
-        } else {
-            entries.erase(upper(wideName));
-        }
-    }
-    std::wstring block;
-    for (const auto& entry : entries) {
-        block += entry.second;
-        block += L'\0';
-    }
-    block += L'\0';
-    return block;
-}
-
 HANDLE inheritable(const wchar_t* path, DWORD access, DWORD disposition) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     return ::CreateFileW(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, disposition,
@@ -142,15 +112,50 @@ std::vector<std::string> environmentWith(const EnvironmentChanges& changes) {
 
 #ifdef _WIN32
 
+std::wstring commandLineOf(const std::string& program, const std::vector<std::string>& arguments) {
+    std::wstring commandLine = quoted(utf16FromUtf8(program));
+    for (const std::string& argument : arguments) {
+        commandLine += L' ' + quoted(utf16FromUtf8(argument));
+    }
+    return commandLine;
+}
+
+// "name=value" entries sorted by name without regard to case, each ended by a null, the block by
+// one more.
+std::wstring environmentBlockWith(const EnvironmentChanges& changes) {
+    std::map<std::wstring, std::wstring> entries;  // by upper-case name
+    if (wchar_t* strings = ::GetEnvironmentStringsW()) {
+        for (const wchar_t* entry = strings; *entry != L'\0'; entry += std::wcslen(entry) + 1) {
+            const std::wstring text(entry);
+            // Per-drive current folders ("=C:=C:\...") have their "=" in the name's first place.
+            const std::size_t equals = text.find(L'=', 1);
+            entries[upper(text.substr(0, equals))] = text;
+        }
+        ::FreeEnvironmentStringsW(strings);
+    }
+    for (const auto& [name, value] : changes) {
+        const std::wstring wideName = utf16FromUtf8(name);
+        if (value) {
+            entries[upper(wideName)] = wideName + L'=' + utf16FromUtf8(*value);
+        } else {
+            entries.erase(upper(wideName));
+        }
+    }
+    std::wstring block;
+    for (const auto& entry : entries) {
+        block += entry.second;
+        block += L'\0';
+    }
+    block += L'\0';
+    return block;
+}
+
 ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
                            const EnvironmentChanges& environment, const fs::path& outputFolder)
     : out_(outputFolder / "out.txt"), err_(outputFolder / "err.txt") {
     const std::wstring application = utf16FromUtf8(program);
-    std::wstring commandLine = quoted(application);
-    for (const std::string& argument : arguments) {
-        commandLine += L' ' + quoted(utf16FromUtf8(argument));
-    }
-    std::wstring block = environmentBlock(environment);
+    std::wstring commandLine = commandLineOf(program, arguments);
+    std::wstring block = environmentBlockWith(environment);
 
     const HANDLE input = inheritable(L"NUL", GENERIC_READ, OPEN_EXISTING);
     const HANDLE output = inheritable(out_.c_str(), GENERIC_WRITE, CREATE_ALWAYS);

@@ -56,6 +56,14 @@ ProcessOutcome runProgram(const std::string& program, const std::vector<std::str
                           const EnvironmentChanges& environment,
                           const std::filesystem::path& outputFolder);
 
+#ifdef _WIN32
+// The command line CreateProcessW takes for `program` with `arguments`, each quoted the way the C
+// runtime's parser reads it back.
+std::wstring commandLineOf(const std::string& program, const std::vector<std::string>& arguments);
+// The test's own environment with `changes` made, as the block CreateProcessW takes.
+std::wstring environmentBlockWith(const EnvironmentChanges& changes);
+#endif
+
 // The environment variable's value; nullopt when it is not set.
 std::optional<std::string> environmentVariable(const std::string& name);
 

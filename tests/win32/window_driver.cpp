@@ -1,9 +1,6 @@
 #include "win32/window_driver.h"
 
 #include <algorithm>
-#include <random>
-#include <stdexcept>
-#include <system_error>
 #include <thread>
 
 #include "platform/win32_text.h"
@@ -24,43 +21,6 @@ const bool perMonitorAware = [] {
     const auto set = reinterpret_cast<SetContext>(reinterpret_cast<void (*)()>(found));
     return set != nullptr && set(reinterpret_cast<HANDLE>(-4)) != FALSE;  // per monitor, v2
 }();
-
-std::wstring quoted(const std::wstring& argument) {
-    if (!argument.empty() && argument.find_first_of(L" \t\"") == std::wstring::npos) {
-        return argument;
-    }
-    std::wstring text = L"\"";
-    std::size_t backslashes = 0;
-    for (const wchar_t c : argument) {
-        if (c == L'\\') {
-            ++backslashes;
-            continue;
-        }
-        text.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
-        backslashes = 0;
-        text += c;
-    }
-    text.append(backslashes * 2, L'\\');
-    return text + L'"';
-}
-
-// The test's own environment with `changes` made, as CreateProcessW takes it.
-std::wstring environmentBlock(const std::map<std::string, std::string>& changes) {
-    std::wstring block;
-    wchar_t* own = ::GetEnvironmentStringsW();
-    for (const wchar_t* entry = own; *entry != L'\0'; entry += std::wcslen(entry) + 1) {
-        const std::wstring text(entry);
-        const std::string name = utf8FromUtf16(text.substr(0, text.find(L'=', 1)));
-        if (changes.count(name) == 0) {
-            block += text + L'\0';
-        }
-    }
-    ::FreeEnvironmentStringsW(own);
-    for (const auto& [name, value] : changes) {
-        block += utf16FromUtf8(name + "=" + value) + L'\0';
-    }
-    return block + L'\0';
-}
 
 struct Search {
     DWORD process;
@@ -87,34 +47,11 @@ BOOL CALLBACK collectChildren(HWND window, LPARAM parameter) {
 
 }  // namespace
 
-ScratchFolder::ScratchFolder() {
-    std::random_device random;
-    const std::filesystem::path base = std::filesystem::temp_directory_path();
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::filesystem::path candidate =
-            base / ("xq3100-window-test-" + std::to_string(random()));
-        std::error_code error;
-        if (std::filesystem::create_directory(candidate, error)) {
-            path_ = candidate;
-            return;
-        }
-    }
-    throw std::runtime_error("cannot create a scratch folder in " + base.string());
-}
-
-ScratchFolder::~ScratchFolder() {
-    std::error_code error;
-    std::filesystem::remove_all(path_, error);
-}
-
 Program::Program(const std::string& program, const std::vector<std::string>& arguments,
-                 const std::map<std::string, std::string>& environment) {
+                 const EnvironmentChanges& environment) {
     const std::wstring application = utf16FromUtf8(program);
-    std::wstring commandLine = quoted(application);
-    for (const std::string& argument : arguments) {
-        commandLine += L' ' + quoted(utf16FromUtf8(argument));
-    }
-    std::wstring block = environmentBlock(environment);
+    std::wstring commandLine = commandLineOf(program, arguments);
+    std::wstring block = environmentBlockWith(environment);
     // What the program writes is not the test's output.
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
     const HANDLE nothing =

@@ -7,38 +7,23 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "support/process.h"
 #include "win32/windows_api.h"
 
 namespace xq::test {
 
 using namespace std::chrono_literals;
 
-// A fresh folder in the temporary folder, removed with everything in it at the end.
-class ScratchFolder {
-  public:
-    ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    ~ScratchFolder();
-
-    const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
-  private:
-    std::filesystem::path path_;
-};
-
 // A program running as a child process, with some environment variables changed. It is ended if
 // it still runs at the end.
 class Program {
   public:
     Program(const std::string& program, const std::vector<std::string>& arguments,
-            const std::map<std::string, std::string>& environment);
+            const EnvironmentChanges& environment);
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
     ~Program();

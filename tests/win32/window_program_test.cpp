@@ -4,15 +4,13 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <map>
 #include <thread>
 
 #include <gtest/gtest.h>
 
 #include "platform/instance_lock.h"
 #include "platform/win32_text.h"
+#include "support/temp_dir.h"
 #include "ui/program_identity.h"
 #include "win32/window_driver.h"
 #include "win32/window_ids.h"
@@ -26,29 +24,13 @@ namespace control = win32::form_control;
 const std::string kTitle(kProgram.title);
 const std::string kRefusal = "Can not run muliply instances of " + kTitle;
 
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// Every file below `root`, by its path relative to it, with its bytes.
-std::map<std::string, std::string> filesBelow(const fs::path& root) {
-    std::map<std::string, std::string> files;
-    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
-        if (entry.is_regular_file()) {
-            files[fs::relative(entry.path(), root).generic_string()] = readFile(entry.path());
-        }
-    }
-    return files;
-}
-
 // A path as the programs take it on their command line and in their environment.
 std::string utf8(const fs::path& path) {
     return native::utf8FromUtf16(path.wstring());
 }
 
 // The window program and the temporary folder it works in.
-std::map<std::string, std::string> temporaryFolder(const fs::path& folder) {
+EnvironmentChanges temporaryFolder(const fs::path& folder) {
     fs::create_directories(folder);
     return {{"TEMP", utf8(folder)}, {"TMP", utf8(folder)}};
 }
@@ -73,14 +55,14 @@ class WindowProgram : public ::testing::Test {
         return waitUntil([&] { return textOf(control) == text; });
     }
 
-    ScratchFolder scratch_;
+    TempDir scratch_;
 };
 
 TEST_F(WindowProgram, ConvertsTheSampleSetThroughItsButtonsAndMessageBoxes) {
     const fs::path sample = XQ_SAMPLE_SET_DIR;
     const fs::path card = scratch_ / "card";
     fs::create_directories(card / "backup" / "single");
-    std::ofstream(card / "backup" / "single" / "old.dat") << "old";
+    writeFile(card / "backup" / "single" / "old.dat", "old");
     // A temporary folder whose name is not ASCII: the log's lines name it.
     const fs::path temporary = scratch_.path() / L"temp-\u00E9t\u00E9";
     Program program(XQ_WINDOW_PROGRAM,
@@ -159,7 +141,7 @@ TEST_F(WindowProgram, ConvertsTheSampleSetThroughItsButtonsAndMessageBoxes) {
                       utf8(sample / "diskette3"), "--card", utf8(reference), "--yes"},
                      temporaryFolder(scratch_ / "reference-temp"));
     ASSERT_EQ(terminal.waitForExit(), 0u);
-    EXPECT_EQ(filesBelow(card), filesBelow(reference));
+    EXPECT_EQ(filesUnder(card), filesUnder(reference));
     EXPECT_FALSE(fs::exists(card / "backup" / "single" / "old.dat"));
 
     // The log holds the whole run, and its newest message is selected, counted in the log's own
