@@ -14,6 +14,7 @@
 #include "platform/text.h"
 #include "support/disk_set_writer.h"
 #include "support/scripted_dialogs.h"
+#include "support/temp_dir.h"
 #include "support/test_drives.h"
 
 namespace xq {
@@ -40,21 +41,6 @@ std::string bytes(std::size_t size, unsigned seed) {
         data[i] = static_cast<char>(seed >> 16);
     }
     return data;
-}
-
-// Every file below a folder, by its path relative to the folder.
-std::map<std::string, std::string> treeOf(const fs::path& folder) {
-    std::map<std::string, std::string> files;
-    if (!fs::exists(folder)) {
-        return files;
-    }
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        if (entry.is_regular_file()) {
-            files[fs::relative(entry.path(), folder).generic_string()] =
-                test::readFile(entry.path());
-        }
-    }
-    return files;
 }
 
 class ConversionTest : public ::testing::Test {
@@ -112,7 +98,7 @@ class ConversionTest : public ::testing::Test {
     }
 
     std::map<std::string, std::string> cardDatabase(char letter = 'E') {
-        return treeOf(drives.hostPath(std::string(1, letter) + ":\\backup\\single"));
+        return test::filesUnder(drives.hostPath(std::string(1, letter) + ":\\backup\\single"));
     }
 
     // What the card's database must hold: every listed file whole, the diskette file of diskette
@@ -265,7 +251,7 @@ TEST_F(ConversionTest, DescriptorsBeyondTheCardAreRefusedAtDisketteOne) {
     DiskSet dots = threeDisketteSet();
     dots.files.push_back({.name = "/.../x", .content = "x", .storedAs = "/dots/x"});
     test::writeFile(drives.hostPath("E:\\backup\\single\\old.dat"), "old database");
-    const auto card = treeOf(drives.hostPath("E:\\"));
+    const auto card = test::filesUnder(drives.hostPath("E:\\"));
     const std::vector<std::pair<DiskSet, const char*>> sets = {{tooMany, "many"}, {dots, "dots"}};
     for (const auto& [description, name] : sets) {
         const WrittenSet set = writeSet(description, name);
@@ -278,10 +264,11 @@ TEST_F(ConversionTest, DescriptorsBeyondTheCardAreRefusedAtDisketteOne) {
                   (std::vector<ShownBox>{{"Wrong diskette!\r\nInsert diskette #1", "Error!", 16}}))
             << name;
         EXPECT_EQ(wizard.state().wizardStep, 1);
-        EXPECT_EQ(treeOf(drives.hostPath("C:\\Temp")), (std::map<std::string, std::string>{}));
+        EXPECT_EQ(test::filesUnder(drives.hostPath("C:\\Temp")),
+                  (std::map<std::string, std::string>{}));
         wizard.backPressed();
     }
-    EXPECT_EQ(treeOf(drives.hostPath("E:\\")), card);
+    EXPECT_EQ(test::filesUnder(drives.hostPath("E:\\")), card);
 }
 
 TEST_F(ConversionTest, AnEmptyFloppyDriveIsReportedAndTheSameDisketteAskedForAgain) {
@@ -391,14 +378,14 @@ TEST_F(ConversionTest, BackInEachStepOfThePass) {
 TEST_F(ConversionTest, TheFloppyDriveIsNeverTakenForTheCard) {
     const WrittenSet set = writeSet(threeDisketteSet());
     readSet(set);
-    const auto lastDiskette = treeOf(set.diskette(3));
+    const auto lastDiskette = test::filesUnder(set.diskette(3));
     writeCard('a');
     EXPECT_EQ(dialogs.last(), (ShownBox{"Drive A: is the floppy disk drive.\r\nPlease select the "
                                         "Compact Flash drive and press the OK button",
                                         "Error!", 16}));
     EXPECT_EQ(wizard.state().wizardStep, 3);
     EXPECT_TRUE(window.DriveList.visible);
-    EXPECT_EQ(treeOf(set.diskette(3)), lastDiskette);
+    EXPECT_EQ(test::filesUnder(set.diskette(3)), lastDiskette);
     writeCard('e');
     EXPECT_EQ(cardDatabase(), expectedDatabase(set));
 }
@@ -474,7 +461,7 @@ TEST_F(ConversionTest, ADevicePluggedInDuringACardWriteDoesNotRePointTheCardsLet
     ASSERT_TRUE(plugged);
     EXPECT_EQ(wizard.state().wizardStep, 4);
     EXPECT_EQ(window.mainText.text, kSuccessThree);
-    EXPECT_EQ(treeOf(card / "backup" / "single"), expectedDatabase(set));
+    EXPECT_EQ(test::filesUnder(card / "backup" / "single"), expectedDatabase(set));
     EXPECT_TRUE(fs::is_empty(stick));
     // The next action finds the letters as they are now.
     EXPECT_EQ(drives.letters.hostRoot('E'), stick.string());
@@ -550,7 +537,8 @@ TEST_F(ConversionTest, ACardFailingMidwayKeepsTheOldDatabase) {
     EXPECT_EQ(wizard.state().wizardStep, 3);
     EXPECT_EQ(window.mainText.text, kFlashRequest);
     EXPECT_EQ(cardDatabase(), (std::map<std::string, std::string>{{"old.dat", "old database"}}));
-    EXPECT_EQ(treeOf(drives.hostPath("E:\\backup")).size(), 1u);  // nothing staged is left
+    EXPECT_EQ(test::filesUnder(drives.hostPath("E:\\backup")).size(),
+              1u);  // nothing staged is left
     EXPECT_EQ(window.logText.text.find("Successful"), std::string::npos);
 
     drives.files.clearFaults();

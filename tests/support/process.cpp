@@ -264,6 +264,12 @@ bool ChildProcess::started() const {
     return pid_ > 0;
 }
 
+void ChildProcess::signal(int number) const {
+    if (pid_ > 0) {
+        ::kill(pid_, number);
+    }
+}
+
 void ChildProcess::kill() {
     if (pid_ > 0) {
         ::kill(pid_, SIGKILL);

@@ -38,6 +38,10 @@ class ChildProcess {
     // Waits for the program to end, at most `limit`; a program still running then is killed and
     // the outcome's status is -1.
     ProcessOutcome wait(std::chrono::milliseconds limit = std::chrono::seconds(60));
+#ifndef _WIN32
+    // Sends the signal `number`, as a terminal, a logout or the system would.
+    void signal(int number) const;
+#endif
 
   private:
     void kill();

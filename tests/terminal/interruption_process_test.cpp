@@ -28,18 +28,6 @@ namespace {
 namespace fs = std::filesystem;
 using Tree = std::map<std::string, std::string>;
 
-Tree treeOf(const fs::path& folder) {
-    Tree files;
-    if (fs::exists(folder)) {
-        for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-            if (entry.is_regular_file()) {
-                files[fs::relative(entry.path(), folder).generic_string()] = readFile(entry.path());
-            }
-        }
-    }
-    return files;
-}
-
 // A converter running in the background, its standard input a pipe the test writes to.
 class Converter {
   public:
@@ -193,7 +181,7 @@ class InterruptionTest : public ::testing::Test {
 
 TEST_F(InterruptionTest, AnInterruptedReadingLeavesNoWorkingDirectory) {
     oldDatabase();
-    const Tree card = treeOf(temp / "card");
+    const Tree card = filesUnder(temp / "card");
     const int watch = watchFor(temp / "tmp");
     Converter converter(arguments(temp / "card", {"--yes"}), environment(), temp / "reading");
     ASSERT_TRUE(freezeWhenCreated(temp / "tmp", "XQ3100_disk3", converter, watch));
@@ -201,12 +189,12 @@ TEST_F(InterruptionTest, AnInterruptedReadingLeavesNoWorkingDirectory) {
     converter.signal(SIGCONT);
     EXPECT_EQ(converter.wait(), 128 + SIGINT) << converter.out() << converter.err();
     EXPECT_TRUE(fs::is_empty(temp / "tmp"));
-    EXPECT_EQ(treeOf(temp / "card"), card);
+    EXPECT_EQ(filesUnder(temp / "card"), card);
 }
 
 TEST_F(InterruptionTest, AnInterruptedCardWriteLeavesTheOldDatabaseAndNoStaging) {
     oldDatabase();
-    const Tree card = treeOf(temp / "card");
+    const Tree card = filesUnder(temp / "card");
     const int watch = watchFor(temp / "card" / "backup");
     Converter converter(arguments(temp / "card", {"--yes"}), environment(), temp / "writing");
     ASSERT_TRUE(freezeWhenCreated(temp / "card" / "backup", "XQ3100.NEW", converter, watch));
@@ -214,7 +202,7 @@ TEST_F(InterruptionTest, AnInterruptedCardWriteLeavesTheOldDatabaseAndNoStaging)
     converter.signal(SIGCONT);
     EXPECT_EQ(converter.wait(), 128 + SIGTERM) << converter.out() << converter.err();
     EXPECT_TRUE(fs::is_empty(temp / "tmp"));
-    EXPECT_EQ(treeOf(temp / "card"), card);
+    EXPECT_EQ(filesUnder(temp / "card"), card);
     EXPECT_FALSE(fs::exists(temp / "card" / "backup" / "XQ3100.NEW"));
 }
 
@@ -263,7 +251,7 @@ TEST_F(InterruptionTest, ASecondConverterOverTheSameTemporaryFolderIsRefused) {
 
     first.type("yes\n");
     EXPECT_EQ(first.wait(), 0) << first.out() << first.err();
-    const Tree written = treeOf(temp / "card" / "backup" / "single");
+    const Tree written = filesUnder(temp / "card" / "backup" / "single");
     EXPECT_EQ(written.at("db/records.dat"), set.wholeFiles.at("/db/records.dat"));
     EXPECT_EQ(written.at("keycode.rec"), "KEY");
     EXPECT_EQ(written.size(), 4u);  // and archive.dat, disk0001.dat

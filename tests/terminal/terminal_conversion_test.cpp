@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "support/disk_set_writer.h"
+#include "support/temp_dir.h"
 #include "support/test_drives.h"
 
 namespace xq::test {
@@ -31,16 +32,6 @@ std::size_t occurrences(std::string_view text, std::string_view part) {
         ++count;
     }
     return count;
-}
-
-std::map<std::string, std::string> treeOf(const fs::path& folder) {
-    std::map<std::string, std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        if (entry.is_regular_file()) {
-            files[fs::relative(entry.path(), folder).generic_string()] = readFile(entry.path());
-        }
-    }
-    return files;
 }
 
 // A machine with a floppy drive A:, fed the set's diskettes as they are asked for, and a card
@@ -105,12 +96,12 @@ TEST_F(TerminalConversionTest, NoToReplaceAsksForAnotherCardAndKeepsTheReading) 
     EXPECT_EQ(occurrences(text, "Reading diskette #1"), 1u);
     EXPECT_NE(text.find(kReplace, declined + 1), std::string::npos);
     EXPECT_NE(text.find("Successful database convert\nTotal 3 diskettes\n"), std::string::npos);
-    EXPECT_EQ(treeOf(card() / "backup" / "single").at("db/main.dat"), std::string(10000, 'm'));
+    EXPECT_EQ(filesUnder(card() / "backup" / "single").at("db/main.dat"), std::string(10000, 'm'));
     EXPECT_TRUE(workingDirectoriesGone());
 }
 
 TEST_F(TerminalConversionTest, QuittingAtTheCardPromptKeepsTheOldDatabase) {
-    const auto before = treeOf(card());
+    const auto before = filesUnder(card());
     EXPECT_EQ(run("n\nq\n"), exit_status::Declined);
     const std::string text = out.str();
     EXPECT_NE(text.find(std::string(kReplace) + std::string(kAnotherCard)), std::string::npos)
@@ -121,7 +112,7 @@ TEST_F(TerminalConversionTest, QuittingAtTheCardPromptKeepsTheOldDatabase) {
                        "Are you sure you want to quit?\n" +
                        std::string(kOwnYes)))
         << text;
-    EXPECT_EQ(treeOf(card()), before);
+    EXPECT_EQ(filesUnder(card()), before);
     EXPECT_TRUE(workingDirectoriesGone());
 }
 
