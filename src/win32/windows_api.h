@@ -1,16 +1,10 @@
 #pragma once
 
-// The Win32 headers as the window program uses them: wide-character calls, no min/max macros.
-// The others build on windows.h, which therefore comes first.
+// The Win32 headers as the window program uses them, on top of <windows.h> as the whole project
+// includes it; the others build on windows.h, which therefore comes first.
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 // clang-format off
-#include <windows.h>
+#include "platform/windows_headers.h"
 #include <commctrl.h>
 #include <dbt.h>
 #include <shellapi.h>
