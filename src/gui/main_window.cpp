@@ -11,19 +11,19 @@
 #include "gui/elided_label.h"
 #include "gui/mount_watch.h"
 #include "platform/text.h"
+#include "ui/form_design.h"
+#include "ui/log_pane.h"
 
 namespace xq::gui {
 
 namespace {
 
-// The design-time layout of the working area, in pixels; the form's height and the separator lines
-// come from the model.
-constexpr int kFormWidth = 544;
-constexpr int kMargin = 20;
-constexpr int kInnerWidth = kFormWidth - 2 * kMargin;
-constexpr int kButtonHeight = 30;
-constexpr int kButtonWidth = 80;
-constexpr int kButtonsFromBottom = 40;
+// A rectangle of the form's design in logical pixels.
+QRect pixels(const TwipsRect& r) {
+    using form_geometry::kTwipsPerPixel;
+    return {r.x / kTwipsPerPixel, r.y / kTwipsPerPixel, r.width / kTwipsPerPixel,
+            r.height / kTwipsPerPixel};
+}
 
 QIcon pictureIcon(const QStyle* style, const std::string& picture) {
     if (picture == kHideLogPicture) {
@@ -67,31 +67,25 @@ void MainWindow::buildControls() {
 
     mainText_ = new QPlainTextEdit(form_);
     mainText_->setObjectName(QStringLiteral("mainText"));
-    mainText_->setGeometry(kMargin, kMargin, kInnerWidth, 210);
     mainText_->setFocusPolicy(Qt::ClickFocus);
 
     driveList_ = new DriveComboBox(form_);
     driveList_->setObjectName(QStringLiteral("DriveList"));
-    driveList_->setGeometry(kMargin, 244, 240, 26);
 
     driveSize_ = new ElidedLabel(form_);
     driveSize_->setObjectName(QStringLiteral("DriveSize"));
-    driveSize_->setGeometry(kMargin + 256, 238, kInnerWidth - 256, 40);
 
     label2_ = new ElidedLabel(form_);
     label2_->setObjectName(QStringLiteral("Label2"));
-    label2_->setGeometry(kMargin, 282, kInnerWidth, 60);
     label2_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     progressBar_ = new QProgressBar(form_);
     progressBar_->setObjectName(QStringLiteral("ProgressBar1"));
-    progressBar_->setGeometry(kMargin, 354, kInnerWidth, 22);
 
     logText_ = new QPlainTextEdit(form_);
     logText_->setObjectName(QStringLiteral("logText"));
     // The log is the record of the run: it can be read, selected and copied, not edited.
     logText_->setReadOnly(true);
-    logText_->setGeometry(kMargin, 424, kInnerWidth, 172);
 
     auto makeButton = [this](const char* name, const QString& text) {
         auto* button = new QPushButton(text, form_);
@@ -185,23 +179,23 @@ void MainWindow::syncForm() {
         return;
     }
     shownHeightTwips_ = form.heightTwips;
-    form_->setFixedSize(kFormWidth, pixelsOf(form.heightTwips));
+    const FormDesign design = formDesign(form);
+    form_->setFixedSize(pixels({0, 0, design.width, design.height}).size());
+    mainText_->setGeometry(pixels(design.mainText));
+    QRect list = pixels(design.DriveList);
+    list.setHeight(std::max(list.height(), driveList_->sizeHint().height()));
+    driveList_->setGeometry(list);
+    driveSize_->setGeometry(pixels(design.DriveSize));
+    label2_->setGeometry(pixels(design.Label2));
+    progressBar_->setGeometry(pixels(design.ProgressBar1));
+    logText_->setGeometry(pixels(design.logText));
+    buttonLog_->setGeometry(pixels(design.buttonLog));
+    buttonBack_->setGeometry(pixels(design.buttonBack));
+    buttonOK_->setGeometry(pixels(design.buttonOK));
+    buttonExit_->setGeometry(pixels(design.buttonExit));
     for (std::size_t i = 0; i < lines_.size(); ++i) {
-        const LineControl& line = form.lines[i];
-        const int x = pixelsOf(std::min(line.x1, line.x2));
-        const int y = pixelsOf(std::min(line.y1, line.y2));
-        const int width = std::max(2, pixelsOf(std::abs(line.x2 - line.x1)));
-        const int height = std::max(2, pixelsOf(std::abs(line.y2 - line.y1)));
-        lines_[i]->setGeometry(x, y, width, height);
+        lines_[i]->setGeometry(pixels(design.lines[i]));
     }
-    const int buttonsTop = pixelsOf(form.heightTwips) - kButtonsFromBottom;
-    buttonLog_->setGeometry(kMargin, buttonsTop, 40, kButtonHeight);
-    buttonBack_->setGeometry(kFormWidth - kMargin - 3 * kButtonWidth - 16, buttonsTop, kButtonWidth,
-                             kButtonHeight);
-    buttonOK_->setGeometry(kFormWidth - kMargin - 2 * kButtonWidth - 8, buttonsTop, kButtonWidth,
-                           kButtonHeight);
-    buttonExit_->setGeometry(kFormWidth - kMargin - kButtonWidth, buttonsTop, kButtonWidth,
-                             kButtonHeight);
 }
 
 void MainWindow::syncMainText() {

@@ -111,9 +111,4 @@ class MainWindow : public QMainWindow, private WindowObserver {
     QPointer<AboutDialog> about_;
 };
 
-// Twips, the unit of the form's geometry, in logical pixels.
-constexpr int pixelsOf(int twips) {
-    return twips / 15;
-}
-
 }  // namespace xq::gui

@@ -7,11 +7,10 @@
 
 namespace xq::win32 {
 
-// Where the controls of `Form1` go, in pixels of its client area at one DPI. The working area's
-// design is in twips, like the form's height and its separator lines, which come from the window
-// model: the log pane's button changes them there. The height is that of the client area under the
-// menu bar, the area the form's controls and lines are laid out in; the title bar and the menu bar
-// come on top, in whatever size the desktop draws them.
+// Where the controls of `Form1` go, in pixels of its client area at one DPI: the form's design in
+// twips, scaled. The height is that of the client area under the menu bar, the area the form's
+// controls and lines are laid out in; the title bar and the menu bar come on top, in whatever size
+// the desktop draws them.
 struct FormLayout {
     SIZE client{};
     RECT mainText{};
