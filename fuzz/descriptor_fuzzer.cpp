@@ -46,21 +46,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const xq::ArchiveState before = state;
 
     const std::span<const char> bytes(reinterpret_cast<const char*>(data), size);
-    const int error = xq::ParseArchiveDescriptor(bytes, state);
-    if (error != 0) {
+    if (!xq::ParseArchiveDescriptor(bytes, state).ok()) {
         require(state == before);
         return 0;
     }
     require(size >= 1 && size <= xq::kMaxDescriptorBytes);
     require(state.archiveId >= 0);
-    require(state.disketteCount >= 0);
+    require(state.disketteCount >= 1 && state.disketteCount <= 99);
     require(state.fileCount >= 1 &&
             static_cast<std::size_t>(state.fileCount) <= xq::kMaxArchivedFiles);
     // Every line from the first file line on is an entry: none is dropped, the 101st included.
     require(fileMarkedLines(std::string_view(bytes.data(), bytes.size())) <=
             static_cast<std::size_t>(state.fileCount));
     for (const xq::ArchivedFile& file : state.table()) {
-        require(xq::isSafeArchivedName(file.fileName));
+        // A line without a name names no file; every name there is must be safe.
+        require(file.fileName.empty() || xq::isSafeArchivedName(file.fileName));
         require(file.fileName.size() < 100 && file.secondString.size() < 100);
         require(file.diskNumber >= 0);
     }

@@ -1,13 +1,15 @@
 #include "archive/archive_descriptor.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <vector>
 
 #include "archive/decimal_field.h"
-#include "archive/descriptor_error.h"
 #include "archive/file_line.h"
 #include "archive/line_buffer.h"
+#include "archive/set_names.h"
+#include "platform/text.h"
 
 namespace xq {
 
@@ -46,12 +48,12 @@ bool onlyEmptyLinesFrom(std::span<const char> data, std::size_t pos) {
 
 }  // namespace
 
-int ParseArchiveDescriptor(std::span<const char> bytes, ArchiveState& state) {
+DescriptorResult ParseArchiveDescriptor(std::span<const char> bytes, ArchiveState& state) {
     if (bytes.empty()) {
-        return descriptor_error::Empty;
+        return {DescriptorError::Empty};
     }
     if (bytes.size() > kMaxDescriptorBytes) {
-        return descriptor_error::TooLong;
+        return {DescriptorError::TooLong};
     }
     while (!bytes.empty() && bytes.back() == kDosEndOfFile) {
         bytes = bytes.first(bytes.size() - 1);
@@ -60,18 +62,20 @@ int ParseArchiveDescriptor(std::span<const char> bytes, ArchiveState& state) {
     LineBuffer line;
     std::size_t pos = copyLine(bytes, 1, line);
     parsed.archiveId = ReadDecimalField(line, kArchiveIdAt);
+    parsed.archiveIdDigits = withoutLeadingZeros(decimalFieldDigits(line, kArchiveIdAt));
 
     pos = copyLine(bytes, pos, line);
     const double count = ReadDecimalField(line, kDisketteCountAt);
     // Also catches a count of hundreds of digits, which reads as infinity.
-    if (!(count <= INT16_MAX)) {
-        return descriptor_error::Overflow;
+    if (!(count >= 1 && count <= kMaxDisketteNumber)) {
+        return {DescriptorError::DisketteCountOutOfRange, FileError::None,
+                withoutLeadingZeros(decimalFieldDigits(line, kDisketteCountAt))};
     }
     parsed.disketteCount = static_cast<std::int16_t>(count);
 
     const std::optional<std::size_t> fileTable = findFileTable(bytes, pos);
     if (!fileTable) {
-        return descriptor_error::NoFileTable;
+        return {DescriptorError::NoFileTable};
     }
     // Every line from the first "FILE:" line on is a file line, whatever it begins with, up to
     // the empty lines a descriptor may end with. A file line that does not fit the table is never
@@ -80,33 +84,36 @@ int ParseArchiveDescriptor(std::span<const char> bytes, ArchiveState& state) {
     std::size_t taken = 0;
     while (!onlyEmptyLinesFrom(bytes, pos)) {
         if (taken == kMaxArchivedFiles) {
-            return descriptor_error::TooManyFileLines;
+            return {DescriptorError::TooManyFileLines};
         }
         pos = copyLine(bytes, pos, line, Separators::ToBackslash);
-        if (int e = parseFileLine(line, parsed.files[taken]); e != descriptor_error::None) {
-            return e;
+        if (const DescriptorError e = parseFileLine(line, parsed.files[taken]);
+            e != DescriptorError::None) {
+            const auto end = std::find(line.begin(), line.end(), '\0');
+            return {e, FileError::None, std::string(line.begin(), end)};
         }
         ++taken;
     }
     parsed.fileCount = static_cast<std::int16_t>(taken);
     state = std::move(parsed);
-    return descriptor_error::None;
+    return {};
 }
 
-int ParseArchiveDescriptor(FileService& files, std::string_view path, ArchiveState& state) {
+DescriptorResult ParseArchiveDescriptor(FileService& files, std::string_view path,
+                                        ArchiveState& state) {
     Result<std::uint64_t> length = files.fileLength(path);
     if (!length) {
-        return static_cast<int>(length.error());
+        return {DescriptorError::Unreadable, length.error()};
     }
     if (*length < 1) {
-        return descriptor_error::Empty;
+        return {DescriptorError::Empty};
     }
     if (*length > kMaxDescriptorBytes) {
-        return descriptor_error::TooLong;
+        return {DescriptorError::TooLong};
     }
     Result<std::unique_ptr<InputFile>> in = files.openRead(path);
     if (!in) {
-        return static_cast<int>(in.error());
+        return {DescriptorError::Unreadable, in.error()};
     }
     // One byte more than a descriptor may hold: a file that grew since its length was taken is
     // still refused as too long.
@@ -115,7 +122,7 @@ int ParseArchiveDescriptor(FileService& files, std::string_view path, ArchiveSta
     while (filled < data.size()) {
         Result<std::size_t> got = (*in)->read(std::span<char>(data).subspan(filled));
         if (!got) {
-            return static_cast<int>(got.error());
+            return {DescriptorError::Unreadable, got.error()};
         }
         if (*got == 0) {
             break;

@@ -20,6 +20,10 @@ struct ArchivedFile {
     std::string fileName;         // relative to the diskette's root, with a leading "\"
     std::string secondString;     // carried into the flat image unchanged
 
+    // A file line without a name (an empty line between file lines) names no file: there is
+    // nothing to check, join or write for it.
+    bool namesAFile() const { return !fileName.empty(); }
+
     bool operator==(const ArchivedFile&) const = default;
 };
 
@@ -28,6 +32,9 @@ struct ArchivedFile {
 // the flat image and recombination read the file table.
 struct ArchiveState {
     double archiveId = 0;
+    // The same ID exactly, as its digits without leading zeros: IDs of 16 digits and more differ
+    // beyond what a double holds, and two sets must never pass for one.
+    std::string archiveIdDigits = "0";
     std::int16_t disketteCount = 0;
     std::int16_t fileCount = 0;  // entries 0 to fileCount - 1 of `files` are valid
     std::array<ArchivedFile, kMaxArchivedFiles> files{};

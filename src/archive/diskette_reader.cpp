@@ -5,7 +5,6 @@
 
 #include "archive/archive_descriptor.h"
 #include "archive/archive_messages.h"
-#include "archive/descriptor_error.h"
 #include "archive/first_line.h"
 #include "archive/set_names.h"
 #include "archive/tree_operations.h"
@@ -83,7 +82,7 @@ class DisketteRead {
             n_ == c_.archive.disketteCount ? ReadResult::LastDiskette : ReadResult::MoreToFollow;
         if (n_ == 1) {
             const std::string summary =
-                std::string(CRLF) + "Archive ID = " + formatNumber(c_.archive.archiveId) +
+                std::string(CRLF) + "Archive ID = " + c_.archive.archiveIdDigits +
                 std::string(CRLF) +
                 "Total diskettes num = " + formatNumber(c_.archive.disketteCount);
             op_.window().Label2.caption = summary;
@@ -108,18 +107,46 @@ class DisketteRead {
 
     bool takeDescriptor(const std::string& root) {
         const std::string path = root + std::string(kDescriptorName);
-        const int error = ParseArchiveDescriptor(files_, path, c_.archive);
-        if (error == descriptor_error::None) {
-            return true;
+        const DescriptorResult parsed = ParseArchiveDescriptor(files_, path, c_.archive);
+        switch (parsed.error) {
+            case DescriptorError::None:
+                return true;
+            case DescriptorError::Unreadable:
+                if (parsed.fileError == FileError::FileNotFound) {
+                    rejectWithPrompt(path + " " + std::string(errorDescription(parsed.fileError)) +
+                                     std::string(CRLF) + "Insert diskette #" + formatNumber(n_));
+                    return false;
+                }
+                break;
+            case DescriptorError::Empty:
+            case DescriptorError::TooLong:
+            case DescriptorError::Overflow:
+            case DescriptorError::NoFileTable:
+                break;
+            // Another copy of diskette 1 would say the same: "Wrong diskette!" would only send the
+            // operator looking for one.
+            case DescriptorError::TooManyFileLines:
+                rejectWithPrompt(unconvertibleSet(path + " lists more than " +
+                                                  std::to_string(kMaxArchivedFiles) + " files."));
+                return false;
+            case DescriptorError::UnsafeName:
+                rejectWithPrompt(unconvertibleSet(
+                    path + " lists a file that a Compact Flash card can not hold under its name:" +
+                    std::string(CRLF) + parsed.detail));
+                return false;
+            case DescriptorError::DisketteCountOutOfRange:
+                rejectWithPrompt(unconvertibleSet(path + " gives " + parsed.detail +
+                                                  " as the number of diskettes (NUMDISKS); a set "
+                                                  "has 1 to " +
+                                                  std::to_string(kMaxDisketteNumber) + "."));
+                return false;
         }
-        if (error == static_cast<int>(FileError::FileNotFound)) {
-            rejectWithPrompt(path + " " + std::string(descriptorErrorDescription(error)) +
-                             std::string(CRLF) + "Insert diskette #" + formatNumber(n_));
-        } else {
-            // Also a descriptor that names files outside the diskette: it is no diskette of ours.
-            rejectWithPrompt(wrongDiskette(n_));
-        }
+        rejectWithPrompt(wrongDiskette(n_));
         return false;
+    }
+
+    static std::string unconvertibleSet(const std::string& why) {
+        return "This diskette set can not be converted as it is:" + std::string(CRLF) + why;
     }
 
     // The operator is asked for the diskette again before the box explains why.
@@ -132,17 +159,15 @@ class DisketteRead {
     bool sameArchive(const std::string& firstLine) {
         const std::string found =
             firstLine.size() > kDisketteIdAt ? firstLine.substr(kDisketteIdAt) : std::string();
-        // Rounded once, as the descriptor's ID is (ReadDecimalField): IDs of 17 digits and more
-        // compare equal when their digits are the same.
-        bool isNumber = false;
-        const double id = parseNumber(found, &isNumber);
-        if (isNumber && id == c_.archive.archiveId) {
+        // Read as a number (blanks around it, "4711.0" is the same ID), but compared exactly:
+        // IDs of any length that differ in one digit are other sets.
+        if (wholeNumberDigits(found) == c_.archive.archiveIdDigits) {
             return true;
         }
         c_.wizardStep = 0;
         op_.reportError(std::string(CRLF) + "Wrong Archive ID at diskette #" + formatNumber(n_) +
-                        std::string(CRLF) + "Expected " + formatNumber(c_.archive.archiveId) +
-                        " found " + found);
+                        std::string(CRLF) + "Expected " + c_.archive.archiveIdDigits + " found " +
+                        found);
         op_.promptDiskette(n_);
         return false;
     }

@@ -4,7 +4,6 @@
 
 #include "archive/archived_name.h"
 #include "archive/decimal_field.h"
-#include "archive/descriptor_error.h"
 
 namespace xq {
 
@@ -14,11 +13,11 @@ constexpr std::int16_t kDiskNumberAt = 6;
 
 }  // namespace
 
-int parseFileLine(const LineBuffer& line, ArchivedFile& entry) {
+DescriptorError parseFileLine(const LineBuffer& line, ArchivedFile& entry) {
     const double disk = ReadDecimalField(line, kDiskNumberAt);
     // A number of many digits does not fit the 16-bit disk number: the line is unusable.
     if (!(disk <= INT16_MAX)) {
-        return descriptor_error::Overflow;
+        return DescriptorError::Overflow;
     }
     entry.diskNumber = static_cast<std::int16_t>(disk);
     // The fields behind the disk number move with its width; the flags are one digit each.
@@ -41,12 +40,12 @@ int parseFileLine(const LineBuffer& line, ArchivedFile& entry) {
     }
     // Names are later joined to the working directories and the card's folders; a name that
     // leaves the diskette's root makes the whole descriptor unusable.
-    if (!isSafeArchivedName(name)) {
-        return descriptor_error::UnsafeName;
+    if (!name.empty() && !isSafeArchivedName(name)) {
+        return DescriptorError::UnsafeName;
     }
     entry.fileName = name;
     entry.secondString = second;
-    return descriptor_error::None;
+    return DescriptorError::None;
 }
 
 }  // namespace xq

@@ -85,6 +85,80 @@ double parseNumber(std::string_view text, bool* isNumber) {
     return negative ? -value : value;
 }
 
+std::string withoutLeadingZeros(std::string_view digits) {
+    const std::size_t first = digits.find_first_not_of('0');
+    return first == std::string_view::npos ? "0" : std::string(digits.substr(first));
+}
+
+std::optional<std::string> wholeNumberDigits(std::string_view text) {
+    while (!text.empty() && isBlank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && isBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    bool negative = false;
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    auto takeDigits = [&text] {
+        std::size_t n = 0;
+        while (n < text.size() && isAsciiDigit(text[n])) {
+            ++n;
+        }
+        const std::string_view digits = text.substr(0, n);
+        text.remove_prefix(n);
+        return digits;
+    };
+    std::string digits(takeDigits());
+    long long shift = 0;  // the value is digits × 10^shift
+    if (!text.empty() && text.front() == '.') {
+        text.remove_prefix(1);
+        const std::string_view fraction = takeDigits();
+        digits += fraction;
+        shift -= static_cast<long long>(fraction.size());
+    }
+    if (digits.empty()) {
+        return std::nullopt;
+    }
+    if (!text.empty() && (text.front() == 'e' || text.front() == 'E')) {
+        text.remove_prefix(1);
+        bool negativeExponent = false;
+        if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+            negativeExponent = text.front() == '-';
+            text.remove_prefix(1);
+        }
+        const std::string_view exponent = takeDigits();
+        // Beyond a few hundred digits nothing compares equal to an ID of a descriptor line.
+        if (exponent.empty() || exponent.size() > 4) {
+            return std::nullopt;
+        }
+        long long value = 0;
+        std::from_chars(exponent.data(), exponent.data() + exponent.size(), value);
+        shift += negativeExponent ? -value : value;
+    }
+    if (!text.empty()) {
+        return std::nullopt;
+    }
+    while (shift < 0 && digits.size() > 1 && digits.back() == '0') {
+        digits.pop_back();
+        ++shift;
+    }
+    std::string whole = withoutLeadingZeros(digits);
+    if (whole == "0") {
+        return whole;  // also "-0" and "0.000"
+    }
+    if (negative || shift < 0) {
+        return std::nullopt;
+    }
+    if (shift > 1000) {
+        return std::nullopt;
+    }
+    whole.append(static_cast<std::size_t>(shift), '0');
+    return whole;
+}
+
 double decimalDigitsValue(std::string_view digits) {
     if (digits.empty()) {
         return 0;

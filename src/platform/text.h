@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -34,6 +35,15 @@ std::string formatNumber(double value);
 // Text that does not begin with a number reads as 0. `isNumber` tells whether the whole text,
 // blanks around it aside, was one number.
 double parseNumber(std::string_view text, bool* isNumber = nullptr);
+
+// The exact value of text that parseNumber reads as one whole, non-negative number ("  4711 ",
+// "4711.0", "4.711E3"), as its decimal digits without leading zeros ("4711"). Nullopt for anything
+// else: no number, a fraction, a negative number. Unlike a double, it tells apart numbers of any
+// length that differ in their last digit.
+std::optional<std::string> wholeNumberDigits(std::string_view text);
+
+// Decimal digits without their leading zeros; "0" for none at all.
+std::string withoutLeadingZeros(std::string_view digits);
 
 // The value of a run of decimal digits, rounded once to the nearest double: the value parseNumber
 // gives for the same digits, also for numbers of 16 digits and more, where adding digit by digit

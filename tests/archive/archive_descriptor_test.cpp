@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include "archive/descriptor_error.h"
 #include "platform/text.h"
 #include "support/test_drives.h"
 
@@ -22,13 +21,13 @@ std::string lines(std::initializer_list<std::string_view> all) {
     return text;
 }
 
-int parse(std::string_view text, ArchiveState& state) {
-    return ParseArchiveDescriptor(std::span<const char>(text.data(), text.size()), state);
+DescriptorError parse(std::string_view text, ArchiveState& state) {
+    return ParseArchiveDescriptor(std::span<const char>(text.data(), text.size()), state).error;
 }
 
 ArchiveState parsed(std::string_view text) {
     ArchiveState state;
-    EXPECT_EQ(parse(text, state), 0) << text;
+    EXPECT_EQ(parse(text, state), DescriptorError::None) << text;
     return state;
 }
 
@@ -77,10 +76,8 @@ TEST(ArchiveDescriptorTest, TakesAHundredFileLinesAndAHundredCharactersOfALine) 
 
     // A 101st line is never dropped: it could be the last piece of a file.
     ArchiveState kept = state;
-    EXPECT_EQ(parse(text + "FILE: 2 1 1 101 /f x\n", kept), descriptor_error::TooManyFileLines);
+    EXPECT_EQ(parse(text + "FILE: 2 1 1 101 /f x\n", kept), DescriptorError::TooManyFileLines);
     EXPECT_EQ(kept, state);
-    EXPECT_EQ(descriptorErrorDescription(descriptor_error::TooManyFileLines),
-              "Subscript out of range");
 }
 
 TEST(ArchiveDescriptorTest, ReadsDescriptorsWrittenOnDosAsTheirLfForm) {
@@ -99,12 +96,23 @@ TEST(ArchiveDescriptorTest, ReadsDescriptorsWrittenOnDosAsTheirLfForm) {
     }
 }
 
-TEST(ArchiveDescriptorTest, ReadsLongArchiveIdsAsTheDisketteFileDoes) {
-    for (const std::string id : {"35376365019588633", "1234567890123456789"}) {
+TEST(ArchiveDescriptorTest, KeepsLongArchiveIdsExactly) {
+    for (const std::string id : {"35376365019588633", "1234567890123456789", "0042"}) {
         const ArchiveState state =
             parsed(lines({"#XQ3100 ARCHIVE #" + id, "NUMDISKS: 1", "FILE: 1 0 1 7 /a"}));
         EXPECT_EQ(state.archiveId, parseNumber(id)) << id;
+        EXPECT_EQ(state.archiveIdDigits, withoutLeadingZeros(id));
     }
+}
+
+// An empty line between file lines is an entry that names no file, as the descriptor has always
+// been read: verification asks about it, and nothing is written for it.
+TEST(ArchiveDescriptorTest, AnEmptyLineBetweenFileLinesNamesNoFile) {
+    const ArchiveState state =
+        parsed(lines({kHeader, "NUMDISKS: 1", "FILE: 1 0 1 7 /a", "", "FILE: 1 0 1 7 /b"}));
+    ASSERT_EQ(state.fileCount, 3);
+    EXPECT_FALSE(state.files[1].namesAFile());
+    EXPECT_EQ(state.files[2].fileName, "\\b");
 }
 
 TEST(ArchiveDescriptorTest, AcceptsTenThousandBytes) {
@@ -116,7 +124,7 @@ TEST(ArchiveDescriptorTest, AcceptsTenThousandBytes) {
 
 struct Refused {
     std::string text;
-    int error;
+    DescriptorError error;
 };
 
 class RefusedDescriptorTest : public ::testing::TestWithParam<Refused> {};
@@ -124,7 +132,7 @@ class RefusedDescriptorTest : public ::testing::TestWithParam<Refused> {};
 TEST_P(RefusedDescriptorTest, RefusesTheWholeDescriptorAndKeepsTheState) {
     ArchiveState state = parsed(lines({kHeader, "NUMDISKS: 2", "FILE: 2 1 1 9 /a x"}));
     const ArchiveState before = state;
-    EXPECT_EQ(parse(GetParam().text, state), GetParam().error);
+    EXPECT_EQ(parse(GetParam().text, state), GetParam().error) << GetParam().text;
     EXPECT_EQ(state, before);
 }
 
@@ -133,44 +141,45 @@ const std::string kGood = lines({kHeader, "NUMDISKS: 1", "FILE: 1 0 1 7 /ok x"})
 INSTANTIATE_TEST_SUITE_P(
     Descriptors, RefusedDescriptorTest,
     ::testing::Values(
-        Refused{"", descriptor_error::Empty},
-        Refused{std::string(10001, '\n'), descriptor_error::TooLong},
-        Refused{lines({kHeader, "NUMDISKS: 1", "no file lines"}), descriptor_error::NoFileTable},
-        Refused{lines({kHeader, "FILE: 1 0 1 7 /a"}), descriptor_error::NoFileTable},
-        Refused{lines({kHeader, "NUMDISKS: 32768", "FILE: 1 0 1 7 /a"}),
-                descriptor_error::Overflow},
+        Refused{"", DescriptorError::Empty},
+        Refused{std::string(10001, '\n'), DescriptorError::TooLong},
+        Refused{lines({kHeader, "NUMDISKS: 1", "no file lines"}), DescriptorError::NoFileTable},
+        Refused{lines({kHeader, "FILE: 1 0 1 7 /a"}), DescriptorError::NoFileTable},
+        // A set of no diskettes, or of more than diskette names exist for, can never be read.
+        Refused{lines({kHeader, "NUMDISKS: 0", "FILE: 1 0 1 7 /a"}),
+                DescriptorError::DisketteCountOutOfRange},
+        Refused{lines({kHeader, "NUMDISKS: 100", "FILE: 1 0 1 7 /a"}),
+                DescriptorError::DisketteCountOutOfRange},
         Refused{lines({kHeader, "NUMDISKS: " + std::string(400, '9'), "FILE: 1 0 1 7 /a"}),
-                descriptor_error::Overflow},
-        Refused{kGood + "FILE: 40000 0 1 7 /a\n", descriptor_error::Overflow},
-        Refused{kGood + "FILE: 1 0 1 7 /../../etc/passwd x\n", descriptor_error::UnsafeName},
-        Refused{kGood + "FILE: 1 0 1 7 x.dat y\n", descriptor_error::UnsafeName},
-        Refused{kGood + "FILE: 1 0 1 7 /C:/x y\n", descriptor_error::UnsafeName},
-        Refused{kGood + "FILE: 1 0 1 7 /a\r\r\n", descriptor_error::UnsafeName},
-        // Empty lines end the file lines; one with file lines after it is a line without a name.
-        Refused{kGood + "\nFILE: 1 0 1 7 /b\n", descriptor_error::UnsafeName},
-        Refused{kGood + "\x1A\nFILE: 1 0 1 7 /b\n", descriptor_error::UnsafeName},
+                DescriptorError::DisketteCountOutOfRange},
+        Refused{kGood + "FILE: 40000 0 1 7 /a\n", DescriptorError::Overflow},
+        Refused{kGood + "FILE: 1 0 1 7 /../../etc/passwd x\n", DescriptorError::UnsafeName},
+        Refused{kGood + "FILE: 1 0 1 7 x.dat y\n", DescriptorError::UnsafeName},
+        Refused{kGood + "FILE: 1 0 1 7 /C:/x y\n", DescriptorError::UnsafeName},
+        Refused{kGood + "FILE: 1 0 1 7 /a\r\r\n", DescriptorError::UnsafeName},
         // Names the card would hold under another name, or not as a file at all.
-        Refused{kGood + "FILE: 1 0 1 7 /.../x\n", descriptor_error::UnsafeName},
-        Refused{kGood + "FILE: 1 0 1 7 /db./x\n", descriptor_error::UnsafeName},
-        Refused{kGood + "FILE: 1 0 1 7 /a.dat.\n", descriptor_error::UnsafeName},
-        Refused{kGood + "FILE: 1 0 1 7 /nul.dat\n", descriptor_error::UnsafeName},
-        Refused{kGood + "FILE: 1 0 1 7 /a?.dat\n", descriptor_error::UnsafeName}));
+        Refused{kGood + "FILE: 1 0 1 7 /.../x\n", DescriptorError::UnsafeName},
+        Refused{kGood + "FILE: 1 0 1 7 /db./x\n", DescriptorError::UnsafeName},
+        Refused{kGood + "FILE: 1 0 1 7 /a.dat.\n", DescriptorError::UnsafeName},
+        Refused{kGood + "FILE: 1 0 1 7 /nul.dat\n", DescriptorError::UnsafeName},
+        Refused{kGood + "FILE: 1 0 1 7 /a?.dat\n", DescriptorError::UnsafeName}));
 
 TEST(DescriptorFileTest, GivesTheFileServiceErrorAndChecksTheSizeBeforeReading) {
     TestDrives drives;
     const std::filesystem::path c = drives.hostPath("C:\\");
     ArchiveState state;
-    EXPECT_EQ(ParseArchiveDescriptor(drives.files, "C:\\archive.dat", state), 53);
-    EXPECT_EQ(descriptorErrorDescription(53), "File not found");
-    EXPECT_EQ(descriptorErrorDescription(descriptor_error::Overflow), "Overflow");
+    EXPECT_EQ(ParseArchiveDescriptor(drives.files, "C:\\archive.dat", state),
+              (DescriptorResult{DescriptorError::Unreadable, FileError::FileNotFound}));
     writeFile(c / "empty.dat", "");
-    EXPECT_EQ(ParseArchiveDescriptor(drives.files, "C:\\empty.dat", state), 2);
+    EXPECT_EQ(ParseArchiveDescriptor(drives.files, "C:\\empty.dat", state).error,
+              DescriptorError::Empty);
     writeFile(c / "long.dat", std::string(10001, 'x'));
-    EXPECT_EQ(ParseArchiveDescriptor(drives.files, "C:\\long.dat", state), 3);
+    EXPECT_EQ(ParseArchiveDescriptor(drives.files, "C:\\long.dat", state).error,
+              DescriptorError::TooLong);
     EXPECT_EQ(drives.files.count(FileOp::OpenRead), 0);
 
     writeFile(c / "d" / "archive.dat", kGood);
-    EXPECT_EQ(ParseArchiveDescriptor(drives.files, "C:\\d\\ARCHIVE.DAT", state), 0);
+    EXPECT_TRUE(ParseArchiveDescriptor(drives.files, "C:\\d\\ARCHIVE.DAT", state).ok());
     EXPECT_EQ(state.files[0].fileName, "\\ok");
 }
 
