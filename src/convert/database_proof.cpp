@@ -174,14 +174,16 @@ class Description {
             const ArchivedFile& entry = table[i];
             const std::string source = disketteDirectory(temp_, entry.diskNumber) +
                                        std::string(recombinedSource(entry, c_.keyCodeIsRec));
-            const Result<std::uint64_t> length = files_.fileLength(source);
-            const bool appended = entry.continued && entry.diskNumber != 1;
-            if (!length) {
-                if (appended) {
-                    return false;  // recombination could not have appended it
-                }
-                continue;  // recombination copies nothing for a missing piece
+            if (!entry.namesAFile()) {
+                continue;
             }
+            // Every piece the descriptor lists must be there: a database without one of its files
+            // is never proven, whatever its checksums say.
+            const Result<std::uint64_t> length = files_.fileLength(source);
+            if (!length) {
+                return false;
+            }
+            const bool appended = entry.continued && entry.diskNumber != 1;
             const std::string name = recombinedDestination(entry, c_.keyCodeIsRec);
             FileProof* file = findProof(proof_.files, name);
             if (file == nullptr) {

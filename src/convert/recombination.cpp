@@ -64,7 +64,7 @@ class Recombination {
         }
         for (const ArchivedFile& entry : c_.archive.table()) {
             op_.window().advanceProgress(step);
-            if (!rebuild(entry)) {
+            if (entry.namesAFile() && !rebuild(entry)) {
                 return false;
             }
         }

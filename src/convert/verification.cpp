@@ -1,5 +1,7 @@
 #include "convert/verification.h"
 
+#include <optional>
+
 #include "archive/set_names.h"
 #include "archive/tree_operations.h"
 #include "convert/checksum.h"
@@ -20,6 +22,9 @@ VerifyOutcome VerifyArchivedFiles(ConversionContext& context) {
     Operator& op = context.op;
     const std::string temp = TemporaryFolder(files);
     const std::span<const ArchivedFile> table = context.archive.table();
+    // A listed file that is not there passes its checksum when its archived one is 0 (an all-zero
+    // file of any length sums to 0), but the database would lack it.
+    std::optional<std::string> missing;
     for (std::size_t i = 0; i < table.size(); ++i) {
         const ArchivedFile& entry = table[i];
         const std::string disk = disketteDirectory(temp, entry.diskNumber);
@@ -40,6 +45,9 @@ VerifyOutcome VerifyArchivedFiles(ConversionContext& context) {
                 RemoveTemporaryDirectories(context);
                 return VerifyOutcome::QuitChosen;
             }
+            if (entry.namesAFile() && !missing) {
+                missing = entry.fileName;
+            }
         } else {
             const FileChecksumResult checksum = FileChecksum(files, path);
             // A file that could not be read all through has no checksum: its status number must
@@ -59,6 +67,12 @@ VerifyOutcome VerifyArchivedFiles(ConversionContext& context) {
                            formatNumber(entry.archivedChecksum));
             return VerifyOutcome::Failed;
         }
+    }
+    if (missing) {
+        op.reportError("File " + *missing + " is not on the diskettes." + std::string(CRLF) +
+                       "The database can not be converted without it. Please read the diskettes "
+                       "of a complete set again.");
+        return VerifyOutcome::Failed;
     }
     return VerifyOutcome::Passed;
 }

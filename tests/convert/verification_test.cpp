@@ -61,13 +61,27 @@ TEST_F(VerificationTest, CancelAtAMissingFileRemovesTheWorkingDirectoriesAndQuit
     EXPECT_TRUE(fs::is_empty(host("C:\\Temp")));
 }
 
-TEST_F(VerificationTest, AnEmptyFilePassesAndAFileThatCannotBeReadFailsWhateverItsChecksum) {
+TEST_F(VerificationTest, AnEmptyFilePassesAndAMissingOrUnreadableOneNeverWhateverItsChecksum) {
     // A file that cannot be opened checks as 3: archived as 3, it would pass.
     readSet({.files = {{.name = "/empty.dat", .content = ""},
-                       {.name = "/a.dat", .content = std::string("\0\0\0\x03", 4)}}});
+                       {.name = "/a.dat", .content = std::string("\0\0\0\x03", 4)},
+                       {.name = "/zero.dat", .content = std::string(4096, '\0')}}});
     ASSERT_EQ(set.pieces[0].checksum, 0u);
     ASSERT_EQ(set.pieces[1].checksum, 3u);
     EXPECT_EQ(VerifyArchivedFiles(context), VerifyOutcome::Passed);
+
+    // A file that is not there at all checks as 0 on OK, as an all-zero file does; the database
+    // would lack it.
+    const std::string zero = readFile(host("C:\\Temp\\XQ3100_disk1\\zero.dat"));
+    fs::remove(host("C:\\Temp\\XQ3100_disk1\\zero.dat"));
+    dialogs.answer(Answer::Ok);
+    EXPECT_EQ(VerifyArchivedFiles(context), VerifyOutcome::Failed);
+    EXPECT_EQ(dialogs.shown().front().text, "File \\zero.dat" + kMissing);
+    EXPECT_EQ(dialogs.last(),
+              (ShownBox{"File \\zero.dat is not on the diskettes.\r\nThe database can not be "
+                        "converted without it. Please read the diskettes of a complete set again.",
+                        "Error!", box_style::OkStop}));
+    writeFile(host("C:\\Temp\\XQ3100_disk1\\zero.dat"), zero);
     drives.files.inject({.op = FileOp::OpenRead, .pathContains = "a.dat"});
     EXPECT_EQ(VerifyArchivedFiles(context), VerifyOutcome::Failed);
     EXPECT_EQ(dialogs.last().text,
