@@ -1,52 +1,24 @@
 #include "convert/placement.h"
 
+#include <algorithm>
+#include <map>
 #include <optional>
 
 #include "archive/set_names.h"
 #include "archive/tree_operations.h"
+#include "convert/card_journal.h"
 #include "platform/text.h"
 
 namespace xq {
 
 namespace {
 
-// The program's own entries in backup\, beside backup\single. The system reads backup\single only.
-// The names fit 8.3, so any FAT driver shows them as they are.
-constexpr std::string_view kStaging = "XQ3100.NEW";  // the new database, until it is proven
-constexpr std::string_view kAside = "XQ3100.OLD";    // the old one, while the new takes its place
-// Says that the two folders above are the program's, and what it was doing with them.
-constexpr std::string_view kJournal = "XQ3100.JNL";
-constexpr std::string_view kJournalMark = "XQ3100 Database Media Converter card journal";
-
-// What the journal says the program is doing.
-enum class Stage {
-    Writing,   // the new database goes into the staging folder; backup\single is untouched
-    Dropping,  // the old database is set aside and being removed, to make room for the new one
-    Swapping,  // the new database is proven; the old goes aside and the new takes its place
-};
-
-constexpr std::string_view stageName(Stage stage) {
-    switch (stage) {
-        case Stage::Writing:
-            return "write";
-        case Stage::Dropping:
-            return "drop";
-        case Stage::Swapping:
-            return "swap";
-    }
-    return "";
-}
-
-// The room a file takes on a card, rounded up to the largest cluster a FAT card of this kind uses,
-// so the estimate errs on the safe side.
-constexpr std::uint64_t kCluster = 32 * 1024;
-
-constexpr std::uint64_t onCard(std::uint64_t bytes) {
-    return (bytes + kCluster - 1) / kCluster * kCluster;
-}
-
 std::string kbytes(std::uint64_t bytes) {
     return formatNumber(static_cast<double>((bytes + 1023) / 1024));
+}
+
+std::uint64_t roundUp(std::uint64_t bytes, std::uint64_t unit) {
+    return (bytes + unit - 1) / unit * unit;
 }
 
 enum class Room { Beside, InPlace, DoesNotFit };
@@ -61,9 +33,9 @@ class Placement {
           flat_(flatDirectory(TemporaryFolder(files_))),
           backup_(context.flashDrive + "\\backup\\"),
           single_(backup_ + "single\\"),
-          staging_(backup_ + std::string(kStaging) + "\\"),
-          aside_(backup_ + std::string(kAside) + "\\"),
-          journal_(backup_ + std::string(kJournal)) {}
+          staging_(backup_ + std::string(kStagingName) + "\\"),
+          aside_(backup_ + std::string(kAsideName) + "\\"),
+          journal_(files_, backup_) {}
 
     PlaceOutcome run() {
         op_.logMessage("Compact Flash drive " + c_.flashDrive + " was selected ");
@@ -80,13 +52,7 @@ class Placement {
 
         bool replacing = false;
         if (files_.folderExists(backup_)) {
-            if (journalState() == Journal::Foreign) {
-                op_.reportFailure("Failed writing: " + journal_ + std::string(CRLF) +
-                                  "This file is not the converter's own. Please move it away "
-                                  "from the card's backup folder.");
-                return PlaceOutcome::NotPlaced;
-            }
-            if (!finishInterruptedWrite()) {
+            if (!settleEarlierWrite()) {
                 return PlaceOutcome::NotPlaced;
             }
             if (files_.folderExists(single_)) {
@@ -102,8 +68,11 @@ class Placement {
         if (!room) {
             return PlaceOutcome::NotPlaced;
         }
-        if (!files_.folderExists(backup_) && files_.makeDir(backup_) != FileError::None) {
-            return directoryFailure(backup_);
+        if (!files_.folderExists(backup_)) {
+            if (files_.makeDir(backup_) != FileError::None) {
+                return directoryFailure(backup_);
+            }
+            madeBackup_ = true;
         }
 
         op_.showMessage(
@@ -117,77 +86,116 @@ class Placement {
             }
             replacing = false;
         }
-        if (const FileError e = writeJournal(Stage::Writing); e != FileError::None) {
-            writeFailure(journal_);
-            passOver(files_.deleteFile(journal_));  // reported; what is left is recognised later
+        if (!journal_.write(JournalStage::Writing)) {
+            writeFailure(journal_.path());
+            discardStaging();
             return PlaceOutcome::NotPlaced;
         }
         if (files_.makeDir(staging_) != FileError::None) {
-            // A folder of that name that the journal did not mark is not ours: it stays.
-            passOver(files_.deleteFile(journal_));  // reported below; it marked nothing yet
+            discardStaging();
             return directoryFailure(staging_);
         }
         op_.logMessage("Copy directory " + flat_ + " to " + single_);
         const int count = c_.archive.fileCount;
         const auto step = static_cast<std::int16_t>(count > 0 ? 100 / count : 0);
         if (CopyTree(files_, op_, flat_ + "\\", staging_, step) != CopyOutcome::Copied ||
-            !flushed() || !provenOnCard()) {
+            !flushed()) {
             discardStaging();
             return PlaceOutcome::NotPlaced;
         }
-        switch (swapIn(replacing)) {
-            case Swap::Done:
-                op_.window().ProgressBar1.visible = false;
-                return PlaceOutcome::Placed;
-            case Swap::Undone:
-                discardStaging();
-                return PlaceOutcome::NotPlaced;
-            case Swap::LeftBetween:
-                // Reported with where each database is; the next write puts it right first.
-                return PlaceOutcome::NotPlaced;
+        if (!swapIn(replacing)) {
+            return PlaceOutcome::NotPlaced;
         }
-        return PlaceOutcome::NotPlaced;
+        op_.window().ProgressBar1.visible = false;
+        return PlaceOutcome::Placed;
     }
 
   private:
-    enum class Swap { Done, Undone, LeftBetween };
-
     static std::string withoutSlash(const std::string& folder) {
         return folder.substr(0, folder.size() - 1);
     }
 
-    // A write that was cut off (the program killed, the card pulled, a double fault) is put right
-    // before anything else: the old database goes back to backup\single if it was set aside and
-    // the new one never took its place; whatever else the program left goes. Only what its
-    // journal marks as the program's is touched. False when it cannot be put right (reported).
-    bool finishInterruptedWrite() {
-        std::string stage;
-        if (journalState(&stage) != Journal::Ours) {
+    FileError rename(const std::string& from, const std::string& to) {
+        return files_.rename(withoutSlash(from), withoutSlash(to));
+    }
+
+    // Before anything is asked: the program's own entries in backup\ must be the program's, and a
+    // write that was cut off (the program killed, the card pulled, a double fault) is put right.
+    // False when the card cannot be written (reported).
+    bool settleEarlierWrite() {
+        const Result<CardEntries> entries = journal_.look();
+        if (!entries) {
+            op_.reportFailure("Failed to read " + backup_ + std::string(CRLF) +
+                              "Ensure the Compact Flash card in drive " + c_.flashDrive +
+                              " is inserted and readable.");
+            return false;
+        }
+        if (entries->foreign) {
+            op_.reportFailure("Failed writing: " + backup_ + *entries->foreign + std::string(CRLF) +
+                              "This entry is not the converter's own. Please move it away from "
+                              "the card's backup folder.");
+            return false;
+        }
+        if (!entries->journalled) {
             return true;  // nothing of ours is half done here
         }
-        const bool singleThere = files_.folderExists(single_);
-        const bool asideThere = files_.folderExists(aside_);
-        if (stage == stageName(Stage::Swapping) && !singleThere && asideThere) {
-            if (const FileError e = files_.rename(withoutSlash(aside_), withoutSlash(single_));
-                e != FileError::None) {
-                op_.reportFailure("Failed writing: " + single_ + std::string(CRLF) +
-                                  "The old database is in " + aside_ +
-                                  " and can not be put back: " + std::string(errorDescription(e)));
-                return false;
+        return putRight(entries->stage);
+    }
+
+    // Puts the card right after a write that stopped at `stage` (nullopt: every word of the
+    // journal was cut off, so only what is on the card tells). What is at backup\single afterwards
+    // is the old database, or the new one proven there; nothing in between.
+    bool putRight(std::optional<JournalStage> stage) {
+        bool singleThere = files_.folderExists(single_);
+        bool asideThere = files_.folderExists(aside_);
+        const bool stagingThere = files_.folderExists(staging_);
+        // The staging folder gone, backup\single holds the new database, which was never proven
+        // there: the old one takes its place again. Without an old one, only a journal that says
+        // so for sure makes backup\single the program's to take back.
+        const bool swapping = stage == JournalStage::Swapping;
+        if ((swapping || !stage) && !stagingThere && singleThere && (asideThere || swapping)) {
+            op_.logMessage("Remove " + single_ + " written by a conversion that did not finish");
+            if (const FileError e = rename(single_, staging_); e != FileError::None) {
+                return restoreFailure(e);
+            }
+            singleThere = false;
+        }
+        // Only a removal the operator agreed to leaves the old database aside for good: it may be
+        // half removed.
+        if (stage != JournalStage::Dropping && !singleThere && asideThere) {
+            if (const FileError e = rename(aside_, single_); e != FileError::None) {
+                return restoreFailure(e);
             }
             op_.logMessage("Restore " + single_ + " from " + aside_);
-        } else if (asideThere && !DeleteTree(files_, aside_, Listing::WithHidden)) {
-            // The new database took its place, or the old was being removed to make room.
-            return removalFailure(aside_);
+            asideThere = false;
+        }
+        if (asideThere) {
+            if (stage != JournalStage::Proven && stage != JournalStage::Dropping) {
+                op_.reportFailure("Failed writing: " + aside_ + std::string(CRLF) +
+                                  "The card holds two databases, in " + single_ + " and in " +
+                                  aside_ +
+                                  ", and the converter can not tell which one is the newer. Please "
+                                  "move one of them away from the card's backup folder.");
+                return false;
+            }
+            if (!DeleteTree(files_, aside_, Listing::WithHidden)) {
+                return removalFailure(aside_);
+            }
         }
         if (!DeleteTree(files_, staging_, Listing::WithHidden)) {
             return removalFailure(staging_);
         }
-        if (files_.deleteFile(journal_) != FileError::None ||
-            files_.flushFolder(backup_) != FileError::None) {
-            return removalFailure(journal_);
+        if (!journal_.remove()) {
+            return removalFailure(journal_.path());
         }
         return true;
+    }
+
+    bool restoreFailure(FileError e) {
+        op_.reportFailure("Failed writing: " + single_ + std::string(CRLF) +
+                          "The old database is in " + aside_ +
+                          " and can not be put back: " + std::string(errorDescription(e)));
+        return false;
     }
 
     bool removalFailure(const std::string& what) {
@@ -198,58 +206,27 @@ class Placement {
         return false;
     }
 
-    enum class Journal { Absent, Ours, Foreign };
-
-    // Whether a journal is there and is the program's; its stage if it is.
-    Journal journalState(std::string* stage = nullptr) {
-        if (!files_.fileExists(journal_)) {
-            return files_.folderExists(journal_) ? Journal::Foreign : Journal::Absent;
-        }
-        Result<std::unique_ptr<InputFile>> in = files_.openRead(journal_);
-        char buffer[128] = {};
-        const Result<std::size_t> got = in ? (*in)->read(buffer) : Result<std::size_t>(in.error());
-        const std::string mark = std::string(kJournalMark) + "\n";
-        const std::string_view text(buffer, got ? *got : 0);
-        if (!text.starts_with(mark)) {
-            return Journal::Foreign;  // not ours: it stays, and so does everything beside it
-        }
-        if (stage != nullptr) {
-            const std::string_view rest = text.substr(mark.size());
-            *stage = std::string(rest.substr(0, rest.find('\n')));
-        }
-        return Journal::Ours;
-    }
-
-    FileError writeJournal(Stage stage) {
-        Result<std::unique_ptr<OutputFile>> out = files_.openWrite(journal_, WriteMode::Create);
-        if (!out) {
-            return out.error();
-        }
-        const std::string text =
-            std::string(kJournalMark) + "\n" + std::string(stageName(stage)) + "\n";
-        for (FileError e : {(*out)->write(text), (*out)->flush(), (*out)->close()}) {
-            if (e != FileError::None) {
-                return e;
-            }
-        }
-        return files_.flushFolder(backup_);
-    }
-
     // Whether the new database fits on the card, and how. Nullopt after the operator declined, or
     // after reporting that it does not fit at all; nothing has been written then.
     std::optional<Room> checkRoom(bool replacing) {
-        const std::optional<std::uint64_t> needed = sizeOnCard(flat_ + "\\");
-        const Result<std::uint64_t> free = files_.freeSpace(c_.flashDrive + "\\");
-        if (!needed || !free) {
+        const Result<DriveSpace> space = files_.space(c_.flashDrive + "\\");
+        if (!space || space->allocationUnit == 0) {
             return Room::Beside;  // cannot tell: the writing itself finds out, and nothing is lost
         }
-        // The folders and the journal beside the files.
-        const std::uint64_t wanted = *needed + 4 * kCluster;
-        if (wanted <= *free) {
+        const std::uint64_t unit = space->allocationUnit;
+        const std::optional<std::uint64_t> needed = roomFor(flat_ + "\\", unit);
+        if (!needed) {
             return Room::Beside;
         }
-        const std::uint64_t old = replacing ? sizeOnCard(single_).value_or(0) : 0;
-        if (replacing && wanted <= *free + old) {
+        // The journal and the word written before it takes the journal's name; a new backup
+        // folder.
+        const std::uint64_t wanted = *needed + 2 * unit + (files_.folderExists(backup_) ? 0 : unit);
+        const std::uint64_t free = space->available;
+        if (wanted <= free) {
+            return Room::Beside;
+        }
+        const std::uint64_t old = replacing ? roomFor(single_, unit).value_or(0) : 0;
+        if (replacing && wanted <= free + old) {
             const std::string question =
                 "There is not enough free space on Compact Flash drive " + c_.flashDrive +
                 " for the new database beside the old one." + std::string(CRLF) +
@@ -263,8 +240,8 @@ class Placement {
         }
         op_.reportError("Not enough free space on Compact Flash drive " + c_.flashDrive +
                         std::string(CRLF) + "The database needs " + kbytes(wanted) +
-                        " Kbytes; the card has " + kbytes(*free) + " Kbytes free" +
-                        (replacing ? ", " + kbytes(*free + old) +
+                        " Kbytes; the card has " + kbytes(free) + " Kbytes free" +
+                        (replacing ? ", " + kbytes(free + old) +
                                          " Kbytes with the old database"
                                          " removed."
                                    : ".") +
@@ -272,20 +249,37 @@ class Placement {
         return std::nullopt;
     }
 
-    std::optional<std::uint64_t> sizeOnCard(const std::string& folder) {
+    // The room a folder's tree takes on a drive that allocates in `unit`s: every file a whole
+    // number of them, every folder at least one for its entries (on FAT 32 bytes each, and one
+    // more for every 13 characters of a long name).
+    std::optional<std::uint64_t> roomFor(const std::string& folder, std::uint64_t unit) {
         const std::optional<std::vector<TreeEntry>> tree =
             ListTree(files_, folder, Listing::WithHidden);
         if (!tree) {
             return std::nullopt;
         }
-        std::uint64_t total = kCluster;  // the folder itself
+        constexpr std::uint64_t kEntry = 32;
+        constexpr std::uint64_t kDotEntries = 2 * kEntry;
+        std::map<std::string, std::uint64_t> entriesOf{{"", kDotEntries}};
+        std::uint64_t total = 0;
         for (const TreeEntry& entry : *tree) {
-            if (entry.kind == EntryKind::Directory) {
-                total += kCluster;
+            const bool isFolder = entry.kind == EntryKind::Directory;
+            // Folders by their path without the trailing "\", the key their entries are counted
+            // under.
+            const std::string path =
+                isFolder ? entry.path.substr(0, entry.path.size() - 1) : entry.path;
+            const std::size_t cut = path.rfind('\\');
+            const std::size_t nameLength = path.size() - cut - 1;
+            entriesOf[path.substr(0, cut)] += kEntry * (1 + (nameLength + 12) / 13);
+            if (isFolder) {
+                entriesOf[path] += kDotEntries;
             } else if (const Result<std::uint64_t> length =
                            files_.fileLength(folder + entry.path.substr(1))) {
-                total += onCard(*length);
+                total += roundUp(*length, unit);
             }
+        }
+        for (const auto& [path, bytes] : entriesOf) {
+            total += std::max(unit, roundUp(bytes, unit));
         }
         return total;
     }
@@ -293,16 +287,15 @@ class Placement {
     // Makes room for the new database in place of the old one. The old one is set aside first, so
     // a removal cut off half-way never leaves part of a database at backup\single.
     bool dropOldDatabase() {
-        if (writeJournal(Stage::Dropping) != FileError::None) {
-            writeFailure(journal_);
-            passOver(files_.deleteFile(journal_));  // reported; nothing else has changed
+        if (!journal_.write(JournalStage::Dropping)) {
+            writeFailure(journal_.path());
+            discardStaging();  // nothing else has changed
             return false;
         }
         op_.logMessage("Remove " + single_);
-        if (const FileError e = files_.rename(withoutSlash(single_), withoutSlash(aside_));
-            e != FileError::None) {
-            passOver(files_.deleteFile(journal_));  // reported below; nothing else has changed
-            renameFailure(single_, aside_, e, "The card still holds its old database.");
+        if (const FileError e = rename(single_, aside_); e != FileError::None) {
+            discardStaging();
+            renameFailure(single_, aside_, e, true);
             return false;
         }
         if (!DeleteTree(files_, aside_, Listing::WithHidden) ||
@@ -314,7 +307,7 @@ class Placement {
         return true;
     }
 
-    // The copy is on the card itself, not only in the host's caches, before it is read back.
+    // The copy is on the card itself, not only in the host's caches.
     bool flushed() {
         const std::optional<std::vector<TreeEntry>> tree = ListTree(files_, staging_);
         if (!tree) {
@@ -338,93 +331,130 @@ class Placement {
         return true;
     }
 
-    // Read back from the medium, the card must hold exactly the database the diskettes hold.
-    bool provenOnCard() {
-        const std::optional<std::string> unproven =
-            FindUnprovenFile(files_, staging_, proof_, ReadMode::FromMedium);
-        if (!unproven) {
-            return true;
-        }
-        op_.reportError("Failed verifying: " + single_ + unproven->substr(1) + std::string(CRLF) +
-                        "The Compact Flash card may be faulty. Please try another card.");
-        return false;
-    }
-
-    Swap swapIn(bool replacing) {
-        if (writeJournal(Stage::Swapping) != FileError::None) {
-            writeFailure(journal_);
-            return Swap::Undone;
+    // The new database takes the name backup\single, the old one (if any) set aside first. It is
+    // then read back from the medium where it will stay, and proven; only then does the old one
+    // go. Whatever fails puts the old database back. False after reporting.
+    bool swapIn(bool replacing) {
+        if (!journal_.write(JournalStage::Swapping)) {
+            writeFailure(journal_.path());
+            discardStaging();
+            return false;
         }
         if (replacing) {
-            if (const FileError e = files_.rename(withoutSlash(single_), withoutSlash(aside_));
-                e != FileError::None) {
-                renameFailure(single_, aside_, e, "The card still holds its old database.");
-                return Swap::Undone;
+            if (const FileError e = rename(single_, aside_); e != FileError::None) {
+                discardStaging();
+                renameFailure(single_, aside_, e, true);
+                return false;
             }
         }
-        if (const FileError e = files_.rename(withoutSlash(staging_), withoutSlash(single_));
-            e != FileError::None) {
-            if (replacing &&
-                files_.rename(withoutSlash(aside_), withoutSlash(single_)) != FileError::None) {
-                op_.reportFailure(
-                    "Failed writing: " + single_ + std::string(CRLF) +
-                    "The old database is now in " + aside_ + " and the new one in " + staging_ +
-                    "." + std::string(CRLF) +
-                    "Do not use this card before it has been written again: the converter then "
-                    "puts the old database back first.");
-                return Swap::LeftBetween;
+        if (const FileError e = rename(staging_, single_); e != FileError::None) {
+            if (replacing && rename(aside_, single_) != FileError::None) {
+                op_.reportFailure("Failed writing: " + single_ + std::string(CRLF) +
+                                  "The old database is now in " + aside_ + " and the new one in " +
+                                  staging_ + "." + std::string(CRLF) + writeAgain(true));
+                return false;
             }
-            renameFailure(staging_, single_, e,
-                          replacing ? "The card still holds its old database."
-                                    : "The card holds no database.");
-            return Swap::Undone;
+            discardStaging();
+            renameFailure(staging_, single_, e, replacing);
+            return false;
         }
         if (files_.flushFolder(backup_) != FileError::None) {
-            op_.reportFailure(
-                "Failed writing: " + backup_ + std::string(CRLF) +
-                "The card did not confirm that " + single_ + " now holds the new database" +
-                (replacing ? " and " + aside_ + " the old one." : ".") + std::string(CRLF) +
-                "Write this card again: the converter then puts the old database "
-                "back first, should the new one not be complete.");
-            return Swap::LeftBetween;
+            return putBack(replacing, [&](const std::string& state) {
+                op_.reportFailure("Failed writing: " + backup_ + std::string(CRLF) +
+                                  "The card did not confirm that " + single_ +
+                                  " now holds the new database." + std::string(CRLF) + state);
+            });
+        }
+        if (const std::optional<std::string> unproven =
+                FindUnprovenFile(files_, single_, proof_, ReadMode::FromMedium)) {
+            return putBack(replacing, [&](const std::string& state) {
+                op_.reportError("Failed verifying: " + single_ + unproven->substr(1) +
+                                std::string(CRLF) +
+                                "The Compact Flash card may be faulty. Please try another card." +
+                                std::string(CRLF) + state);
+            });
+        }
+        if (!journal_.write(JournalStage::Proven)) {
+            return putBack(replacing,
+                           [&](const std::string& state) { writeFailure(journal_.path(), state); });
         }
         if (replacing) {
-            op_.logMessage("Remove " + single_);
+            op_.logMessage("Remove " + aside_);
             // All of it: hidden files the old database gathered would keep the folder, and with
             // it every later replacement, in place. What cannot go stays marked by the journal,
             // and the next write of this card removes it; the new database is in place either way.
             if (!DeleteTree(files_, aside_, Listing::WithHidden)) {
                 op_.logMessage("Failed to remove " + aside_);
-                return Swap::Done;
+                return true;
             }
         }
-        // The new database is in place and flushed; a journal that stays is finished by the next
+        // The new database is in place and proven; a journal that stays is finished by the next
         // write of this card.
-        passOver(files_.deleteFile(journal_));
-        passOver(files_.flushFolder(backup_));
-        return Swap::Done;
+        passOver(journal_.remove());
+        return true;
     }
 
-    // Removes what this write put on the card, after a failure that has been reported.
+    // After a failure once the new database has taken the name backup\single: the old database
+    // takes it back. `report` is given what the card now holds. The journal stays until the card
+    // is as it was, so a write cut off meanwhile is put right by the next one.
+    template <typename Report>
+    bool putBack(bool replacing, Report report) {
+        if (rename(single_, staging_) != FileError::None) {
+            report("The new database, which is not proven, is in " + single_ +
+                   (replacing ? " and the old one in " + aside_ : std::string()) + "." +
+                   std::string(CRLF) + writeAgain(replacing));
+            return false;
+        }
+        if (replacing && rename(aside_, single_) != FileError::None) {
+            report("The old database is now in " + aside_ + " and the new one in " + staging_ +
+                   "." + std::string(CRLF) + writeAgain(replacing));
+            return false;
+        }
+        discardStaging();
+        report(cardHolds(replacing));
+        return false;
+    }
+
+    static std::string writeAgain(bool replacing) {
+        return std::string(
+                   "Do not use this card before it has been written again: the converter "
+                   "then ") +
+               (replacing ? "puts the old database back first." : "removes the new one first.");
+    }
+
+    // Removes what this write put on the card, after a failure that has been reported or is
+    // about to be.
     void discardStaging() {
         if (DeleteTree(files_, staging_, Listing::WithHidden)) {
-            passOver(files_.deleteFile(journal_));  // else the next write of this card removes it
+            passOver(journal_.remove());  // else the next write of this card removes it
+        }
+        if (madeBackup_) {
+            passOver(files_.removeDir(backup_));  // only while nothing is in it
         }
         passOver(files_.flushFolder(backup_));  // the failure is reported already
     }
 
+    // What the card holds after a write that was taken back, as it is now.
+    std::string cardHolds(bool replacing) {
+        if (!files_.folderExists(single_)) {
+            return "The card holds no database.";
+        }
+        return replacing ? "The card still holds its old database."
+                         : "The card holds no database of this conversion.";
+    }
+
     void renameFailure(const std::string& from, const std::string& to, FileError e,
-                       std::string_view state) {
+                       bool replacing) {
         op_.reportFailure("Failed writing: " + single_ + std::string(CRLF) + "Can not rename " +
                           from + " to " + to + ": " + std::string(errorDescription(e)) + "." +
-                          std::string(CRLF) + std::string(state) + " Close any program that " +
+                          std::string(CRLF) + cardHolds(replacing) + " Close any program that " +
                           "shows the card's folders, and ensure the card is not write-protected.");
     }
 
-    void writeFailure(const std::string& what) {
+    void writeFailure(const std::string& what, const std::string& state = "") {
         op_.reportFailure("Failed writing: " + what + std::string(CRLF) +
                           "Ensure there is enough free space on Compact Flash drive " +
-                          c_.flashDrive);
+                          c_.flashDrive + (state.empty() ? "" : std::string(CRLF) + state));
     }
 
     PlaceOutcome directoryFailure(const std::string& directory) {
@@ -443,7 +473,8 @@ class Placement {
     std::string single_;
     std::string staging_;
     std::string aside_;
-    std::string journal_;
+    CardJournal journal_;
+    bool madeBackup_ = false;  // backup\ was not on the card before this write
 };
 
 }  // namespace

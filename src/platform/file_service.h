@@ -84,6 +84,13 @@ struct [[nodiscard]] TransferResult {
     }
 };
 
+struct DriveSpace {
+    std::uint64_t available = 0;  // the bytes this user may still write
+    // The unit the drive hands out room in (a FAT card's cluster): every file takes a whole number
+    // of them. 0 when the host cannot tell.
+    std::uint64_t allocationUnit = 0;
+};
+
 class FileService {
   public:
     virtual ~FileService() = default;
@@ -115,8 +122,8 @@ class FileService {
     // Puts a folder's entries (new names, removed names) on the medium.
     virtual FileError flushFolder(std::string_view path) = 0;
 
-    // The bytes this user may still write on the drive that holds `path`.
-    virtual Result<std::uint64_t> freeSpace(std::string_view path) = 0;
+    // The room left on the drive that holds `path`.
+    virtual Result<DriveSpace> space(std::string_view path) = 0;
 
     // The system's temporary folder, Windows-form, without a trailing "\".
     virtual std::string temporaryFolder() = 0;

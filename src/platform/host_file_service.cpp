@@ -282,7 +282,7 @@ FileError HostFileService::flushFolder(std::string_view path) {
     return host ? native::flushFolder(*host) : host.error();
 }
 
-Result<std::uint64_t> HostFileService::freeSpace(std::string_view path) {
+Result<DriveSpace> HostFileService::space(std::string_view path) {
     Result<fs::path> host = resolve(path.substr(0, 2));
     if (!host) {
         return host.error();
@@ -292,7 +292,8 @@ Result<std::uint64_t> HostFileService::freeSpace(std::string_view path) {
     if (ec) {
         return native::errorFrom(ec);
     }
-    return static_cast<std::uint64_t>(space.available);
+    return DriveSpace{.available = static_cast<std::uint64_t>(space.available),
+                      .allocationUnit = native::allocationUnit(*host)};
 }
 
 std::string HostFileService::temporaryFolder() {

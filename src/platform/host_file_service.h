@@ -30,7 +30,7 @@ class HostFileService : public FileService {
     Result<std::unique_ptr<OutputFile>> openWrite(std::string_view path, WriteMode mode) override;
     FileError flushFile(std::string_view path) override;
     FileError flushFolder(std::string_view path) override;
-    Result<std::uint64_t> freeSpace(std::string_view path) override;
+    Result<DriveSpace> space(std::string_view path) override;
     std::string temporaryFolder() override;
     // Copied by the host's kernel where it can, without passing the bytes through this program.
     TransferResult copyFile(std::string_view source, std::string_view target,

@@ -97,7 +97,9 @@ void installInterruptHandlers() {
     // No SA_RESTART: a program waiting for the operator's answer at the terminal gets its read
     // interrupted and goes on to stop.
     action.sa_flags = 0;
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    // SIGPIPE: the output is a pipe whose reader has gone (`xq3100-convert ... | head`). Caught,
+    // the write only fails, and the program stops as it does on Ctrl+C.
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
         ::sigaction(signal, &action, nullptr);
     }
 }

@@ -60,6 +60,9 @@ std::optional<TransferResult> copyRange(const std::filesystem::path& source,
 // only on a volume that is known to write every change through; elsewhere it is a failed write.
 FileError flushFolder(const std::filesystem::path& path);
 
+// The size of the units the volume that holds `path` allocates files in; 0 when it cannot be told.
+std::uint64_t allocationUnit(const std::filesystem::path& path);
+
 // Whether names on this host that differ only in case are the same file anyway.
 bool namesIgnoreCase();
 

@@ -233,6 +233,14 @@ std::optional<TransferResult> copyRange(const fs::path& source, const fs::path& 
     return TransferResult{};
 }
 
+std::uint64_t allocationUnit(const fs::path& path) {
+    struct statfs info = {};
+    if (::statfs(path.c_str(), &info) != 0) {
+        return 0;
+    }
+    return static_cast<std::uint64_t>(info.f_frsize > 0 ? info.f_frsize : info.f_bsize);
+}
+
 FileError flushFolder(const fs::path& path) {
     Descriptor fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (fd.get() < 0) {

@@ -538,6 +538,20 @@ bool writesThrough(const fs::path& path) {
 
 }  // namespace
 
+std::uint64_t allocationUnit(const fs::path& path) {
+    wchar_t volumePath[MAX_PATH + 1] = {};
+    DWORD sectorsPerCluster = 0;
+    DWORD bytesPerSector = 0;
+    DWORD freeClusters = 0;
+    DWORD clusters = 0;
+    if (!::GetVolumePathNameW(path.c_str(), volumePath, MAX_PATH + 1) ||
+        !::GetDiskFreeSpaceW(volumePath, &sectorsPerCluster, &bytesPerSector, &freeClusters,
+                             &clusters)) {
+        return 0;
+    }
+    return static_cast<std::uint64_t>(sectorsPerCluster) * bytesPerSector;
+}
+
 FileError flushFolder(const fs::path& path) {
     Handle folder(::CreateFileW(
         path.c_str(), GENERIC_READ | GENERIC_WRITE,

@@ -78,7 +78,7 @@ FileError FaultyFileService::check(FileOp op, std::string_view path) {
             continue;
         }
         ++armed.seen;
-        if (f.nth == 0 || armed.seen == f.nth) {
+        if (f.nth == 0 || armed.seen == f.nth || (f.andLater && armed.seen > f.nth)) {
             return f.error;
         }
     }
@@ -151,13 +151,24 @@ FileError FaultyFileService::flushFile(std::string_view path) {
     return e != FileError::None ? e : inner_.flushFile(path);
 }
 
-Result<std::uint64_t> FaultyFileService::freeSpace(std::string_view path) {
-    const auto set = freeSpace_.find(path.empty() ? '\0' : asciiUpper(path[0]));
-    return set != freeSpace_.end() ? Result<std::uint64_t>(set->second) : inner_.freeSpace(path);
+Result<DriveSpace> FaultyFileService::space(std::string_view path) {
+    Result<DriveSpace> space = inner_.space(path);
+    const char drive = path.empty() ? '\0' : asciiUpper(path[0]);
+    if (space && freeSpace_.contains(drive)) {
+        space->available = freeSpace_.at(drive);
+    }
+    if (space && allocationUnit_.contains(drive)) {
+        space->allocationUnit = allocationUnit_.at(drive);
+    }
+    return space;
 }
 
 void FaultyFileService::setFreeSpace(char drive, std::uint64_t bytes) {
     freeSpace_[asciiUpper(drive)] = bytes;
+}
+
+void FaultyFileService::setAllocationUnit(char drive, std::uint64_t bytes) {
+    allocationUnit_[asciiUpper(drive)] = bytes;
 }
 
 FileError FaultyFileService::flushFolder(std::string_view path) {

@@ -33,6 +33,7 @@ struct Fault {
     char drive = 0;            // only paths on this drive; 0 for every drive
     std::string pathContains;  // only paths holding this text (case as written); empty for all
     int nth = 0;               // only the nth matching call, counted from 1; 0 for every one
+    bool andLater = false;     // and every matching call after the nth: the program killed there
     FileError error = FileError::DiskFull;
 };
 
@@ -59,10 +60,12 @@ class FaultyFileService : public FileService {
     Result<std::unique_ptr<OutputFile>> openWrite(std::string_view path, WriteMode mode) override;
     FileError flushFile(std::string_view path) override;
     FileError flushFolder(std::string_view path) override;
-    Result<std::uint64_t> freeSpace(std::string_view path) override;
+    Result<DriveSpace> space(std::string_view path) override;
     std::string temporaryFolder() override { return inner_.temporaryFolder(); }
     // The free space reported for a drive from now on (a card smaller than the folder it is in).
     void setFreeSpace(char drive, std::uint64_t bytes);
+    // The allocation unit reported for a drive from now on (a FAT card's cluster).
+    void setAllocationUnit(char drive, std::uint64_t bytes);
 
     // The error injected into this call, or FileError::None (also counts the call).
     FileError check(FileOp op, std::string_view path);
@@ -79,6 +82,7 @@ class FaultyFileService : public FileService {
     FileService& inner_;
     std::vector<Armed> faults_;
     std::map<char, std::uint64_t> freeSpace_;
+    std::map<char, std::uint64_t> allocationUnit_;
     int counts_[static_cast<int>(FileOp::Any) + 1] = {};
 };
 

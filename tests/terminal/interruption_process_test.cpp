@@ -31,16 +31,24 @@ using Tree = std::map<std::string, std::string>;
 // A converter running in the background, its standard input a pipe the test writes to.
 class Converter {
   public:
+    // With `closedOutput` its standard output is a pipe no one reads, closed at once, as for
+    // `xq3100-convert ... | head` once head has ended.
     Converter(const std::vector<std::string>& arguments, const std::vector<std::string>& env,
-              const fs::path& output)
+              const fs::path& output, bool closedOutput = false)
         : out_(output.string() + ".out"), err_(output.string() + ".err") {
         int pipe[2];
         EXPECT_EQ(::pipe2(pipe, O_CLOEXEC), 0);
+        int unread[2];
+        EXPECT_EQ(::pipe2(unread, O_CLOEXEC), 0);
         posix_spawn_file_actions_t files;
         posix_spawn_file_actions_init(&files);
         posix_spawn_file_actions_adddup2(&files, pipe[0], 0);
-        posix_spawn_file_actions_addopen(&files, 1, out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0600);
+        if (closedOutput) {
+            posix_spawn_file_actions_adddup2(&files, unread[1], 1);
+        } else {
+            posix_spawn_file_actions_addopen(&files, 1, out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                             0600);
+        }
         posix_spawn_file_actions_addopen(&files, 2, err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                          0600);
         std::vector<std::string> all = {XQ_CONVERT_PROGRAM};
@@ -60,6 +68,8 @@ class Converter {
                   0);
         posix_spawn_file_actions_destroy(&files);
         ::close(pipe[0]);
+        ::close(unread[0]);
+        ::close(unread[1]);
         input_ = pipe[1];
     }
     Converter(const Converter&) = delete;
@@ -192,18 +202,42 @@ TEST_F(InterruptionTest, AnInterruptedReadingLeavesNoWorkingDirectory) {
     EXPECT_EQ(filesUnder(temp / "card"), card);
 }
 
-TEST_F(InterruptionTest, AnInterruptedCardWriteLeavesTheOldDatabaseAndNoStaging) {
-    oldDatabase();
-    const Tree card = filesUnder(temp / "card");
-    const int watch = watchFor(temp / "card" / "backup");
-    Converter converter(arguments(temp / "card", {"--yes"}), environment(), temp / "writing");
-    ASSERT_TRUE(freezeWhenCreated(temp / "card" / "backup", "XQ3100.NEW", converter, watch));
-    converter.signal(SIGTERM);
-    converter.signal(SIGCONT);
-    EXPECT_EQ(converter.wait(), 128 + SIGTERM) << converter.out() << converter.err();
+// Ctrl+C, a kill, or a closed pipe while the card is written: the card is as it was before, with
+// its old database or without a backup folder, and no working directory is left.
+TEST_F(InterruptionTest, AnInterruptedCardWriteLeavesTheCardAsItWas) {
+    for (const int signal : {SIGINT, SIGTERM, SIGPIPE}) {
+        for (const bool withOldDatabase : {true, false}) {
+            SCOPED_TRACE(testing::Message()
+                         << "signal " << signal << ", old database " << withOldDatabase);
+            fs::remove_all(temp / "card");
+            fs::create_directories(temp / "card");
+            if (withOldDatabase) {
+                oldDatabase();
+            }
+            const Tree card = filesUnder(temp / "card");
+            // Caught as the staging folder appears, or as the backup folder is made for it.
+            const fs::path watched = withOldDatabase ? temp / "card" / "backup" : temp / "card";
+            const int watch = watchFor(watched);
+            Converter converter(arguments(temp / "card", {"--yes"}), environment(),
+                                temp / "writing");
+            ASSERT_TRUE(freezeWhenCreated(watched, withOldDatabase ? "XQ3100.NEW" : "backup",
+                                          converter, watch));
+            converter.signal(signal);
+            converter.signal(SIGCONT);
+            EXPECT_EQ(converter.wait(), 128 + signal) << converter.out() << converter.err();
+            EXPECT_TRUE(fs::is_empty(temp / "tmp"));
+            EXPECT_EQ(filesUnder(temp / "card"), card);
+            EXPECT_EQ(fs::exists(temp / "card" / "backup"), withOldDatabase);
+            EXPECT_FALSE(fs::exists(temp / "card" / "backup" / "XQ3100.NEW"));
+            ::close(watch);
+            watch_ = -1;
+        }
+    }
+    // A pipe closed before anything was written to it (`xq3100-convert ... | head` with head
+    // gone): the program stops at its first line and leaves nothing behind.
+    Converter piped(arguments(temp / "card", {"--yes"}), environment(), temp / "piped", true);
+    EXPECT_EQ(piped.wait(), 128 + SIGPIPE) << piped.err();
     EXPECT_TRUE(fs::is_empty(temp / "tmp"));
-    EXPECT_EQ(filesUnder(temp / "card"), card);
-    EXPECT_FALSE(fs::exists(temp / "card" / "backup" / "XQ3100.NEW"));
 }
 
 TEST_F(InterruptionTest, WhatAKilledRunLeftIsRemovedByTheNextRun) {
