@@ -38,10 +38,10 @@ constexpr double kTimeTarget = 1.2;  // window time / terminal time
 // Message boxes answered as --yes answers them; any box at all means the run went wrong.
 class AnsweringDialogs : public xq::Dialogs {
   public:
-    xq::Answer messageBox(std::string_view text, std::string_view, int style) override {
+    xq::Answer messageBox(std::string_view text, std::string_view, xq::BoxStyle style) override {
         std::fprintf(stderr, "message box: %.*s\n", static_cast<int>(text.size()), text.data());
         ++shown;
-        return (style & 0x0F) == 4 ? xq::Answer::Yes : xq::Answer::Ok;
+        return style.buttons == xq::BoxButtons::YesNo ? xq::Answer::Yes : xq::Answer::Ok;
     }
     int shown = 0;
 };
@@ -98,7 +98,7 @@ int convertInTheWindow(int argc, char* argv[]) {
     }
     select(window, drives.cardLetter());
     press(window, "buttonOK");
-    const bool written = wizard.state().wizardStep == xq::step::Written;
+    const bool written = wizard.state().wizardStep == xq::WizardStep::Written;
     press(window, "buttonExit");
     return written && dialogs.shown == 0 ? 0 : 1;
 }

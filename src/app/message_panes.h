@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <functional>
 
-#include "platform/operator.h"
-#include "platform/window_model.h"
+#include "ui/operator.h"
+#include "ui/window_model.h"
 
 namespace xq {
 

@@ -21,7 +21,7 @@ bool Wizard::floppyDriveReady() {
         return true;
     }
     std::string message = notReadyMessage(letter);
-    if (state_.wizardStep == step::NextDiskette) {
+    if (state_.wizardStep == WizardStep::NextDiskette) {
         message.append(CRLF)
             .append("Please insert disk #")
             .append(std::to_string(state_.diskNumber))
@@ -37,7 +37,7 @@ ReadResult Wizard::readDiskette() {
                            .append("Reading diskette #")
                            .append(std::to_string(state_.diskNumber)));
     disketteDirectories_ = std::max(disketteDirectories_, state_.diskNumber);
-    DisketteReadContext context{files_, op_, archive_, state_.floppyDrive, state_.wizardStep};
+    DisketteReadContext context{files_, op_, archive_, state_.floppyDrive};
     return ReadDiskette(context, state_.diskNumber);
 }
 
@@ -62,11 +62,11 @@ void Wizard::actOnReadResult(ReadResult result, bool resetProgressFirst) {
     switch (result) {
         case ReadResult::MoreToFollow:
             ++state_.diskNumber;
-            state_.wizardStep = step::NextDiskette;
+            state_.wizardStep = WizardStep::NextDiskette;
             panes_.promptDiskette(state_.diskNumber);
             break;
         case ReadResult::LastDiskette:
-            state_.wizardStep = step::SelectFlash;
+            state_.wizardStep = WizardStep::SelectFlash;
             finishReading(resetProgressFirst);
             break;
         case ReadResult::CopyFailed:
@@ -75,8 +75,13 @@ void Wizard::actOnReadResult(ReadResult result, bool resetProgressFirst) {
         case ReadResult::TooManyDiskettes:
             endProgram();
             break;
-        default:
-            break;  // rejected: reported, the same diskette is asked for again
+        case ReadResult::AnotherArchive:
+            // The drive list stays hidden: the next OK records the floppy drive selected in it
+            // and asks for diskette 1 again.
+            state_.wizardStep = WizardStep::SelectFloppy;
+            break;
+        case ReadResult::Rejected:
+            break;  // reported; the same diskette is asked for again
     }
 }
 

@@ -108,22 +108,20 @@ void Wizard::okPressed() {
     }
     const BusyWhile busy(*this);
     switch (state_.wizardStep) {
-        case step::SelectFloppy:
+        case WizardStep::SelectFloppy:
             selectFloppyDrive();
             break;
-        case step::FirstDiskette:
+        case WizardStep::FirstDiskette:
             readFirstDiskette();
             break;
-        case step::NextDiskette:
+        case WizardStep::NextDiskette:
             readNextDiskette();
             break;
-        case step::SelectFlash:
+        case WizardStep::SelectFlash:
             writeFlash();
             break;
-        case step::Written:
+        case WizardStep::Written:
             anotherCopy();
-            break;
-        default:
             break;
     }
 }
@@ -134,24 +132,22 @@ void Wizard::backPressed() {
     }
     const BusyWhile busy(*this);
     switch (state_.wizardStep) {
-        case step::SelectFloppy:
+        case WizardStep::SelectFloppy:
             floppyPrompt();
             break;
-        case step::FirstDiskette:
+        case WizardStep::FirstDiskette:
             panes_.logMessage(std::string("Going back to select floppy drive").append(CRLF));
             floppyPrompt();
             break;
-        case step::NextDiskette:
+        case WizardStep::NextDiskette:
             restartFromFirstDiskette(false);
             break;
-        case step::SelectFlash:
-        case step::Written:
+        case WizardStep::SelectFlash:
+        case WizardStep::Written:
             if (op_.messageBox("Start over reading from the first diskette?", "Restart",
                                box_style::YesNoQuestion) == Answer::Yes) {
                 restartFromFirstDiskette(true);
             }
-            break;
-        default:
             break;
     }
 }
@@ -161,7 +157,7 @@ void Wizard::exitPressed() {
         return;
     }
     const BusyWhile busy(*this);
-    if (state_.wizardStep == step::Written) {
+    if (state_.wizardStep == WizardStep::Written) {
         endProgram();
     } else {
         confirmQuit();
@@ -198,7 +194,7 @@ void Wizard::restartFromFirstDiskette(bool hideDriveList) {
     }
     window_.ProgressBar1.value = 0;
     window_.Label2.caption.clear();
-    state_.wizardStep = step::FirstDiskette;
+    state_.wizardStep = WizardStep::FirstDiskette;
     // Back on the floppy drive, so a later return to step 0 records it again, not the card drive.
     selectDriveLetter(driveLetterOf(state_.floppyDrive));
 }
@@ -286,7 +282,7 @@ void Wizard::rereadDrives() {
 
 void Wizard::floppyPrompt() {
     driveInfo_.floppyPrompt();
-    state_.wizardStep = step::SelectFloppy;
+    state_.wizardStep = WizardStep::SelectFloppy;
     rereadDrives();
 }
 
@@ -317,7 +313,7 @@ void Wizard::selectFloppyDrive() {
     window_.buttonBack.enabled = true;
     state_.diskNumber = 1;
     panes_.promptDiskette(1);
-    state_.wizardStep = step::FirstDiskette;
+    state_.wizardStep = WizardStep::FirstDiskette;
 }
 
 ConversionContext Wizard::conversion() {

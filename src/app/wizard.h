@@ -9,13 +9,14 @@
 #include "archive/diskette_reader.h"
 #include "convert/conversion_context.h"
 #include "convert/database_proof.h"
-#include "platform/dialogs.h"
+#include "convert/placement.h"
 #include "platform/drive_table.h"
 #include "platform/file_service.h"
-#include "platform/operator.h"
-#include "platform/window_model.h"
+#include "ui/dialogs.h"
 #include "ui/drive_info.h"
 #include "ui/log_pane.h"
+#include "ui/operator.h"
+#include "ui/window_model.h"
 
 namespace xq {
 
@@ -62,11 +63,16 @@ class Wizard {
     void stopForInterruption();
 
     const WizardState& state() const { return state_; }
+    // What the last OK in the card step did with the card; nothing before the first.
+    std::optional<PlaceOutcome> lastPlacement() const { return lastPlacement_; }
     // Told the number of every diskette the wizard asks for.
     void onDisketteRequested(std::function<void(int)> listener) {
         panes_.onDisketteRequested(std::move(listener));
     }
     WindowModel& window() { return window_; }
+
+  private:
+    class BusyWhile;
 
     // The quit question shared by Exit and window close.
     void confirmQuit();
@@ -79,9 +85,6 @@ class Wizard {
     void readNextDiskette();
     void writeFlash();
     void anotherCopy();
-
-  private:
-    class BusyWhile;
 
     void floppyPrompt();
     void compactFlashPrompt();
@@ -118,6 +121,7 @@ class Wizard {
     // What the database read from the diskettes is, once it has been built: every card is proven
     // against it.
     std::optional<DatabaseProof> proof_;
+    std::optional<PlaceOutcome> lastPlacement_;
     bool ended_ = false;
     bool busy_ = false;
     bool drivesChangedMeanwhile_ = false;

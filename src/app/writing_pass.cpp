@@ -22,32 +22,34 @@ void Wizard::writeFlash() {
     driveInfo_.hideDriveList();
 
     ConversionContext context = conversion();
-    const PlaceOutcome placed =
-        proof_ ? PlaceOnCompactFlash(context, *proof_) : PlaceOutcome::DatabaseChanged;
-    if (placed == PlaceOutcome::DatabaseChanged) {
-        // The reading can no longer be trusted: it is done again, from the first diskette.
-        proof_.reset();
-        restartFromFirstDiskette(true);
-        return;
+    lastPlacement_ = proof_ ? PlaceOnCompactFlash(context, *proof_) : PlaceOutcome::DatabaseChanged;
+    switch (*lastPlacement_) {
+        case PlaceOutcome::DatabaseChanged:
+            // The reading can no longer be trusted: it is done again, from the first diskette.
+            proof_.reset();
+            restartFromFirstDiskette(true);
+            return;
+        case PlaceOutcome::Placed:
+            state_.wizardStep = WizardStep::Written;
+            window_.buttonOK.enabled = true;
+            panes_.showMessage(std::string("Successful database convert")
+                                   .append(CRLF)
+                                   .append("Total ")
+                                   .append(std::to_string(state_.diskNumber))
+                                   .append(state_.diskNumber == 1 ? " diskette" : " diskettes")
+                                   .append(CRLF)
+                                   .append("Press OK for another copy or Exit"));
+            return;
+        case PlaceOutcome::NotPlaced:
+        case PlaceOutcome::Declined:
+            // Nothing usable was written: the same request again, for another card or another try.
+            compactFlashPrompt();
+            return;
     }
-    if (placed == PlaceOutcome::Placed) {
-        state_.wizardStep = step::Written;
-        window_.buttonOK.enabled = true;
-        panes_.showMessage(std::string("Successful database convert")
-                               .append(CRLF)
-                               .append("Total ")
-                               .append(std::to_string(state_.diskNumber))
-                               .append(state_.diskNumber == 1 ? " diskette" : " diskettes")
-                               .append(CRLF)
-                               .append("Press OK for another copy or Exit"));
-        return;
-    }
-    // Nothing usable was written: the same request again, for another card or another try.
-    compactFlashPrompt();
 }
 
 void Wizard::anotherCopy() {
-    state_.wizardStep = step::SelectFlash;
+    state_.wizardStep = WizardStep::SelectFlash;
     panes_.showMessage(std::string("Please select the Compact Flash ")
                            .append(CRLF)
                            .append("drive and press the OK button"));

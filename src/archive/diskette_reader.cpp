@@ -64,7 +64,7 @@ class DisketteRead {
             op_.window().ProgressBar1.max = c_.archive.disketteCount * kProgressPerDiskette;
         }
         if (!sameArchive(*firstLine)) {
-            return ReadResult::Rejected;
+            return ReadResult::AnotherArchive;
         }
 
         const int count = CountFiles(files_, root);
@@ -164,7 +164,6 @@ class DisketteRead {
         if (wholeNumberDigits(found) == c_.archive.archiveIdDigits) {
             return true;
         }
-        c_.wizardStep = 0;
         op_.reportError(std::string(CRLF) + "Wrong Archive ID at diskette #" + formatNumber(n_) +
                         std::string(CRLF) + "Expected " + c_.archive.archiveIdDigits + " found " +
                         found);

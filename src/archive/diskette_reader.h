@@ -5,7 +5,7 @@
 
 #include "archive/archive_state.h"
 #include "platform/file_service.h"
-#include "platform/operator.h"
+#include "ui/operator.h"
 
 namespace xq {
 
@@ -18,6 +18,8 @@ enum class [[nodiscard]] ReadResult : std::int16_t{
     // The number is beyond any set: the caller removes the working directories and ends the
     // program.
     TooManyDiskettes = -3,
+    // A diskette of another archive (reported): the set is read again from the floppy-drive step.
+    AnotherArchive = -4,
 };
 
 // What ReadDiskette works with. The wizard keeps one for the whole run: the references are its
@@ -27,7 +29,6 @@ struct DisketteReadContext {
     Operator& op;
     ArchiveState& archive;               // filled from diskette 1, compared with by every later one
     const std::string& floppyDrive;      // "A:"
-    std::int16_t& wizardStep;            // set to 0 when a diskette of another archive turns up
     std::int16_t disketteFileCount = 0;  // files and folders on the diskette just read
 };
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/file_service.h"
-#include "platform/operator.h"
+#include "ui/operator.h"
 
 namespace xq {
 

@@ -5,7 +5,7 @@
 
 #include "archive/archive_state.h"
 #include "platform/file_service.h"
-#include "platform/operator.h"
+#include "ui/operator.h"
 
 namespace xq {
 

@@ -21,7 +21,12 @@ std::uint64_t roundUp(std::uint64_t bytes, std::uint64_t unit) {
     return (bytes + unit - 1) / unit * unit;
 }
 
-enum class Room { Beside, InPlace, DoesNotFit };
+enum class Room {
+    Beside,      // the new database fits beside the old one
+    InPlace,     // it fits once the old one is gone, and the operator agreed to that
+    Declined,    // ... and the operator did not agree
+    DoesNotFit,  // not even then (reported)
+};
 
 class Placement {
   public:
@@ -59,13 +64,16 @@ class Placement {
                 if (op_.messageBox("Directory " + single_ + " already exists" + std::string(CRLF) +
                                        "Replace old database?",
                                    "Replace", box_style::YesNoQuestion) != Answer::Yes) {
-                    return PlaceOutcome::NotPlaced;
+                    return PlaceOutcome::Declined;
                 }
                 replacing = true;
             }
         }
-        const std::optional<Room> room = checkRoom(replacing);
-        if (!room) {
+        const Room room = checkRoom(replacing);
+        if (room == Room::Declined) {
+            return PlaceOutcome::Declined;
+        }
+        if (room == Room::DoesNotFit) {
             return PlaceOutcome::NotPlaced;
         }
         if (!files_.folderExists(backup_)) {
@@ -80,7 +88,7 @@ class Placement {
         op_.window().ProgressBar1.visible = true;
         op_.window().setProgressValue(0);
 
-        if (*room == Room::InPlace) {
+        if (room == Room::InPlace) {
             if (!dropOldDatabase()) {
                 return PlaceOutcome::NotPlaced;
             }
@@ -206,9 +214,9 @@ class Placement {
         return false;
     }
 
-    // Whether the new database fits on the card, and how. Nullopt after the operator declined, or
-    // after reporting that it does not fit at all; nothing has been written then.
-    std::optional<Room> checkRoom(bool replacing) {
+    // Whether the new database fits on the card, and how. Nothing has been written when it does
+    // not, or when the operator declines to remove the old one first.
+    Room checkRoom(bool replacing) {
         const Result<DriveSpace> space = files_.space(c_.flashDrive + "\\");
         if (!space || space->allocationUnit == 0) {
             return Room::Beside;  // cannot tell: the writing itself finds out, and nothing is lost
@@ -234,7 +242,7 @@ class Placement {
                 "the diskettes stays in the temporary folder, so the writing can be repeated." +
                 std::string(CRLF) + "Remove the old database and write the new one?";
             if (op_.ask(question, "Replace", box_style::YesNoExclamation) != Answer::Yes) {
-                return std::nullopt;
+                return Room::Declined;
             }
             return Room::InPlace;
         }
@@ -246,7 +254,7 @@ class Placement {
                                          " removed."
                                    : ".") +
                         std::string(CRLF) + "Please use a larger card.");
-        return std::nullopt;
+        return Room::DoesNotFit;
     }
 
     // The room a folder's tree takes on a drive that allocates in `unit`s: every file a whole

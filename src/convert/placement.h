@@ -9,9 +9,11 @@ namespace xq {
 
 enum class [[nodiscard]] PlaceOutcome : std::int16_t{
     Placed = 1,  // the card holds the database, read back from it and proven
-    // The operator declined, or the card could not take it (reported). The card keeps its old
-    // database, or the message said exactly where it is.
+    // The card could not take it (reported). The card keeps its old database, or the message said
+    // exactly where it is.
     NotPlaced = -1,
+    // The operator declined to replace the database on the card; nothing on it has changed.
+    Declined = -3,
     // The database in the temporary folder is no longer the one read from the diskettes
     // (reported); nothing was written, and the diskettes must be read again.
     DatabaseChanged = -2,

@@ -16,8 +16,8 @@
 
 #include "app/wizard.h"
 #include "gui/drive_combo_box.h"
-#include "platform/window_model.h"
 #include "ui/about_box.h"
+#include "ui/window_model.h"
 
 namespace xq::gui {
 

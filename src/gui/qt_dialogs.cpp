@@ -2,43 +2,41 @@
 
 namespace xq::gui {
 
-QtDialogs::BoxLook QtDialogs::lookOf(int style) {
-    // The host numbering: buttons in the low nibble (0 OK, 1 OK/Cancel, 4 Yes/No), the icon in the
-    // next one (16 stop, 32 question, 48 exclamation, 64 information).
+QtDialogs::BoxLook QtDialogs::lookOf(BoxStyle style) {
     BoxLook look;
-    switch (style & 0x0F) {
-        case 1:
+    switch (style.buttons) {
+        case BoxButtons::Ok:
+            break;
+        case BoxButtons::OkCancel:
             look.buttons = QMessageBox::Ok | QMessageBox::Cancel;
             look.escapeButton = QMessageBox::Cancel;
             break;
-        case 4:
+        case BoxButtons::YesNo:
             look.buttons = QMessageBox::Yes | QMessageBox::No;
             look.defaultButton = QMessageBox::Yes;
             look.escapeButton = QMessageBox::No;
             break;
-        default:
-            break;
     }
-    switch (style & 0x70) {
-        case 16:
+    switch (style.icon) {
+        case BoxIcon::None:
+            break;
+        case BoxIcon::Stop:
             look.icon = QMessageBox::Critical;
             break;
-        case 32:
+        case BoxIcon::Question:
             look.icon = QMessageBox::Question;
             break;
-        case 48:
+        case BoxIcon::Exclamation:
             look.icon = QMessageBox::Warning;
             break;
-        case 64:
+        case BoxIcon::Information:
             look.icon = QMessageBox::Information;
-            break;
-        default:
             break;
     }
     return look;
 }
 
-Answer QtDialogs::messageBox(std::string_view text, std::string_view title, int style) {
+Answer QtDialogs::messageBox(std::string_view text, std::string_view title, BoxStyle style) {
     const BoxLook look = lookOf(style);
     QMessageBox box(look.icon, toDisplayText(title), toDisplayText(text), look.buttons, parent_);
     box.setObjectName(QStringLiteral("messageBox"));

@@ -5,7 +5,7 @@
 #include <QWidget>
 
 #include "gui/display_text.h"
-#include "platform/dialogs.h"
+#include "ui/dialogs.h"
 
 namespace xq::gui {
 
@@ -15,7 +15,7 @@ class QtDialogs : public Dialogs {
     explicit QtDialogs(QWidget* parent = nullptr) : parent_(parent) {}
     void setParent(QWidget* parent) { parent_ = parent; }
 
-    Answer messageBox(std::string_view text, std::string_view title, int style) override;
+    Answer messageBox(std::string_view text, std::string_view title, BoxStyle style) override;
 
     // The icon and the buttons a style number stands for.
     struct BoxLook {
@@ -24,7 +24,7 @@ class QtDialogs : public Dialogs {
         QMessageBox::StandardButton defaultButton = QMessageBox::Ok;
         QMessageBox::StandardButton escapeButton = QMessageBox::Ok;
     };
-    static BoxLook lookOf(int style);
+    static BoxLook lookOf(BoxStyle style);
 
   private:
     QPointer<QWidget> parent_;

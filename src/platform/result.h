@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdlib>
 #include <utility>
 
 #include "platform/error_number.h"
@@ -17,15 +18,25 @@ class [[nodiscard]] Result {
     explicit operator bool() const { return ok(); }
     FileError error() const { return error_; }
 
-    T& value() & { return value_; }
-    const T& value() const& { return value_; }
-    T&& value() && { return std::move(value_); }
-    T* operator->() { return &value_; }
-    const T* operator->() const { return &value_; }
-    T& operator*() & { return value_; }
-    const T& operator*() const& { return value_; }
+    // The value of a success. Asking a failure for one is a fault of the caller, never a default
+    // value: the program stops there.
+    T& value() & { return checked(*this); }
+    const T& value() const& { return checked(*this); }
+    T&& value() && { return std::move(checked(*this)); }
+    T* operator->() { return &value(); }
+    const T* operator->() const { return &value(); }
+    T& operator*() & { return value(); }
+    const T& operator*() const& { return value(); }
 
   private:
+    template <typename Self>
+    static auto& checked(Self& self) {
+        if (!self.ok()) {
+            std::abort();
+        }
+        return self.value_;
+    }
+
     T value_{};
     FileError error_ = FileError::None;
 };

@@ -72,8 +72,8 @@ int TerminalConversion::run() {
         view_.catchUp();
         const WizardState before = wizard_.state();
         switch (before.wizardStep) {
-            case step::FirstDiskette:
-            case step::NextDiskette:
+            case WizardStep::FirstDiskette:
+            case WizardStep::NextDiskette:
                 if (operatorFeedsDrives &&
                     !waitForOperator("Insert diskette #" + std::to_string(before.diskNumber) +
                                      " into drive " + floppy + " and press Enter")) {
@@ -85,7 +85,7 @@ int TerminalConversion::run() {
                     return stop(exit_status::Failed);
                 }
                 break;
-            case step::SelectFloppy:
+            case WizardStep::SelectFloppy:
                 // Back at the start: the set was refused (another archive, a failed check).
                 if (!operatorFeedsDrives) {
                     return stop(exit_status::Failed);
@@ -94,11 +94,10 @@ int TerminalConversion::run() {
                 select(setup_.floppy);
                 wizard_.okPressed();
                 break;
-            case step::SelectFlash:
-                dialogs_.clearReplaceDeclined();
+            case WizardStep::SelectFlash:
                 if (select(setup_.flash)) {
                     wizard_.okPressed();
-                    if (wizard_.state().wizardStep != step::SelectFlash) {
+                    if (wizard_.state().wizardStep != WizardStep::SelectFlash) {
                         break;
                     }
                 } else if (!listed(setup_.flash)) {
@@ -109,10 +108,11 @@ int TerminalConversion::run() {
                 if (anotherCard(flash)) {
                     break;
                 }
-                return stop(written                      ? exit_status::Written
-                            : dialogs_.replaceDeclined() ? exit_status::Declined
-                                                         : exit_status::Failed);
-            case step::Written:
+                return stop(written ? exit_status::Written
+                            : wizard_.lastPlacement() == PlaceOutcome::Declined
+                                ? exit_status::Declined
+                                : exit_status::Failed);
+            case WizardStep::Written:
                 written = true;
                 if (setup_.interactive && waitForOperator("Put another card into drive " + flash +
                                                           " and press Enter to write it too")) {
@@ -121,8 +121,6 @@ int TerminalConversion::run() {
                 }
                 wizard_.exitPressed();
                 break;
-            default:
-                return stop(exit_status::Failed);
         }
     }
     view_.catchUp();

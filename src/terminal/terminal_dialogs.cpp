@@ -19,14 +19,14 @@ TerminalDialogs::TerminalDialogs(TerminalView& view, std::istream& in, std::ostr
                                  AnswerPolicy policy)
     : view_(view), in_(in), out_(out), policy_(policy) {}
 
-Answer TerminalDialogs::messageBox(std::string_view text, std::string_view title, int style) {
+Answer TerminalDialogs::messageBox(std::string_view text, std::string_view title, BoxStyle style) {
     view_.catchUp();
     view_.boxShown();
     view_.say("");
     out_ << "[" << title << "] " << terminalText(text) << '\n';
     Answer answer = Answer::Ok;
-    switch (style & 0x0F) {
-        case 4:
+    switch (style.buttons) {
+        case BoxButtons::YesNo:
             if (quitting_) {
                 answer = Answer::Yes;
                 out_ << "Yes/No? yes " << kOwnAnswer << "it is stopping)\n";
@@ -35,11 +35,11 @@ Answer TerminalDialogs::messageBox(std::string_view text, std::string_view title
                 answer = ask(true);
             }
             break;
-        case 1:
+        case BoxButtons::OkCancel:
             out_ << "OK/Cancel? ";
             answer = ask(false);
             break;
-        default:
+        case BoxButtons::Ok:
             if (policy_ == AnswerPolicy::Ask) {
                 out_ << "Press Enter to go on. ";
                 out_.flush();
@@ -49,9 +49,6 @@ Answer TerminalDialogs::messageBox(std::string_view text, std::string_view title
             break;
     }
     out_.flush();
-    if (title == "Replace" && answer != Answer::Yes) {
-        replaceDeclined_ = true;
-    }
     return answer;
 }
 

@@ -2,9 +2,9 @@
 
 #include <iosfwd>
 
-#include "platform/dialogs.h"
 #include "terminal/terminal_options.h"
 #include "terminal/terminal_view.h"
+#include "ui/dialogs.h"
 
 namespace xq {
 
@@ -15,13 +15,10 @@ class TerminalDialogs : public Dialogs {
   public:
     TerminalDialogs(TerminalView& view, std::istream& in, std::ostream& out, AnswerPolicy policy);
 
-    Answer messageBox(std::string_view text, std::string_view title, int style) override;
+    Answer messageBox(std::string_view text, std::string_view title, BoxStyle style) override;
 
     // The front end is ending the program: its own quit question is answered Yes.
     void quitting() { quitting_ = true; }
-    // The operator (or --no) declined to replace the database on a card.
-    bool replaceDeclined() const { return replaceDeclined_; }
-    void clearReplaceDeclined() { replaceDeclined_ = false; }
 
   private:
     Answer ask(bool yesNo);
@@ -31,7 +28,6 @@ class TerminalDialogs : public Dialogs {
     std::ostream& out_;
     AnswerPolicy policy_;
     bool quitting_ = false;
-    bool replaceDeclined_ = false;
 };
 
 }  // namespace xq

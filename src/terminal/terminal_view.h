@@ -3,7 +3,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "platform/window_model.h"
+#include "ui/window_model.h"
 
 namespace xq {
 

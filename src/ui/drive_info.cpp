@@ -77,9 +77,10 @@ void DriveInfo::showFullDescription() {
     setDriveSize(driveTypeName(text) + getFreeSpace(text));
 }
 
-DriveInfo::ChangeOutcome DriveInfo::driveChanged(int wizardStep) {
+DriveInfo::ChangeOutcome DriveInfo::driveChanged(WizardStep wizardStep) {
     const Drive drive = selectedDrive();
-    if (wizardStep == 3) {
+    // Only the card drive is refused while it is chosen: any drive may hold diskettes.
+    if (wizardStep == WizardStep::SelectFlash) {
         if (drive.type == drive_type::Unknown) {
             reportUnknownType(drive.letter);
             return ChangeOutcome::Refused;
@@ -93,14 +94,22 @@ DriveInfo::ChangeOutcome DriveInfo::driveChanged(int wizardStep) {
     return ChangeOutcome::Described;
 }
 
-void DriveInfo::describeSelectedDrive(int wizardStep) {
+void DriveInfo::describeSelectedDrive(WizardStep wizardStep) {
     const Drive drive = selectedDrive();
     if (!drive.ready) {
         setDriveSize(std::string("Drive ") + drive.letter + ":");
-    } else if (wizardStep != 0) {
-        showFullDescription();
-    } else {
-        showShortDescription();
+        return;
+    }
+    switch (wizardStep) {
+        case WizardStep::SelectFloppy:
+            showShortDescription();
+            return;
+        case WizardStep::FirstDiskette:
+        case WizardStep::NextDiskette:
+        case WizardStep::SelectFlash:
+        case WizardStep::Written:
+            showFullDescription();
+            return;
     }
 }
 

@@ -4,8 +4,9 @@
 #include <string_view>
 
 #include "platform/drive_table.h"
-#include "platform/operator.h"
 #include "platform/text.h"
+#include "ui/operator.h"
+#include "ui/wizard_step.h"
 
 namespace xq {
 
@@ -39,9 +40,9 @@ class DriveInfo {
         RefusedGoBack,  // refused; the list's selection must go back to the saved index
     };
     // The list's selection changed, or a key went down in the list.
-    [[nodiscard]] ChangeOutcome driveChanged(int wizardStep);
+    [[nodiscard]] ChangeOutcome driveChanged(WizardStep wizardStep);
     // The label describes the selected drive as it is now, whatever the step: nothing is refused.
-    void describeSelectedDrive(int wizardStep);
+    void describeSelectedDrive(WizardStep wizardStep);
 
     // Run on OK in the Compact Flash step: true when the selected drive can be used. The floppy
     // drive the diskettes are read from (`floppyDrive`, "A:") is never taken for the card.

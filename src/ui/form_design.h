@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "platform/window_model.h"
+#include "ui/window_model.h"
 
 namespace xq {
 

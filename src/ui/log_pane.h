@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/window_model.h"
+#include "ui/window_model.h"
 
 namespace xq {
 

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "app/wizard.h"
-#include "platform/window_model.h"
 #include "ui/about_box.h"
+#include "ui/window_model.h"
 #include "win32/about_window.h"
 #include "win32/display.h"
 #include "win32/form_layout.h"

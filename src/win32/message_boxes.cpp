@@ -2,15 +2,16 @@
 
 #include <string>
 
-#include "platform/operator.h"
 #include "platform/win32_text.h"
+#include "ui/operator.h"
 
 namespace xq::win32 {
 
-Answer MessageBoxes::messageBox(std::string_view text, std::string_view title, int style) {
+Answer MessageBoxes::messageBox(std::string_view text, std::string_view title, BoxStyle style) {
     const std::wstring wideText = native::utf16FromUtf8(text);
     const std::wstring wideTitle = native::utf16FromUtf8(title);
-    switch (::MessageBoxW(owner_, wideText.c_str(), wideTitle.c_str(), static_cast<UINT>(style))) {
+    switch (::MessageBoxW(owner_, wideText.c_str(), wideTitle.c_str(),
+                          static_cast<UINT>(style.number()))) {
         case IDOK:
             return Answer::Ok;
         case IDCANCEL:
@@ -22,7 +23,7 @@ Answer MessageBoxes::messageBox(std::string_view text, std::string_view title, i
         default:
             // The box could not be shown (out of memory, no desktop): nobody has agreed to
             // anything, so the question counts as declined.
-            return cautiousAnswer(style);
+            return style.cautiousAnswer();
     }
 }
 

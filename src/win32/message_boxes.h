@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/dialogs.h"
+#include "ui/dialogs.h"
 #include "win32/windows_api.h"
 
 namespace xq::win32 {
@@ -13,7 +13,7 @@ class MessageBoxes : public Dialogs {
     // Boxes are modal to `owner` (none: to nothing, as before the window exists).
     void setOwner(HWND owner) { owner_ = owner; }
 
-    Answer messageBox(std::string_view text, std::string_view title, int style) override;
+    Answer messageBox(std::string_view text, std::string_view title, BoxStyle style) override;
 
   private:
     HWND owner_ = nullptr;

@@ -158,12 +158,12 @@ TEST_F(ConversionTest, AOneDisketteSetIsWrittenToACard) {
                  {.name = "/data.dat", .content = bytes(5000, 9)}};
     const WrittenSet set = writeSet(one);
     readSet(set);
-    ASSERT_EQ(wizard.state().wizardStep, 3);
+    ASSERT_EQ(wizard.state().wizardStep, WizardStep::SelectFlash);
     EXPECT_EQ(window.mainText.text, kFlashRequest);
     EXPECT_EQ(window.Label2.caption, "\r\nArchive ID = 4711\r\nTotal diskettes num = 1");
     EXPECT_TRUE(window.DriveList.visible);
     writeCard('e');
-    EXPECT_EQ(wizard.state().wizardStep, 4);
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::Written);
     EXPECT_EQ(window.mainText.text, kSuccessOne);
     EXPECT_EQ(cardDatabase(), expectedDatabase(set));
     EXPECT_TRUE(dialogs.shown().empty());
@@ -180,11 +180,11 @@ TEST_F(ConversionTest, AThreeDisketteSetWithASplitFileArrivesWholeOnTheCard) {
         if (n < 3) {
             EXPECT_EQ(window.mainText.text, "Please insert diskette #" + std::to_string(n + 1) +
                                                 " and press the OK button\r\n");
-            EXPECT_EQ(wizard.state().wizardStep, 2);
+            EXPECT_EQ(wizard.state().wizardStep, WizardStep::NextDiskette);
         }
     }
     EXPECT_EQ(wizard.state().diskNumber, 3);
-    EXPECT_EQ(wizard.state().wizardStep, 3);
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::SelectFlash);
     writeCard('e');
     EXPECT_EQ(window.mainText.text, kSuccessThree);
     EXPECT_EQ(cardDatabase(), expectedDatabase(set));
@@ -193,7 +193,7 @@ TEST_F(ConversionTest, AThreeDisketteSetWithASplitFileArrivesWholeOnTheCard) {
 
     // Another card from the same reading.
     wizard.okPressed();
-    EXPECT_EQ(wizard.state().wizardStep, 3);
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::SelectFlash);
     EXPECT_EQ(window.mainText.text,
               "Please select the Compact Flash \r\ndrive and press the OK button\r\n");
     EXPECT_TRUE(window.DriveList.visible && window.DriveList.enabled);
@@ -214,7 +214,7 @@ TEST_P(DosDescriptorTest, IsReadAndGivesTheCardOfItsLfForm) {
     dos.descriptorEnd = GetParam().second;
     const WrittenSet set = writeSet(dos);
     readSet(set);
-    ASSERT_EQ(wizard.state().wizardStep, 3) << window.logText.text;
+    ASSERT_EQ(wizard.state().wizardStep, WizardStep::SelectFlash) << window.logText.text;
     writeCard('e');
     EXPECT_EQ(window.mainText.text, kSuccessThree);
     const std::map<std::string, std::string> written = cardDatabase();
@@ -233,7 +233,7 @@ TEST_F(ConversionTest, ANineteenDigitArchiveIdIsTheSetsOwnOnEveryDiskette) {
     longId.archiveIdText = "1234567890123456789";
     const WrittenSet set = writeSet(longId);
     readSet(set);
-    ASSERT_EQ(wizard.state().wizardStep, 3) << window.logText.text;
+    ASSERT_EQ(wizard.state().wizardStep, WizardStep::SelectFlash) << window.logText.text;
     EXPECT_EQ(window.Label2.caption,
               "\r\nArchive ID = 1234567890123456789\r\nTotal diskettes num = 3");
     writeCard('e');
@@ -267,7 +267,7 @@ TEST_F(ConversionTest, DescriptorsBeyondTheCardAreRefusedAtDisketteOne) {
         EXPECT_TRUE(dialogs.last().text.starts_with(
             "This diskette set can not be converted as it is:\r\nA:\\archive.dat "))
             << dialogs.last().text;
-        EXPECT_EQ(wizard.state().wizardStep, 1);
+        EXPECT_EQ(wizard.state().wizardStep, WizardStep::FirstDiskette);
         EXPECT_EQ(test::filesUnder(drives.hostPath("C:\\Temp")),
                   (std::map<std::string, std::string>{}));
         wizard.backPressed();
@@ -280,9 +280,10 @@ TEST_F(ConversionTest, AnEmptyFloppyDriveIsReportedAndTheSameDisketteAskedForAga
     select('a');
     wizard.okPressed();
     wizard.okPressed();
-    EXPECT_EQ(dialogs.last(), (ShownBox{"\r\nDrive A: is not ready.", "Error!", 16}));
+    EXPECT_EQ(dialogs.last(),
+              (ShownBox{"\r\nDrive A: is not ready.", "Error!", box_style::OkStop}));
     EXPECT_TRUE(window.logText.text.ends_with("ERROR \r\nDrive A: is not ready.\r\n"));
-    EXPECT_EQ(wizard.state().wizardStep, 1);
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::FirstDiskette);
 
     for (int n = 1; n <= 2; ++n) {
         drives.insertFloppy(set.diskette(n));
@@ -292,11 +293,11 @@ TEST_F(ConversionTest, AnEmptyFloppyDriveIsReportedAndTheSameDisketteAskedForAga
     wizard.okPressed();
     EXPECT_EQ(dialogs.last().text,
               "\r\nDrive A: is not ready.\r\nPlease insert disk #3 into drive.");
-    EXPECT_EQ(wizard.state().wizardStep, 2);
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::NextDiskette);
     EXPECT_EQ(wizard.state().diskNumber, 3);
     drives.insertFloppy(set.diskette(3));
     wizard.okPressed();
-    EXPECT_EQ(wizard.state().wizardStep, 3);
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::SelectFlash);
 }
 
 TEST_F(ConversionTest, AWrongDisketteInTheMiddleIsRefusedAndTheRightOneAccepted) {
@@ -309,7 +310,7 @@ TEST_F(ConversionTest, AWrongDisketteInTheMiddleIsRefusedAndTheRightOneAccepted)
     wizard.okPressed();
     EXPECT_EQ(dialogs.last().text, "Wrong diskette!\r\nInsert diskette #2");
     EXPECT_EQ(window.mainText.text, "Please insert diskette #2 and press the OK button\r\n");
-    EXPECT_EQ(wizard.state().wizardStep, 2);
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::NextDiskette);
     drives.insertFloppy(set.diskette(2));
     wizard.okPressed();
     EXPECT_EQ(wizard.state().diskNumber, 3);
@@ -328,10 +329,10 @@ TEST_F(ConversionTest, ADisketteOfAnotherArchiveSendsTheWizardBackToTheStart) {
     wizard.okPressed();
     EXPECT_EQ(dialogs.last().text,
               "\r\nWrong Archive ID at diskette #2\r\nExpected 4711 found 999");
-    EXPECT_EQ(wizard.state().wizardStep, 0);
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::SelectFloppy);
     EXPECT_FALSE(window.DriveList.visible);  // still hidden: the next OK starts over
     wizard.okPressed();
-    EXPECT_EQ(wizard.state().wizardStep, 1);
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::FirstDiskette);
     EXPECT_EQ(window.mainText.text, "Please insert diskette #1 and press the OK button\r\n");
     readSet(set);
 }
@@ -346,7 +347,7 @@ TEST_F(ConversionTest, BackInEachStepOfThePass) {
     }
     ASSERT_EQ(wizard.state().diskNumber, 3);
     wizard.backPressed();
-    EXPECT_EQ(wizard.state().wizardStep, 1);
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::FirstDiskette);
     EXPECT_EQ(wizard.state().diskNumber, 1);
     EXPECT_EQ(window.mainText.text, "Please insert diskette #1 and press the OK button\r\n");
     EXPECT_TRUE(window.logText.text.find("Going back to 1st diskette\r\n\r\nPlease insert") !=
@@ -359,19 +360,19 @@ TEST_F(ConversionTest, BackInEachStepOfThePass) {
         drives.insertFloppy(set.diskette(n));
         wizard.okPressed();
     }
-    ASSERT_EQ(wizard.state().wizardStep, 3);
+    ASSERT_EQ(wizard.state().wizardStep, WizardStep::SelectFlash);
     dialogs.answer(Answer::No);
     wizard.backPressed();
-    EXPECT_EQ(dialogs.last(),
-              (ShownBox{"Start over reading from the first diskette?", "Restart", 36}));
-    EXPECT_EQ(wizard.state().wizardStep, 3);
+    EXPECT_EQ(dialogs.last(), (ShownBox{"Start over reading from the first diskette?", "Restart",
+                                        box_style::YesNoQuestion}));
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::SelectFlash);
     EXPECT_TRUE(window.DriveList.visible);
 
     writeCard('e');
-    ASSERT_EQ(wizard.state().wizardStep, 4);
+    ASSERT_EQ(wizard.state().wizardStep, WizardStep::Written);
     dialogs.answer(Answer::Yes);
     wizard.backPressed();
-    EXPECT_EQ(wizard.state().wizardStep, 1);
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::FirstDiskette);
     EXPECT_FALSE(window.DriveList.visible);
     EXPECT_FALSE(window.DriveSize.visible);
     EXPECT_EQ(window.mainText.text, "Please insert diskette #1 and press the OK button\r\n");
@@ -386,8 +387,8 @@ TEST_F(ConversionTest, TheFloppyDriveIsNeverTakenForTheCard) {
     writeCard('a');
     EXPECT_EQ(dialogs.last(), (ShownBox{"Drive A: is the floppy disk drive.\r\nPlease select the "
                                         "Compact Flash drive and press the OK button",
-                                        "Error!", 16}));
-    EXPECT_EQ(wizard.state().wizardStep, 3);
+                                        "Error!", box_style::OkStop}));
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::SelectFlash);
     EXPECT_TRUE(window.DriveList.visible);
     EXPECT_EQ(test::filesUnder(set.diskette(3)), lastDiskette);
     writeCard('e');
@@ -400,11 +401,11 @@ TEST_F(ConversionTest, ARestartFromTheLastStepReadsFromTheFloppyDriveAgain) {
     const WrittenSet set = writeSet(threeDisketteSet());
     readSet(set);
     writeCard('e');
-    ASSERT_EQ(wizard.state().wizardStep, 4);
+    ASSERT_EQ(wizard.state().wizardStep, WizardStep::Written);
     drives.table.setReady('E', false);  // the card is taken out
     dialogs.answer(Answer::Yes);
     wizard.backPressed();
-    ASSERT_EQ(wizard.state().wizardStep, 1);
+    ASSERT_EQ(wizard.state().wizardStep, WizardStep::FirstDiskette);
     EXPECT_EQ(window.DriveList.drive()[0], 'a');
     dialogs.clear();
     for (int n = 1; n <= 3; ++n) {
@@ -412,7 +413,7 @@ TEST_F(ConversionTest, ARestartFromTheLastStepReadsFromTheFloppyDriveAgain) {
         wizard.okPressed();
     }
     EXPECT_TRUE(dialogs.shown().empty()) << dialogs.last().text;
-    EXPECT_EQ(wizard.state().wizardStep, 3);
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::SelectFlash);
     EXPECT_EQ(wizard.state().floppyDrive, "A:");
 }
 
@@ -422,7 +423,7 @@ TEST_F(ConversionTest, ADatabaseChangedBetweenTwoCardsIsReadAgain) {
     const WrittenSet set = writeSet(threeDisketteSet());
     readSet(set);
     writeCard('e');
-    ASSERT_EQ(wizard.state().wizardStep, 4);
+    ASSERT_EQ(wizard.state().wizardStep, WizardStep::Written);
     const fs::path flat = drives.hostPath("C:\\Temp\\XQ3100_flat\\db\\main.dat");
     std::string changed = test::readFile(flat);
     changed[10] ^= 0x20;
@@ -434,7 +435,7 @@ TEST_F(ConversionTest, ADatabaseChangedBetweenTwoCardsIsReadAgain) {
               "the diskettes has changed in the temporary folder since it was verified.\r\nPlease "
               "read the diskettes again.");
     EXPECT_FALSE(fs::exists(drives.hostPath("F:\\backup")));
-    EXPECT_EQ(wizard.state().wizardStep, 1);
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::FirstDiskette);
     EXPECT_EQ(window.mainText.text, "Please insert diskette #1 and press the OK button\r\n");
     for (int n = 1; n <= 3; ++n) {
         drives.insertFloppy(set.diskette(n));
@@ -463,7 +464,7 @@ TEST_F(ConversionTest, ADevicePluggedInDuringACardWriteDoesNotRePointTheCardsLet
     };
     writeCard('e');
     ASSERT_TRUE(plugged);
-    EXPECT_EQ(wizard.state().wizardStep, 4);
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::Written);
     EXPECT_EQ(window.mainText.text, kSuccessThree);
     EXPECT_EQ(test::filesUnder(card / "backup" / "single"), expectedDatabase(set));
     EXPECT_TRUE(fs::is_empty(stick));
@@ -479,7 +480,7 @@ TEST_F(ConversionTest, AFailedVerificationStartsOverAndASecondPassSucceeds) {
     bad[bad.size() / 2] ^= 0x01;
     test::writeFile(piece, bad);
     readSet(set);
-    EXPECT_EQ(wizard.state().wizardStep, 0);
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::SelectFloppy);
     EXPECT_EQ(window.mainText.text, kFloppyRequest);
     EXPECT_TRUE(dialogs.last().text.starts_with(
         "Wrong checksum at C:\\Temp\\XQ3100_disk2\\db\\main.dat\r\nActual "));
@@ -487,7 +488,7 @@ TEST_F(ConversionTest, AFailedVerificationStartsOverAndASecondPassSucceeds) {
 
     test::writeFile(piece, good);
     readSet(set);
-    EXPECT_EQ(wizard.state().wizardStep, 3);
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::SelectFlash);
     writeCard('e');
     EXPECT_EQ(cardDatabase(), expectedDatabase(set));
 }
@@ -498,9 +499,10 @@ TEST_F(ConversionTest, ACardReaderWithoutACardIsRefused) {
     select('e');
     drives.table.setReady('E', false);
     wizard.okPressed();
-    EXPECT_EQ(dialogs.last(), (ShownBox{"\r\nDrive E: is not ready.", "Error!", 16}));
+    EXPECT_EQ(dialogs.last(),
+              (ShownBox{"\r\nDrive E: is not ready.", "Error!", box_style::OkStop}));
     EXPECT_EQ(window.DriveList.listIndex, wizard.state().savedDriveIndex);
-    EXPECT_EQ(wizard.state().wizardStep, 3);
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::SelectFlash);
 
     // Picking it in the list is refused the same way.
     dialogs.clear();
@@ -519,15 +521,15 @@ TEST_F(ConversionTest, AnExistingDatabaseIsReplacedOnlyWhenTheOperatorAgrees) {
     writeCard('e');
     EXPECT_EQ(dialogs.last(), (ShownBox{"Directory E:\\backup\\single\\ already exists\r\n"
                                         "Replace old database?",
-                                        "Replace", 36}));
+                                        "Replace", box_style::YesNoQuestion}));
     EXPECT_EQ(cardDatabase(), before);
-    EXPECT_EQ(wizard.state().wizardStep, 3);
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::SelectFlash);
     EXPECT_EQ(window.mainText.text, kFlashRequest);
     EXPECT_TRUE(window.DriveList.visible && window.DriveList.enabled && window.DriveSize.visible);
 
     dialogs.answer(Answer::Yes);
     writeCard('e');
-    EXPECT_EQ(wizard.state().wizardStep, 4);
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::Written);
     EXPECT_EQ(cardDatabase(), expectedDatabase(set));
 }
 
@@ -538,7 +540,7 @@ TEST_F(ConversionTest, ACardFailingMidwayKeepsTheOldDatabase) {
     drives.files.inject({.op = test::FileOp::Write, .drive = 'E', .nth = 2});
     dialogs.answer(Answer::Yes);
     writeCard('e');
-    EXPECT_EQ(wizard.state().wizardStep, 3);
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::SelectFlash);
     EXPECT_EQ(window.mainText.text, kFlashRequest);
     EXPECT_EQ(cardDatabase(), (std::map<std::string, std::string>{{"old.dat", "old database"}}));
     EXPECT_EQ(test::filesUnder(drives.hostPath("E:\\backup")).size(),
@@ -555,7 +557,7 @@ TEST_F(ConversionTest, ADatabaseThatCannotBeBuiltIsNeverOfferedForWriting) {
     const WrittenSet set = writeSet(threeDisketteSet());
     drives.files.inject({.op = test::FileOp::Write, .pathContains = "XQ3100_flat\\archive.dat"});
     readSet(set);
-    EXPECT_EQ(wizard.state().wizardStep, 0);
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::SelectFloppy);
     EXPECT_EQ(window.mainText.text, kFloppyRequest);
     EXPECT_EQ(dialogs.last().title, "Error!");
 }
@@ -586,7 +588,7 @@ TEST_F(ConversionTest, TheCardRequestShowsTheDisketteTheVirtualFloppyDriveHolds)
     for (int n = 0; n <= 3; ++n) {
         converter.okPressed();
     }
-    ASSERT_EQ(converter.state().wizardStep, 3) << boxes.last().text;
+    ASSERT_EQ(converter.state().wizardStep, WizardStep::SelectFlash) << boxes.last().text;
     EXPECT_EQ(model.DriveList.drive(), entryOf(set.diskette(3)));
     EXPECT_TRUE(model.DriveSize.caption.starts_with("Removable Drive " +
                                                     asciiUpper(entryOf(set.diskette(3))) + " - " +
@@ -609,7 +611,7 @@ class EndInEveryStep : public ConversionTest, public ::testing::WithParamInterfa
         if (wanted == 4) {
             writeCard('e');
         }
-        ASSERT_EQ(wizard.state().wizardStep, wanted);
+        ASSERT_EQ(wizard.state().wizardStep, static_cast<WizardStep>(wanted));
     }
 };
 
@@ -620,7 +622,7 @@ TEST_P(EndInEveryStep, ExitEndsTheProgramAndRemovesTheWorkingDirectories) {
         dialogs.answer(Answer::No);
         wizard.exitPressed();
         EXPECT_FALSE(wizard.ended());
-        EXPECT_EQ(wizard.state().wizardStep, GetParam());
+        EXPECT_EQ(wizard.state().wizardStep, static_cast<WizardStep>(GetParam()));
         dialogs.answer(Answer::Yes);
     }
     wizard.exitPressed();
@@ -634,7 +636,7 @@ TEST_P(EndInEveryStep, ClosingTheWindowAsksLikeExit) {
     if (GetParam() < 4) {
         dialogs.answer(Answer::No);
         EXPECT_FALSE(wizard.closeRequested());
-        EXPECT_EQ(wizard.state().wizardStep, GetParam());
+        EXPECT_EQ(wizard.state().wizardStep, static_cast<WizardStep>(GetParam()));
         dialogs.answer(Answer::Yes);
     }
     EXPECT_TRUE(wizard.closeRequested());

@@ -61,7 +61,7 @@ TEST_F(WizardTest, StartUpPreparesTheWindowAndAsksForTheFloppyDrive) {
     EXPECT_FALSE(window.logText.visible);
     EXPECT_EQ(window.buttonLog.picture, window.showLog.picture);
     EXPECT_EQ(window.logText.background, (Rgb{213, 200, 187}));
-    EXPECT_EQ(wizard.state().wizardStep, 0);
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::SelectFloppy);
     EXPECT_EQ(wizard.state().diskNumber, 0);
     EXPECT_TRUE(dialogs.shown().empty());
 }
@@ -89,7 +89,7 @@ TEST_F(WizardTest, OkInStepZeroRecordsTheFloppyDriveAndAsksForDisketteOne) {
     selectDrive('a');
     wizard.okPressed();
     EXPECT_EQ(wizard.state().floppyDrive, "A:");
-    EXPECT_EQ(wizard.state().wizardStep, 1);
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::FirstDiskette);
     EXPECT_EQ(wizard.state().diskNumber, 1);
     EXPECT_EQ(window.mainText.text, "Please insert diskette #1 and press the OK button\r\n");
     EXPECT_NE(window.logText.text.find("Floppy drive A: was selected\r\n"), std::string::npos);
@@ -105,12 +105,12 @@ TEST_F(WizardTest, BackInStepOneReturnsToTheFloppyDriveRequest) {
     wizard.backPressed();
     EXPECT_EQ(window.logText.text.substr(logged),
               std::string("Going back to select floppy drive\r\n\r\n") + kFloppyRequest);
-    EXPECT_EQ(wizard.state().wizardStep, 0);
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::SelectFloppy);
     EXPECT_TRUE(window.DriveList.visible);
     EXPECT_FALSE(window.buttonBack.enabled);
     // Back is disabled in step 0 now, so pressing it does nothing.
     wizard.backPressed();
-    EXPECT_EQ(wizard.state().wizardStep, 0);
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::SelectFloppy);
 }
 
 TEST_F(WizardTest, ExitAsksFirstAndNoLeavesEverythingAsItWas) {
@@ -130,14 +130,14 @@ TEST_F(WizardTest, ExitAsksFirstAndNoLeavesEverythingAsItWas) {
     EXPECT_TRUE(wizard.ended());
     // Nothing is handled once the program has ended.
     wizard.okPressed();
-    EXPECT_EQ(wizard.state().wizardStep, 1);
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::FirstDiskette);
 }
 
 TEST_F(WizardTest, ClosingTheWindowAsksTheQuitQuestion) {
     dialogs.answer(Answer::No);
     EXPECT_FALSE(wizard.closeRequested());
     EXPECT_EQ(dialogs.last().text, kQuitQuestion);
-    EXPECT_EQ(wizard.state().wizardStep, 0);
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::SelectFloppy);
     dialogs.answer(Answer::Yes);
     EXPECT_TRUE(wizard.closeRequested());
     EXPECT_TRUE(wizard.ended());
@@ -197,7 +197,7 @@ TEST_F(WizardTest, ChangedDrivesAreReadAgainAndTheSelectionStaysOnItsDrive) {
 // Boxes during which the machine's drives change, as they may while a box waits for the operator.
 class DrivesChangingDialogs : public ScriptedDialogs {
   public:
-    Answer messageBox(std::string_view text, std::string_view title, int style) override {
+    Answer messageBox(std::string_view text, std::string_view title, BoxStyle style) override {
         if (meanwhile) {
             std::exchange(meanwhile, {})();
         }

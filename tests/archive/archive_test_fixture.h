@@ -8,10 +8,10 @@
 #include <gtest/gtest.h>
 
 #include "app/message_panes.h"
-#include "platform/operator.h"
-#include "platform/window_model.h"
 #include "support/scripted_dialogs.h"
 #include "support/test_drives.h"
+#include "ui/operator.h"
+#include "ui/window_model.h"
 
 namespace xq::test {
 
@@ -21,7 +21,7 @@ class PaneRecordingDialogs : public ScriptedDialogs {
   public:
     explicit PaneRecordingDialogs(const WindowModel& window) : window_(window) {}
 
-    Answer messageBox(std::string_view text, std::string_view title, int style) override {
+    Answer messageBox(std::string_view text, std::string_view title, BoxStyle style) override {
         mainTextAtBox.push_back(window_.mainText.text);
         return ScriptedDialogs::messageBox(text, title, style);
     }

@@ -51,8 +51,7 @@ class DisketteReaderTest : public ArchiveTest {
     WrittenSet set;
     ArchiveState archive;
     std::string floppyDrive = "A:";
-    std::int16_t wizardStep = 1;
-    DisketteReadContext context{files, op, archive, floppyDrive, wizardStep};
+    DisketteReadContext context{files, op, archive, floppyDrive};
 };
 
 TEST_F(DisketteReaderTest, ReadsASetOfOneDiskette) {
@@ -120,7 +119,7 @@ TEST_F(DisketteReaderTest, RefusesADisketteWithoutItsDisketteFilePromptingFirst)
     EXPECT_EQ(read(2), ReadResult::Rejected);
     const std::string message = "Wrong diskette!\r\nInsert diskette #2";
     EXPECT_EQ(log(), "ERROR " + message + "\r\n" + prompt(2) + "\r\n");
-    EXPECT_EQ(dialogs.shown(), (std::vector<ShownBox>{{message, "Error!", 16}}));
+    EXPECT_EQ(dialogs.shown(), (std::vector<ShownBox>{{message, "Error!", box_style::OkStop}}));
     EXPECT_EQ(dialogs.mainTextAtBox, std::vector<std::string>{prompt(2) + "\r\n"});
     EXPECT_FALSE(fs::exists(copyOf(2)));
 }
@@ -129,8 +128,9 @@ TEST_F(DisketteReaderTest, RefusesADisketteFileWithoutAFirstLine) {
     write({.files = {{.name = "/a", .content = "a"}}, .disketteFileText = {{1, ""}}});
     EXPECT_EQ(read(1), ReadResult::Rejected);
     EXPECT_EQ(log(), "Failed to open A:\\disk0001.dat\r\n");
-    EXPECT_EQ(dialogs.shown(),
-              (std::vector<ShownBox>{{"Failed to open A:\\disk0001.dat", "Error!", 16}}));
+    EXPECT_EQ(
+        dialogs.shown(),
+        (std::vector<ShownBox>{{"Failed to open A:\\disk0001.dat", "Error!", box_style::OkStop}}));
 }
 
 TEST_F(DisketteReaderTest, MakesPrivateWorkingDirectoriesAndReportsOneThatCannotBeMade) {
@@ -142,7 +142,7 @@ TEST_F(DisketteReaderTest, MakesPrivateWorkingDirectoriesAndReportsOneThatCannot
         "Failed to create directory: C:\\Temp\\XQ3100_flat\r\n"
         "Ensure there is enough free space available on drive C:\\";
     EXPECT_EQ(log(), message + "\r\n");
-    EXPECT_EQ(dialogs.shown(), (std::vector<ShownBox>{{message, "Error!", 16}}));
+    EXPECT_EQ(dialogs.shown(), (std::vector<ShownBox>{{message, "Error!", box_style::OkStop}}));
 
     files.clearFaults();
     EXPECT_EQ(read(1), ReadResult::MoreToFollow);
@@ -179,7 +179,7 @@ TEST_F(DisketteReaderTest, ReportsAMissingDescriptorByItsPathAndKeepsTheArchive)
     EXPECT_EQ(read(1), ReadResult::Rejected);
     const std::string message = "A:\\archive.dat File not found\r\nInsert diskette #1";
     EXPECT_EQ(log(), "ERROR " + message + "\r\n" + prompt(1) + "\r\n");
-    EXPECT_EQ(dialogs.shown(), (std::vector<ShownBox>{{message, "Error!", 16}}));
+    EXPECT_EQ(dialogs.shown(), (std::vector<ShownBox>{{message, "Error!", box_style::OkStop}}));
     EXPECT_EQ(dialogs.mainTextAtBox, std::vector<std::string>{prompt(1) + "\r\n"});
     EXPECT_EQ(archive.archiveId, 99);
 }
@@ -211,7 +211,7 @@ TEST_F(DisketteReaderTest, RefusesBadDescriptorsAndWritesNothingOutsideTheWorkin
         write(description);
         dialogs.clear();
         EXPECT_EQ(read(1), ReadResult::Rejected);
-        EXPECT_EQ(dialogs.shown(), (std::vector<ShownBox>{{message, "Error!", 16}}));
+        EXPECT_EQ(dialogs.shown(), (std::vector<ShownBox>{{message, "Error!", box_style::OkStop}}));
         EXPECT_TRUE(log().ends_with("ERROR " + message + "\r\n" + prompt(1) + "\r\n")) << log();
         EXPECT_EQ(namesIn(drives.hostPath("C:\\")),
                   (std::vector<std::string>{"Temp/", "Temp/XQ3100_disk1/", "Temp/XQ3100_flat/"}));
@@ -219,16 +219,14 @@ TEST_F(DisketteReaderTest, RefusesBadDescriptorsAndWritesNothingOutsideTheWorkin
     }
 }
 
-TEST_F(DisketteReaderTest, RefusesADisketteOfAnotherArchiveAndGoesBackToTheFloppyStep) {
+TEST_F(DisketteReaderTest, RefusesADisketteOfAnotherArchive) {
     write();
     ASSERT_EQ(read(1), ReadResult::MoreToFollow);
     writeFile(set.diskette(2) / "disk0002.dat", disketteFileText(815, 2));
-    wizardStep = 2;
     const std::string before = log();
-    EXPECT_EQ(read(2), ReadResult::Rejected);
-    EXPECT_EQ(wizardStep, 0);
+    EXPECT_EQ(read(2), ReadResult::AnotherArchive);
     const std::string message = "\r\nWrong Archive ID at diskette #2\r\nExpected 4711 found 815";
-    EXPECT_EQ(dialogs.shown(), (std::vector<ShownBox>{{message, "Error!", 16}}));
+    EXPECT_EQ(dialogs.shown(), (std::vector<ShownBox>{{message, "Error!", box_style::OkStop}}));
     EXPECT_EQ(dialogs.mainTextAtBox, std::vector<std::string>{""});  // the prompt follows the box
     EXPECT_EQ(log(), before + "ERROR " + message + "\r\n" + prompt(2) + "\r\n");
     EXPECT_FALSE(fs::exists(copyOf(2) / "db"));
@@ -241,7 +239,7 @@ TEST_F(DisketteReaderTest, ComparesArchiveIdsAsNumbers) {
     EXPECT_EQ(read(2), ReadResult::MoreToFollow);
     for (const char* text : {"XQ3100 DISKETTE #4711x\r\n", "XQ3100 DISKETTE #4712\n", "short"}) {
         writeFile(set.diskette(2) / "disk0002.dat", text);
-        EXPECT_EQ(read(2), ReadResult::Rejected) << text;
+        EXPECT_EQ(read(2), ReadResult::AnotherArchive) << text;
     }
     EXPECT_EQ(dialogs.last().text, "\r\nWrong Archive ID at diskette #2\r\nExpected 4711 found ");
 }
@@ -264,7 +262,7 @@ TEST_F(DisketteReaderTest, ComparesArchiveIdsOfAnyLengthExactly) {
         std::string other = id;
         other.back() = static_cast<char>(other.back() + 1);
         writeFile(set.diskette(3) / "disk0003.dat", disketteFileText(other, 3));
-        EXPECT_EQ(read(3), ReadResult::Rejected);
+        EXPECT_EQ(read(3), ReadResult::AnotherArchive);
         EXPECT_EQ(dialogs.last().text,
                   "\r\nWrong Archive ID at diskette #3\r\nExpected " + id + " found " + other);
     }
@@ -294,7 +292,8 @@ TEST_F(DisketteReaderTest, AdvancesByNothingWhenTheDisketteListsNoFiles) {
 TEST_F(DisketteReaderTest, StopsAtAHundredDiskettesForTheCallerToEndTheProgram) {
     EXPECT_EQ(ReadDiskette(context, 100), ReadResult::TooManyDiskettes);
     EXPECT_EQ(log(), "ERROR \r\nToo many diskettes!\r\n");
-    EXPECT_EQ(dialogs.shown(), (std::vector<ShownBox>{{"\r\nToo many diskettes!", "Error!", 16}}));
+    EXPECT_EQ(dialogs.shown(),
+              (std::vector<ShownBox>{{"\r\nToo many diskettes!", "Error!", box_style::OkStop}}));
     EXPECT_TRUE(fs::is_empty(temp));
 }
 

@@ -71,7 +71,7 @@ TEST_F(TreeOperationsTest, ReportsAFolderThatCannotBeCreatedEvenWhenALinkStandsT
     const std::string message =
         "Failed to create directory: C:\\Temp\\t\\db\r\n"
         "Ensure there is enough free space available on drive C:\\";
-    EXPECT_EQ(dialogs.shown(), (std::vector<ShownBox>{{message, "Error!", 16}}));
+    EXPECT_EQ(dialogs.shown(), (std::vector<ShownBox>{{message, "Error!", box_style::OkStop}}));
     EXPECT_EQ(log(), message + "\r\n");  // logged as it stands, without a prefix
     EXPECT_EQ(readFile(outside / "secret.txt"), "secret");
     EXPECT_FALSE(fs::exists(outside / "main.dat"));

@@ -56,8 +56,7 @@ class ConvertTest : public ::testing::Test {
     ArchiveState archive;
     bool keyCodeIsRec = false;
     std::string floppyDrive = "A:";
-    std::int16_t wizardStep = 1;
-    DisketteReadContext reader{drives.files, op, archive, floppyDrive, wizardStep};
+    DisketteReadContext reader{drives.files, op, archive, floppyDrive};
     ConversionContext context{drives.files, op, archive, keyCodeIsRec, 0, "E:", 0};
     WrittenSet set;
 };

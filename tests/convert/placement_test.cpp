@@ -103,7 +103,7 @@ TEST_F(PlacementTest, ACardWithoutADatabaseGetsOneWithoutAQuestion) {
 TEST_F(PlacementTest, AnOldDatabaseIsKeptWhenTheOperatorSaysNoAndReplacedOnYes) {
     oldDatabase();
     dialogs.answer(Answer::No);
-    EXPECT_EQ(place(), PlaceOutcome::NotPlaced);
+    EXPECT_EQ(place(), PlaceOutcome::Declined);
     EXPECT_EQ(dialogs.last(),
               (ShownBox{"Directory E:\\backup\\single\\ already exists\r\nReplace old database?",
                         "Replace", box_style::YesNoQuestion}));
@@ -239,7 +239,7 @@ TEST_F(PlacementTest, TheOperatorsOwnEntriesAreLeftAlone) {
     writeFile(host("E:\\backup\\single.new\\mine.dat"), "the operator's too");
     before = treeOf("E:\\backup");
     dialogs.answerEveryQuestion(Answer::No);
-    EXPECT_EQ(place(), PlaceOutcome::NotPlaced);
+    EXPECT_EQ(place(), PlaceOutcome::Declined);
     EXPECT_EQ(treeOf("E:\\backup"), before);
 
     // Yes: the new database takes backup\single; everything else is as it was.
@@ -262,7 +262,7 @@ TEST_F(PlacementTest, AWriteCutOffBetweenTheRenamesIsPutRightFirst) {
     writeFile(host("E:\\backup\\XQ3100.JNL"),
               "XQ3100 Database Media Converter card journal\nswap\n");
     dialogs.answer(Answer::No);
-    EXPECT_EQ(place(), PlaceOutcome::NotPlaced);
+    EXPECT_EQ(place(), PlaceOutcome::Declined);
     EXPECT_EQ(dialogs.last().title, "Replace");
     EXPECT_TRUE(logged("Restore E:\\backup\\single\\ from E:\\backup\\XQ3100.OLD\\\r\n"));
     EXPECT_EQ(treeOf("E:\\backup"), before);
@@ -318,7 +318,7 @@ TEST_F(PlacementTest, AnEmptyOrCutOffJournalIsPutRightFromWhatIsOnTheCard) {
             writeFile(host("E:\\backup\\XQ3100.JN~"), cut.next);
         }
         dialogs.answerEveryQuestion(Answer::No);
-        EXPECT_EQ(place(), PlaceOutcome::NotPlaced);
+        EXPECT_EQ(place(), PlaceOutcome::Declined);
         EXPECT_EQ(dialogs.last().title, "Replace") << dialogs.last().text;
         EXPECT_EQ(treeOf("E:\\backup\\single"), cut.provenKept ? flatFiles : oldSingle);
         EXPECT_EQ(treeOf("E:\\backup").size(), treeOf("E:\\backup\\single").size());
@@ -345,7 +345,7 @@ TEST_F(PlacementTest, ADoubleFaultInTheSwapSaysWhereBothDatabasesAre) {
 
     drives.files.clearFaults();
     dialogs.answer(Answer::No);
-    EXPECT_EQ(place(), PlaceOutcome::NotPlaced);
+    EXPECT_EQ(place(), PlaceOutcome::Declined);
     EXPECT_EQ(dialogs.last().title, "Replace");
     EXPECT_EQ(treeOf("E:\\backup"), before);
 }
@@ -375,7 +375,7 @@ TEST_F(PlacementTest, AnUnconfirmedSwapNeverCostsTheOldDatabase) {
 
     writeFile(host("E:\\backup\\single\\archive.dat"), "damaged");
     dialogs.answer(Answer::No);
-    EXPECT_EQ(place(), PlaceOutcome::NotPlaced);
+    EXPECT_EQ(place(), PlaceOutcome::Declined);
     EXPECT_EQ(dialogs.last().title, "Replace");
     EXPECT_EQ(treeOf("E:\\backup"), before);
 }
@@ -399,7 +399,7 @@ TEST_F(PlacementTest, TheRoomCheckCountsTheCardsOwnClusters) {
     drives.files.setFreeSpace('E', 192 * 1024);
     dialogs.answer(Answer::Yes);  // replace
     dialogs.answer(Answer::No);   // ... in place of the old one
-    EXPECT_EQ(place(), PlaceOutcome::NotPlaced);
+    EXPECT_EQ(place(), PlaceOutcome::Declined);
     const std::string question =
         "There is not enough free space on Compact Flash drive E: for the new database beside "
         "the old one.\r\nThe old database will be removed before the new one is written. The "

@@ -55,7 +55,8 @@ TEST_F(VerificationTest, CancelAtAMissingFileRemovesTheWorkingDirectoriesAndQuit
     fs::remove(host("C:\\Temp\\XQ3100_disk3\\db\\main.dat"));
     dialogs.answer(Answer::Cancel);
     EXPECT_EQ(VerifyArchivedFiles(context), VerifyOutcome::QuitChosen);
-    EXPECT_EQ(dialogs.last(), (ShownBox{"File \\db\\main.dat" + kMissing, "problem!", 49}));
+    EXPECT_EQ(dialogs.last(), (ShownBox{"File \\db\\main.dat" + kMissing, "problem!",
+                                        box_style::OkCancelExclamation}));
     EXPECT_TRUE(logged("QUERY File \\db\\main.dat" + kMissing +
                        "\r\nRemove temporary directory C:\\Temp\\XQ3100_flat\\"));
     EXPECT_TRUE(fs::is_empty(host("C:\\Temp")));

@@ -99,12 +99,12 @@ TEST_F(MainWindowTest, PickingADriveInTheListDescribesIt) {
 TEST_F(MainWindowTest, OkAndBackDriveTheWizard) {
     control<QComboBox>("DriveList")->setCurrentIndex(0);
     control<QPushButton>("buttonOK")->click();
-    EXPECT_EQ(wizard.state().wizardStep, 1);
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::FirstDiskette);
     EXPECT_FALSE(control<QComboBox>("DriveList")->isVisible());
     EXPECT_EQ(control<QPlainTextEdit>("mainText")->toPlainText(),
               QStringLiteral("Please insert diskette #1 and press the OK button\n"));
     control<QPushButton>("buttonBack")->click();
-    EXPECT_EQ(wizard.state().wizardStep, 0);
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::SelectFloppy);
     EXPECT_TRUE(control<QComboBox>("DriveList")->isVisible());
 }
 

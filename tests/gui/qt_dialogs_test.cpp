@@ -9,22 +9,28 @@
 namespace xq::gui {
 namespace {
 
-TEST(QtDialogs, StyleNumbersBecomeTheMatchingIconAndButtons) {
-    const auto stop = QtDialogs::lookOf(16);
+TEST(QtDialogs, StylesBecomeTheMatchingIconAndButtons) {
+    // The numbers the host's message boxes take for them.
+    EXPECT_EQ(box_style::OkStop.number(), 16);
+    EXPECT_EQ(box_style::YesNoQuestion.number(), 36);
+    EXPECT_EQ(box_style::OkCancelExclamation.number(), 49);
+    EXPECT_EQ(box_style::YesNoExclamation.number(), 52);
+
+    const auto stop = QtDialogs::lookOf(box_style::OkStop);
     EXPECT_EQ(stop.icon, QMessageBox::Critical);
     EXPECT_EQ(stop.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
 
-    const auto question = QtDialogs::lookOf(36);
+    const auto question = QtDialogs::lookOf(box_style::YesNoQuestion);
     EXPECT_EQ(question.icon, QMessageBox::Question);
     EXPECT_EQ(question.buttons, QMessageBox::Yes | QMessageBox::No);
     EXPECT_EQ(question.escapeButton, QMessageBox::No);
 
-    const auto okCancel = QtDialogs::lookOf(49);
+    const auto okCancel = QtDialogs::lookOf(box_style::OkCancelExclamation);
     EXPECT_EQ(okCancel.icon, QMessageBox::Warning);
     EXPECT_EQ(okCancel.buttons, QMessageBox::Ok | QMessageBox::Cancel);
     EXPECT_EQ(okCancel.escapeButton, QMessageBox::Cancel);
 
-    const auto yesNoWarning = QtDialogs::lookOf(52);
+    const auto yesNoWarning = QtDialogs::lookOf(box_style::YesNoExclamation);
     EXPECT_EQ(yesNoWarning.icon, QMessageBox::Warning);
     EXPECT_EQ(yesNoWarning.buttons, QMessageBox::Yes | QMessageBox::No);
 }

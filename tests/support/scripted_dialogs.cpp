@@ -4,21 +4,21 @@
 
 namespace xq::test {
 
-Answer ScriptedDialogs::messageBox(std::string_view text, std::string_view title, int style) {
+Answer ScriptedDialogs::messageBox(std::string_view text, std::string_view title, BoxStyle style) {
     shown_.push_back({std::string(text), std::string(title), style});
     if (!script_.empty()) {
         const Answer next = script_.front();
         script_.pop_front();
         return next;
     }
-    if (style == box_style::OkStop) {
+    if (style.buttons == BoxButtons::Ok) {
         return Answer::Ok;
     }
     if (always_) {
         return *always_;
     }
     ADD_FAILURE() << "unexpected question \"" << text << "\" titled \"" << title << "\"";
-    return style == box_style::OkCancelExclamation ? Answer::Cancel : Answer::No;
+    return style.cautiousAnswer();
 }
 
 const ShownBox& ScriptedDialogs::last() const {

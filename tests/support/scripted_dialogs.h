@@ -5,14 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "platform/dialogs.h"
+#include "ui/dialogs.h"
 
 namespace xq::test {
 
 struct ShownBox {
     std::string text;
     std::string title;
-    int style = 0;
+    BoxStyle style;
 
     bool operator==(const ShownBox&) const = default;
 };
@@ -24,7 +24,7 @@ class ScriptedDialogs : public Dialogs {
     void answer(Answer next) { script_.push_back(next); }
     // Every question the script does not answer gets this answer.
     void answerEveryQuestion(Answer answer) { always_ = answer; }
-    Answer messageBox(std::string_view text, std::string_view title, int style) override;
+    Answer messageBox(std::string_view text, std::string_view title, BoxStyle style) override;
 
     const std::vector<ShownBox>& shown() const { return shown_; }
     const ShownBox& last() const;

@@ -88,28 +88,28 @@ TEST_F(DriveInfoTest, FreeSpaceIsRoundedToWholeKbytes) {
 
 TEST_F(DriveInfoTest, InStepZeroADriveWithoutMediumShowsOnlyItsLetter) {
     select('e');
-    EXPECT_EQ(info.driveChanged(0), DriveInfo::ChangeOutcome::Described);
+    EXPECT_EQ(info.driveChanged(WizardStep::SelectFloppy), DriveInfo::ChangeOutcome::Described);
     EXPECT_EQ(window.DriveSize.caption, "Drive E:");
     EXPECT_TRUE(dialogs.shown().empty());
     select('q');  // no refusal outside the Compact Flash step, whatever the type
-    EXPECT_EQ(info.driveChanged(0), DriveInfo::ChangeOutcome::Described);
+    EXPECT_EQ(info.driveChanged(WizardStep::SelectFloppy), DriveInfo::ChangeOutcome::Described);
     EXPECT_EQ(window.DriveSize.caption, "Unknown Drive Q: [ODD] - ODD");
 }
 
 TEST_F(DriveInfoTest, InTheCompactFlashStepUnusableDrivesAreRefused) {
     select('c');
-    ASSERT_EQ(info.driveChanged(3), DriveInfo::ChangeOutcome::Described);
+    ASSERT_EQ(info.driveChanged(WizardStep::SelectFlash), DriveInfo::ChangeOutcome::Described);
     const std::string described = window.DriveSize.caption;
     EXPECT_EQ(described, "Fixed Drive C: [SYSTEM] - SYSTEM\r\n Free Space: 1,500,000 Kbytes");
 
     select('q');
-    EXPECT_EQ(info.driveChanged(3), DriveInfo::ChangeOutcome::Refused);
+    EXPECT_EQ(info.driveChanged(WizardStep::SelectFlash), DriveInfo::ChangeOutcome::Refused);
     EXPECT_EQ(dialogs.last(), (ShownBox{"Unknown type Drive Q:", "XQ3100 Database Media Converter",
                                         box_style::OkStop}));
     EXPECT_EQ(window.DriveSize.caption, described);
 
     select('e');
-    EXPECT_EQ(info.driveChanged(3), DriveInfo::ChangeOutcome::RefusedGoBack);
+    EXPECT_EQ(info.driveChanged(WizardStep::SelectFlash), DriveInfo::ChangeOutcome::RefusedGoBack);
     EXPECT_EQ(dialogs.last(),
               (ShownBox{"\r\nDrive E: is not ready.", "Error!", box_style::OkStop}));
     EXPECT_EQ(window.logText.text,

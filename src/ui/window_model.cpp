@@ -1,4 +1,4 @@
-#include "platform/window_model.h"
+#include "ui/window_model.h"
 
 namespace xq {
 

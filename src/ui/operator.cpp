@@ -1,4 +1,4 @@
-#include "platform/operator.h"
+#include "ui/operator.h"
 
 #include <string>
 
@@ -21,28 +21,17 @@ void Operator::showErrorBox(std::string_view message, std::string_view title) {
     passOver(messageBox(message, title, box_style::OkStop));  // OK is its only answer
 }
 
-Answer Operator::ask(std::string_view question, std::string_view title, int style) {
+Answer Operator::ask(std::string_view question, std::string_view title, BoxStyle style) {
     panes_.logMessage(std::string("QUERY ").append(question));
     return messageBox(question, title, style);
 }
 
-Answer Operator::messageBox(std::string_view text, std::string_view title, int style) {
+Answer Operator::messageBox(std::string_view text, std::string_view title, BoxStyle style) {
     if (interruptRequested()) {
         // The program is stopping: nobody is asked anything any more, and nothing is started.
-        return cautiousAnswer(style);
+        return style.cautiousAnswer();
     }
     return dialogs_.messageBox(text, title, style);
-}
-
-Answer cautiousAnswer(int style) {
-    switch (style & 0x0F) {
-        case 1:  // OK/Cancel
-            return Answer::Cancel;
-        case 4:  // Yes/No
-            return Answer::No;
-        default:
-            return Answer::Ok;
-    }
 }
 
 }  // namespace xq

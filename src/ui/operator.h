@@ -2,8 +2,8 @@
 
 #include <string_view>
 
-#include "platform/dialogs.h"
-#include "platform/window_model.h"
+#include "ui/dialogs.h"
+#include "ui/window_model.h"
 
 namespace xq {
 
@@ -43,19 +43,15 @@ class Operator {
     void showErrorBox(std::string_view message, std::string_view title);
     void showErrorBox(std::string_view message) { showErrorBox(message, kErrorTitle); }
     // Logs "QUERY " and the question, then asks it.
-    Answer ask(std::string_view question, std::string_view title, int style);
+    Answer ask(std::string_view question, std::string_view title, BoxStyle style);
     // A message box as it stands, nothing logged. Once the program is being interrupted, boxes are
-    // no longer shown: each gets its cautious answer (see cautiousAnswer).
-    Answer messageBox(std::string_view text, std::string_view title, int style);
+    // no longer shown: each gets its cautious answer.
+    Answer messageBox(std::string_view text, std::string_view title, BoxStyle style);
 
   private:
     Panes& panes_;
     Dialogs& dialogs_;
     WindowModel& window_;
 };
-
-// The answer that starts nothing new: No to a Yes/No question, Cancel to OK/Cancel, OK to a box
-// with nothing else.
-Answer cautiousAnswer(int style);
 
 }  // namespace xq
