@@ -19,7 +19,7 @@
 #include <QComboBox>
 #include <QPushButton>
 
-#include "app/virtual_drives.h"
+#include "command_line/virtual_drives.h"
 #include "app/wizard.h"
 #include "gui/main_window.h"
 #include "platform/host_file_service.h"

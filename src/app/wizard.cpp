@@ -77,9 +77,7 @@ void Wizard::startUp() {
 }
 
 // Marks the wizard busy for as long as an operator action runs, and holds the drive letters
-// meanwhile: a device plugged in during a card write must not re-point the card's letter. Changes
-// of the machine's drives reported meanwhile are taken in once the outermost action has ended and
-// the letters are free again.
+// meanwhile: a device plugged in during a card write must not re-point the card's letter.
 class Wizard::BusyWhile {
   public:
     explicit BusyWhile(Wizard& wizard) : wizard_(wizard), was_(wizard.busy_) {
@@ -91,9 +89,6 @@ class Wizard::BusyWhile {
     ~BusyWhile() {
         letters_.reset();
         wizard_.busy_ = was_;
-        if (!was_ && wizard_.drivesChangedMeanwhile_) {
-            wizard_.drivesChanged();
-        }
     }
 
   private:
@@ -246,14 +241,9 @@ void Wizard::logButtonClicked() {
 }
 
 void Wizard::drivesChanged() {
-    if (ended_) {
-        return;
+    if (ended_ || busy_) {
+        return;  // the window binding holds the change back until the action has ended
     }
-    if (busy_) {
-        drivesChangedMeanwhile_ = true;
-        return;
-    }
-    drivesChangedMeanwhile_ = false;
     const DriveLetterHold letters(drives_);  // one set of letters for the list and its label
     rereadDrives();
 }

@@ -16,14 +16,16 @@
 #include "ui/drive_info.h"
 #include "ui/log_pane.h"
 #include "ui/operator.h"
+#include "ui/window_binding.h"
 #include "ui/window_model.h"
 
 namespace xq {
 
 // The conversion wizard: the main window's steps, what its buttons do in each of them, and the
 // state that lives for the whole run. Every operator action arrives here as one call and runs to
-// its end, disk work included, before the next one.
-class Wizard {
+// its end, disk work included, before the next one. A window reaches it through its binding
+// (WindowBinding), which holds back what arrives while an action runs.
+class Wizard : public WindowController {
   public:
     Wizard(WindowModel& window, const DriveTable& drives, FileService& files, Dialogs& dialogs);
 
@@ -34,33 +36,33 @@ class Wizard {
 
     // The operator's actions. Actions on a disabled control, and anything after the program has
     // ended, are ignored.
-    void okPressed();
-    void backPressed();
-    void exitPressed();
+    void okPressed() override;
+    void backPressed() override;
+    void exitPressed() override;
     // The window is asked to close by any means other than Exit. True when it may close: the
     // program has then ended.
-    bool closeRequested();
+    [[nodiscard]] bool closeRequested() override;
     // The operator selected another entry of the drive list.
-    void driveListIndexChanged(int index);
+    void driveListIndexChanged(int index) override;
     // A key went down in the drive list.
-    void driveListKeyDown();
+    void driveListKeyDown() override;
     // The drive list is about to show its entries: they are read from the machine again.
-    void driveListOpening();
-    void logButtonClicked();
+    void driveListOpening() override;
+    void logButtonClicked() override;
     // The machine's drives changed (a medium was mounted or unmounted, a device plugged in or
     // removed): the drive list and the label under it are read again, the selection staying on
-    // its drive where that is still there. Reported during an action, the change is taken in once
-    // the action has ended.
-    void drivesChanged();
+    // its drive where that is still there. Between actions only: the drive letters are held while
+    // one runs.
+    void drivesChanged() override;
 
     // The program has ended; the view closes without handling anything else.
-    bool ended() const { return ended_; }
+    bool ended() const override { return ended_; }
     // An operator action is running (a message box it shows runs the view's events meanwhile).
-    bool busy() const { return busy_; }
+    bool busy() const override { return busy_; }
 
     // The program is being interrupted (Ctrl+C, a closed terminal, a logout): it ends as Exit
     // does in the last step, without a question. Call when no action is running.
-    void stopForInterruption();
+    void stopForInterruption() override;
 
     const WizardState& state() const { return state_; }
     // What the last OK in the card step did with the card; nothing before the first.
@@ -124,7 +126,6 @@ class Wizard {
     std::optional<PlaceOutcome> lastPlacement_;
     bool ended_ = false;
     bool busy_ = false;
-    bool drivesChangedMeanwhile_ = false;
 };
 
 // The start-up banner that opens the log.

@@ -3,15 +3,14 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QTimer>
 #include <QWidget>
 
 #include "platform/interruption.h"
 
 namespace xq::gui {
 
-InterruptionWatch::InterruptionWatch(Wizard& wizard, InstanceLock& lock, QObject* parent)
-    : QObject(parent), wizard_(wizard), lock_(lock) {
+InterruptionWatch::InterruptionWatch(WindowBinding& binding, QObject* parent)
+    : QObject(parent), binding_(binding) {
     const int descriptor = interruptNotifier();
     if (descriptor < 0) {
         return;
@@ -26,21 +25,14 @@ InterruptionWatch::InterruptionWatch(Wizard& wizard, InstanceLock& lock, QObject
 }
 
 void InterruptionWatch::check() {
-    if (!interruptRequested()) {
+    if (!interruptRequested() || binding_.interrupted()) {
         return;
     }
-    if (wizard_.busy()) {
-        // An action runs, and this is the event loop of a box it shows: the box goes, with its
-        // cautious answer, and the action stops at its next file operation. Then the program ends.
-        if (QWidget* box = QApplication::activeModalWidget()) {
-            box->close();
-        }
-        QTimer::singleShot(50, this, &InterruptionWatch::check);
-        return;
+    // An action runs, and this is the event loop of a box it shows: the box goes, with its
+    // cautious answer, and the action stops at its next file operation. Then the program ends.
+    if (QWidget* box = QApplication::activeModalWidget()) {
+        box->close();
     }
-    wizard_.stopForInterruption();
-    lock_.release();
-    endAsInterrupted();
 }
 
 }  // namespace xq::gui

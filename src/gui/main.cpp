@@ -7,13 +7,12 @@
 #include <QApplication>
 #include <QIcon>
 
-#include "app/virtual_drives.h"
-#include "app/window_options.h"
-#include "app/wizard.h"
+#include "app/converter_setup.h"
+#include "app/exit_status.h"
+#include "command_line/window_options.h"
 #include "gui/interruption_watch.h"
 #include "gui/main_window.h"
 #include "gui/qt_dialogs.h"
-#include "platform/host_file_service.h"
 #include "platform/interruption.h"
 #include "ui/program_identity.h"
 #include "ui/version_text.h"
@@ -25,15 +24,15 @@ int main(int argc, char* argv[]) {
     const xq::WindowOptionsResult parsed = xq::parseWindowOptions(arguments);
     if (parsed.options.help) {
         std::cout << xq::windowUsage();
-        return 0;
+        return xq::exit_status::Success;
     }
     if (parsed.options.version) {
         std::cout << xq::versionText("xq3100");
-        return 0;
+        return xq::exit_status::Success;
     }
     if (!parsed.error.empty()) {
         std::cerr << "xq3100: " << parsed.error << "\n\n" << xq::windowUsage();
-        return 2;
+        return xq::exit_status::BadArguments;
     }
     const xq::WindowOptions& options = parsed.options;
 
@@ -46,27 +45,15 @@ int main(int argc, char* argv[]) {
     QApplication::setWindowIcon(QIcon::fromTheme(applicationId));
 
     xq::installInterruptHandlers();
+    xq::ConverterSetup setup(options.drives);
     xq::gui::QtDialogs dialogs;
-    const std::unique_ptr<xq::DriveTable> machine = xq::makeHostDriveTable();
-    xq::VirtualDrives drives(*machine, options.drives);
-    xq::HostFileService files(drives.table(), xq::hostTemporaryFolder());
-
-    // One copy at a time: every copy works in the same working directories of the temporary
-    // folder, so the lock covers them, and is taken before any of them is touched.
-    xq::InstanceLock instance;
-    if (const xq::LockResult locked = xq::lockWorkingDirectories(instance, files);
-        locked.outcome != xq::LockOutcome::Acquired) {
-        const std::string refusal = locked.outcome == xq::LockOutcome::HeldByAnotherCopy
-                                        ? xq::singleInstanceRefusal()
-                                        : locked.message;
-        xq::passOver(dialogs.messageBox(refusal, xq::kErrorTitle, xq::box_style::OkStop));
-        return 1;
+    xq::Wizard& wizard = setup.makeWizard(dialogs);
+    if (const std::optional<std::string> refusal = setup.lock()) {
+        xq::passOver(dialogs.messageBox(*refusal, xq::kErrorTitle, xq::box_style::OkStop));
+        return xq::exit_status::Failed;
     }
-    xq::WindowModel model;
-    xq::Wizard wizard(model, drives.table(), files, dialogs);
-    wizard.onDisketteRequested([&drives](int n) { drives.disketteRequested(n); });
-    xq::gui::InterruptionWatch interruptions(wizard, instance);
-    xq::gui::MainWindow window(wizard, model);
+    xq::gui::MainWindow window(wizard, setup.model());
+    xq::gui::InterruptionWatch interruptions(window.binding());
     dialogs.setParent(&window);
     QObject::connect(&window, &xq::gui::MainWindow::programEnded, &application, &QApplication::quit,
                      Qt::QueuedConnection);
@@ -74,5 +61,11 @@ int main(int argc, char* argv[]) {
     window.show();
     wizard.startUp();
     window.syncFromModel();
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    if (xq::interruptRequested()) {
+        // The work in progress has stopped and the working directories are gone.
+        setup.releaseLock();
+        xq::endAsInterrupted();
+    }
+    return status;
 }

@@ -10,7 +10,6 @@
 #include "gui/display_text.h"
 #include "gui/elided_label.h"
 #include "gui/mount_watch.h"
-#include "platform/text.h"
 #include "ui/form_design.h"
 #include "ui/log_pane.h"
 
@@ -37,21 +36,14 @@ QIcon pictureIcon(const QStyle* style, const std::string& picture) {
 
 }  // namespace
 
-MainWindow::MainWindow(Wizard& wizard, WindowModel& model, QWidget* parent)
-    : QMainWindow(parent), wizard_(wizard), model_(model) {
+MainWindow::MainWindow(WindowController& controller, WindowModel& model, QWidget* parent)
+    : QMainWindow(parent), binding_(model, controller, *this) {
     setObjectName(QStringLiteral("Form1"));
     buildControls();
-    model_.observer = this;
-    syncFromModel();
+    binding_.sync();
     // Media mounted or unmounted while the program runs show in the drive list by themselves.
     mounts_ = new MountWatch(QStringLiteral("/proc/self/mounts"), this);
     connect(mounts_, &MountWatch::changed, this, &MainWindow::drivesChanged);
-}
-
-MainWindow::~MainWindow() {
-    if (model_.observer == this) {
-        model_.observer = nullptr;
-    }
 }
 
 void MainWindow::buildControls() {
@@ -109,76 +101,38 @@ void MainWindow::buildControls() {
         lines_[i]->setFrameShadow(QFrame::Sunken);
     }
 
-    connect(buttonOK_, &QPushButton::clicked, this,
-            [this] { act([this] { wizard_.okPressed(); }); });
-    connect(buttonBack_, &QPushButton::clicked, this,
-            [this] { act([this] { wizard_.backPressed(); }); });
-    connect(buttonExit_, &QPushButton::clicked, this,
-            [this] { act([this] { wizard_.exitPressed(); }); });
-    connect(buttonLog_, &QPushButton::clicked, this,
-            [this] { act([this] { wizard_.logButtonClicked(); }); });
+    WindowBinding& binding = binding_;
+    connect(buttonOK_, &QPushButton::clicked, this, [&binding] { binding.okPressed(); });
+    connect(buttonBack_, &QPushButton::clicked, this, [&binding] { binding.backPressed(); });
+    connect(buttonExit_, &QPushButton::clicked, this, [&binding] { binding.exitPressed(); });
+    connect(buttonLog_, &QPushButton::clicked, this, [&binding] { binding.logButtonClicked(); });
     connect(driveList_, &QComboBox::currentIndexChanged, this,
-            [this](int index) { act([this, index] { wizard_.driveListIndexChanged(index); }); });
+            [&binding](int index) { binding.driveListIndexChanged(index); });
     connect(driveList_, &DriveComboBox::keyWentDown, this,
-            [this] { act([this] { wizard_.driveListKeyDown(); }); });
+            [&binding] { binding.driveListKeyDown(); });
     connect(driveList_, &DriveComboBox::aboutToShowEntries, this,
-            [this] { act([this] { wizard_.driveListOpening(); }); });
-}
-
-template <typename Action>
-void MainWindow::act(Action&& action) {
-    if (closing_) {
-        return;
-    }
-    action();
-    syncFromModel();
-    if (wizard_.ended()) {
-        closing_ = true;
-        close();
-        emit programEnded();
-    }
-}
-
-void MainWindow::drivesChanged() {
-    act([this] { wizard_.drivesChanged(); });
+            [&binding] { binding.driveListOpening(); });
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (closing_) {
-        event->accept();
-        return;
-    }
-    act([this] { wizard_.closeRequested(); });
-    if (wizard_.ended()) {
+    if (closing_ || binding_.closeRequested()) {
         event->accept();
     } else {
         event->ignore();
     }
 }
 
-void MainWindow::syncFromModel() {
-    setWindowTitle(toDisplayText(model_.form.caption));
-    syncForm();
-    syncMainText();
-    syncLog();
-    syncDriveList();
-    syncLabels();
-    syncProgressBar();
-    syncButtons();
-    if (model_.form.focus != shownFocus_) {
-        if (QWidget* focus = widgetOf(model_.form.focus)) {
-            focus->setFocus();
-        }
-        shownFocus_ = model_.form.focus;
-    }
+void MainWindow::closeWindow() {
+    closing_ = true;
+    close();
+    emit programEnded();
 }
 
-void MainWindow::syncForm() {
-    const FormControl& form = model_.form;
-    if (form.heightTwips == shownHeightTwips_) {
-        return;
-    }
-    shownHeightTwips_ = form.heightTwips;
+void MainWindow::setCaption(std::string_view caption) {
+    setWindowTitle(toDisplayText(caption));
+}
+
+void MainWindow::layOut(const FormControl& form) {
     const FormDesign design = formDesign(form);
     form_->setFixedSize(pixels({0, 0, design.width, design.height}).size());
     mainText_->setGeometry(pixels(design.mainText));
@@ -198,135 +152,112 @@ void MainWindow::syncForm() {
     }
 }
 
-void MainWindow::syncMainText() {
-    const TextBoxControl& text = model_.mainText;
-    if (text.text != shownMainText_) {
-        mainText_->setPlainText(toDisplayText(text.text));
-        shownMainText_ = text.text;
-    }
-    mainText_->setReadOnly(text.readOnly);
-    if (mainText_->font().pointSize() != text.fontPointSize && text.fontPointSize > 0) {
-        QFont font = mainText_->font();
-        font.setPointSize(text.fontPointSize);
-        mainText_->setFont(font);
-    }
-    mainText_->setVisible(text.visible);
+void MainWindow::setMainText(std::string_view text) {
+    mainText_->setPlainText(toDisplayText(text));
 }
 
-void MainWindow::syncLog() {
-    const TextBoxControl& log = model_.logText;
-    if (log.text.size() < shownLogBytes_) {
-        // Never so far: the log is only appended to. Shown again from its start.
-        logText_->clear();
-        shownLogBytes_ = 0;
-        shownLogCharacters_ = 0;
-        shownLogWidgetLength_ = 0;
-    }
-    const bool grew = log.text.size() != shownLogBytes_;
-    if (grew) {
-        const std::string_view added = std::string_view(log.text).substr(shownLogBytes_);
-        const QString display = toDisplayText(added);
-        QTextCursor end(logText_->document());
-        end.movePosition(QTextCursor::End);
-        end.insertText(display);
-        shownLogBytes_ = log.text.size();
-        shownLogCharacters_ += characterCount(added);
-        shownLogWidgetLength_ += static_cast<int>(display.size());
-    }
-    if (log.background != shownLogBackground_) {
-        QPalette palette = logText_->palette();
-        palette.setColor(QPalette::Base,
-                         QColor(log.background.red, log.background.green, log.background.blue));
-        logText_->setPalette(palette);
-        shownLogBackground_ = log.background;
-    }
-    const bool opened = log.visible && !shownLogVisible_;
-    logText_->setVisible(log.visible);
-    shownLogVisible_ = log.visible;
-    syncLogSelection(grew || opened);
+void MainWindow::setMainTextFont(int points) {
+    QFont font = mainText_->font();
+    font.setPointSize(points);
+    mainText_->setFont(font);
 }
 
-void MainWindow::syncLogSelection(bool force) {
-    const TextBoxControl& log = model_.logText;
-    if (!log.visible || (!force && log.selectionStart == shownSelectionStart_ &&
-                         log.selectionLength == shownSelectionLength_)) {
-        return;
-    }
+void MainWindow::setMainTextReadOnly(bool readOnly) {
+    mainText_->setReadOnly(readOnly);
+}
+
+void MainWindow::appendLog(std::string_view text) {
+    QTextCursor end(logText_->document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(toDisplayText(text));
+}
+
+void MainWindow::replaceLog(std::string_view text) {
+    logText_->setPlainText(toDisplayText(text));
+}
+
+int MainWindow::logLength(std::string_view text) const {
+    // UTF-16 units, a line break as one.
+    return static_cast<int>(toDisplayText(text).size());
+}
+
+void MainWindow::selectLog(int start, int end, bool) {
     QTextCursor selection(logText_->document());
-    selection.setPosition(logWidgetPosition(log.selectionStart));
-    selection.setPosition(logWidgetPosition(log.selectionStart + log.selectionLength),
-                          QTextCursor::KeepAnchor);
+    selection.setPosition(start);
+    selection.setPosition(end, QTextCursor::KeepAnchor);
     logText_->setTextCursor(selection);
     logText_->ensureCursorVisible();
-    shownSelectionStart_ = log.selectionStart;
-    shownSelectionLength_ = log.selectionLength;
 }
 
-int MainWindow::logWidgetPosition(int position) const {
-    // The model counts characters with CR LF as two, the widget UTF-16 units with a line break as
-    // one. The selection lies at the log's end, so the text after the position is measured, never
-    // the whole log.
-    const std::size_t wanted =
-        std::min(static_cast<std::size_t>(std::max(position, 0)), shownLogCharacters_);
-    const std::string_view after =
-        lastCharacters(std::string_view(model_.logText.text).substr(0, shownLogBytes_),
-                       shownLogCharacters_ - wanted);
-    return shownLogWidgetLength_ - static_cast<int>(toDisplayText(after).size());
+void MainWindow::setLogBackground(Rgb colour) {
+    QPalette palette = logText_->palette();
+    palette.setColor(QPalette::Base, QColor(colour.red, colour.green, colour.blue));
+    logText_->setPalette(palette);
 }
 
-void MainWindow::syncDriveList() {
-    const DriveListControl& list = model_.DriveList;
-    if (list.entries != shownEntries_) {
-        const QSignalBlocker blocker(driveList_);
-        driveList_->clear();
-        for (const std::string& entry : list.entries) {
-            const QString text = toDisplayText(entry);
-            driveList_->addItem(text);
-            driveList_->setItemData(driveList_->count() - 1, plainToolTip(text), Qt::ToolTipRole);
-        }
-        shownEntries_ = list.entries;
+void MainWindow::setDriveEntries(const std::vector<std::string>& entries) {
+    const QSignalBlocker blocker(driveList_);
+    driveList_->clear();
+    for (const std::string& entry : entries) {
+        const QString text = toDisplayText(entry);
+        driveList_->addItem(text);
+        driveList_->setItemData(driveList_->count() - 1, plainToolTip(text), Qt::ToolTipRole);
     }
-    if (driveList_->currentIndex() != list.listIndex) {
-        const QSignalBlocker blocker(driveList_);
-        driveList_->setCurrentIndex(list.listIndex);
+}
+
+void MainWindow::selectDriveEntry(int index) {
+    const QSignalBlocker blocker(driveList_);
+    driveList_->setCurrentIndex(index);
+}
+
+void MainWindow::setLabel(Control label, std::string_view caption) {
+    (label == Control::DriveSize ? driveSize_ : label2_)->setFullText(toDisplayText(caption));
+}
+
+void MainWindow::setProgressRange(int min, int max) {
+    progressBar_->setRange(min, max);
+}
+
+void MainWindow::setProgressValue(int value) {
+    // The bar draws itself at once whenever a new value changes what it shows, and only then:
+    // most steps of a long pass move it by less than a pixel.
+    progressBar_->setValue(value);
+}
+
+void MainWindow::setVisible(Control control, bool visible) {
+    if (QWidget* widget = widgetOf(control)) {
+        widget->setVisible(visible);
     }
-    driveList_->setVisible(list.visible);
-    driveList_->setEnabled(list.enabled);
 }
 
-void MainWindow::syncLabels() {
-    driveSize_->setFullText(toDisplayText(model_.DriveSize.caption));
-    driveSize_->setVisible(model_.DriveSize.visible);
-    label2_->setFullText(toDisplayText(model_.Label2.caption));
-    label2_->setVisible(model_.Label2.visible);
+void MainWindow::setEnabled(Control control, bool enabled) {
+    if (QWidget* widget = widgetOf(control)) {
+        widget->setEnabled(enabled);
+    }
 }
 
-void MainWindow::syncProgressBar() {
-    const ProgressBarControl& bar = model_.ProgressBar1;
-    progressBar_->setRange(bar.min, std::max(bar.min, bar.max));
-    progressBar_->setValue(bar.value);
-    progressBar_->setVisible(bar.visible);
+void MainWindow::setPicture(Control button, std::string_view picture) {
+    // Set only when it changes: the style decodes it from its image each time, and setting it
+    // draws the button again.
+    if (auto* pushButton = qobject_cast<QPushButton*>(widgetOf(button))) {
+        pushButton->setIcon(pictureIcon(style(), std::string(picture)));
+    }
 }
 
-void MainWindow::syncButtons() {
-    const std::array<std::pair<QPushButton*, const ButtonControl*>, kButtons> buttons = {{
-        {buttonOK_, &model_.buttonOK},
-        {buttonBack_, &model_.buttonBack},
-        {buttonExit_, &model_.buttonExit},
-        {buttonLog_, &model_.buttonLog},
-        {showLog_, &model_.showLog},
-        {hideLog_, &model_.hideLog},
-    }};
-    for (std::size_t i = 0; i < buttons.size(); ++i) {
-        const auto [button, control] = buttons[i];
-        button->setEnabled(control->enabled);
-        button->setVisible(control->visible);
-        // A picture is set only when it changes: the style decodes it from its image each time,
-        // and setting it draws the button again.
-        if (control->picture != shownPictures_[i]) {
-            button->setIcon(pictureIcon(style(), control->picture));
-            shownPictures_[i] = control->picture;
-        }
+void MainWindow::setFocus(Control control) {
+    if (QWidget* widget = widgetOf(control)) {
+        widget->setFocus();
+    }
+}
+
+void MainWindow::drawNow(Control control) {
+    QWidget* widget = widgetOf(control);
+    if (control == Control::ProgressBar1 || widget == nullptr || !widget->isVisible()) {
+        return;  // the bar has drawn itself with its new value
+    }
+    widget->repaint();
+    if (auto* text = qobject_cast<QPlainTextEdit*>(widget)) {
+        text->viewport()->repaint();
     }
 }
 
@@ -354,42 +285,12 @@ QWidget* MainWindow::widgetOf(Control control) const {
             return buttonExit_;
         case Control::ButtonLog:
             return buttonLog_;
+        case Control::ShowLog:
+            return showLog_;
+        case Control::HideLog:
+            return hideLog_;
     }
     return nullptr;
-}
-
-void MainWindow::repaintNow(Control control) {
-    QWidget* widget = widgetOf(control);
-    switch (control) {
-        case Control::MainText:
-            syncMainText();
-            break;
-        case Control::ProgressBar1:
-            if (progressBar_->isVisible()) {
-                // The bar draws itself at once whenever a new value changes what it shows, and
-                // only then: most steps of a long pass move it by less than a pixel.
-                syncProgressBar();
-                return;
-            }
-            syncProgressBar();
-            break;
-        case Control::DriveSize:
-        case Control::Label2:
-            syncLabels();
-            break;
-        case Control::LogText:
-            syncLog();
-            break;
-        default:
-            syncFromModel();
-            break;
-    }
-    if (widget != nullptr && widget->isVisible()) {
-        widget->repaint();
-        if (auto* text = qobject_cast<QPlainTextEdit*>(widget)) {
-            text->viewport()->repaint();
-        }
-    }
 }
 
 QDialog* MainWindow::aboutBox() const {

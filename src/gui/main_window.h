@@ -2,8 +2,8 @@
 
 #include <array>
 #include <cstddef>
-#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <QFrame>
@@ -14,9 +14,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include "app/wizard.h"
 #include "gui/drive_combo_box.h"
 #include "ui/about_box.h"
+#include "ui/window_binding.h"
 #include "ui/window_model.h"
 
 namespace xq::gui {
@@ -25,23 +25,23 @@ class AboutDialog;
 class ElidedLabel;
 class MountWatch;
 
-// The converter's main window (`Form1`). It shows the window model and hands every operator action
-// to the wizard; the controls carry the model's names as object names.
-class MainWindow : public QMainWindow, private WindowObserver {
+// The converter's main window (`Form1`): its widgets, carrying the model's names as object names.
+// The window binding shows the model in them and hands them the operator's actions.
+class MainWindow : public QMainWindow, private WindowSurface {
     Q_OBJECT
   public:
-    MainWindow(Wizard& wizard, WindowModel& model, QWidget* parent = nullptr);
-    ~MainWindow() override;
+    MainWindow(WindowController& controller, WindowModel& model, QWidget* parent = nullptr);
 
     // Shows the model's current state in the widgets.
-    void syncFromModel();
+    void syncFromModel() { binding_.sync(); }
+    WindowBinding& binding() { return binding_; }
 
     // The About box, if it is open.
     QDialog* aboutBox() const;
     void openAbout();
 
     // The machine's drives changed: the wizard reads them again.
-    void drivesChanged();
+    void drivesChanged() { binding_.drivesChanged(); }
 
   signals:
     // The program has ended (Exit, a confirmed close, or a quit chosen during the work).
@@ -51,28 +51,31 @@ class MainWindow : public QMainWindow, private WindowObserver {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    // Brings one control up to date and draws it at once; the rest of the window follows when the
-    // action ends.
-    void repaintNow(Control control) override;
     void buildControls();
-    // Runs one operator action, then shows its outcome.
-    template <typename Action>
-    void act(Action&& action);
-
-    void syncForm();
-    void syncMainText();
-    void syncLog();
-    void syncLogSelection(bool force);
-    void syncDriveList();
-    void syncLabels();
-    void syncProgressBar();
-    void syncButtons();
-    // The log widget's position for a position in the model's log, counted in characters.
-    int logWidgetPosition(int position) const;
     QWidget* widgetOf(Control control) const;
 
-    Wizard& wizard_;
-    WindowModel& model_;
+    void setCaption(std::string_view caption) override;
+    void layOut(const FormControl& form) override;
+    void setMainText(std::string_view text) override;
+    void setMainTextFont(int points) override;
+    void setMainTextReadOnly(bool readOnly) override;
+    void appendLog(std::string_view text) override;
+    void replaceLog(std::string_view text) override;
+    int logLength(std::string_view text) const override;
+    void selectLog(int start, int end, bool opened) override;
+    void setLogBackground(Rgb colour) override;
+    void setDriveEntries(const std::vector<std::string>& entries) override;
+    void selectDriveEntry(int index) override;
+    void setLabel(Control label, std::string_view caption) override;
+    void setProgressRange(int min, int max) override;
+    void setProgressValue(int value) override;
+    void setVisible(Control control, bool visible) override;
+    void setEnabled(Control control, bool enabled) override;
+    void setPicture(Control button, std::string_view picture) override;
+    void setFocus(Control control) override;
+    void drawNow(Control control) override;
+    void closeWindow() override;
+
     bool closing_ = false;
 
     QWidget* form_ = nullptr;
@@ -91,24 +94,10 @@ class MainWindow : public QMainWindow, private WindowObserver {
     std::array<QFrame*, 3> lines_{};
     MountWatch* mounts_ = nullptr;
 
-    // What the widgets show now, so only changes are applied. The log only grows: what is new is
-    // appended, and positions are mapped from its end, where the selection is.
-    std::string shownMainText_;
-    std::size_t shownLogBytes_ = 0;
-    std::size_t shownLogCharacters_ = 0;  // of the model's text, CR LF as two
-    int shownLogWidgetLength_ = 0;        // of the widget's text, a line break as one
-    int shownSelectionStart_ = -1;
-    int shownSelectionLength_ = -1;
-    bool shownLogVisible_ = false;
-    std::optional<Rgb> shownLogBackground_;
-    int shownHeightTwips_ = -1;
-    std::vector<std::string> shownEntries_;
-    static constexpr std::size_t kButtons = 6;
-    std::array<std::string, kButtons> shownPictures_;
-    Control shownFocus_ = Control::Form;
-
     AboutBoxState aboutState_;
     QPointer<AboutDialog> about_;
+    // Last: it shows the model in the widgets above from its first pass on.
+    WindowBinding binding_;
 };
 
 }  // namespace xq::gui

@@ -102,13 +102,13 @@ int TerminalConversion::run() {
                     }
                 } else if (!listed(setup_.flash)) {
                     view_.say("Drive " + flash + " is not among this machine's drives.");
-                    return stop(written ? exit_status::Written : exit_status::Failed);
+                    return stop(written ? exit_status::Success : exit_status::Failed);
                 }
                 // The reading is kept for another card, as in the window.
                 if (anotherCard(flash)) {
                     break;
                 }
-                return stop(written ? exit_status::Written
+                return stop(written ? exit_status::Success
                             : wizard_.lastPlacement() == PlaceOutcome::Declined
                                 ? exit_status::Declined
                                 : exit_status::Failed);
@@ -124,7 +124,7 @@ int TerminalConversion::run() {
         }
     }
     view_.catchUp();
-    return written ? exit_status::Written : exit_status::Failed;
+    return written ? exit_status::Success : exit_status::Failed;
 }
 
 }  // namespace xq

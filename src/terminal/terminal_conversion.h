@@ -2,20 +2,13 @@
 
 #include <iosfwd>
 
+#include "app/exit_status.h"
 #include "app/wizard.h"
 #include "terminal/terminal_dialogs.h"
 #include "terminal/terminal_options.h"
 #include "terminal/terminal_view.h"
 
 namespace xq {
-
-// Exit status of the terminal front end.
-namespace exit_status {
-inline constexpr int Written = 0;       // at least one card was written
-inline constexpr int Failed = 1;        // the conversion failed or was stopped
-inline constexpr int BadArguments = 2;  // wrong options or folders; nothing was read or written
-inline constexpr int Declined = 3;      // replacing the database already on the card was declined
-}  // namespace exit_status
 
 // Runs one conversion through the wizard from the terminal: it presses the wizard's buttons the
 // way an operator would, waits for the operator where a real diskette or card must be put in, and

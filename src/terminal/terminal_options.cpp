@@ -1,6 +1,6 @@
 #include "terminal/terminal_options.h"
 
-#include "app/drive_options.h"
+#include "command_line/drive_options.h"
 #include "platform/text.h"
 
 namespace xq {

@@ -21,7 +21,10 @@ enum class Control {
     ButtonBack,
     ButtonExit,
     ButtonLog,
+    ShowLog,  // the picture holders
+    HideLog,
 };
+inline constexpr int kControlCount = static_cast<int>(Control::HideLog) + 1;
 
 struct Rgb {
     int red = 255;

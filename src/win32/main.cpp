@@ -3,11 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "app/virtual_drives.h"
-#include "app/window_options.h"
-#include "app/wizard.h"
-#include "platform/host_file_service.h"
-#include "platform/instance_lock.h"
+#include "app/converter_setup.h"
+#include "app/exit_status.h"
+#include "command_line/window_options.h"
 #include "platform/result.h"
 #include "platform/win32_text.h"
 #include "ui/program_identity.h"
@@ -60,15 +58,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     const WindowOptionsResult parsed = parseWindowOptions(commandLineArguments());
     if (parsed.options.help) {
         tell(dialogs, windowUsage(), false);
-        return 0;
+        return exit_status::Success;
     }
     if (parsed.options.version) {
         tell(dialogs, versionText("xq3100"), false);
-        return 0;
+        return exit_status::Success;
     }
     if (!parsed.error.empty()) {
         tell(dialogs, "xq3100: " + parsed.error + "\n\n" + windowUsage(), true);
-        return 2;
+        return exit_status::BadArguments;
     }
     const WindowOptions& options = parsed.options;
 
@@ -81,36 +79,26 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     // middle of writing a card.
     ::DisableProcessWindowsGhosting();
 
-    const std::unique_ptr<DriveTable> machine = makeHostDriveTable();
-    VirtualDrives drives(*machine, options.drives);
-    HostFileService files(drives.table(), hostTemporaryFolder());
-    WindowModel model;
-    Wizard wizard(model, drives.table(), files, dialogs);
-    wizard.onDisketteRequested([&drives](int n) { drives.disketteRequested(n); });
-    win32::MainWindow window(wizard, model, instance);
+    ConverterSetup setup(options.drives);
+    Wizard& wizard = setup.makeWizard(dialogs);
+    win32::MainWindow window(wizard, setup.model(), instance);
     if (!window.create()) {
         passOver(
             dialogs.messageBox("The window cannot be created.", kErrorTitle, box_style::OkStop));
-        return 1;
+        return exit_status::Failed;
     }
 
     // A copy that shows its window already is found by its class and title; the window made just
     // now still has its design-time caption and is not found.
     if (win32::anotherCopyShowsItsWindow(window.handle(), kProgram.title)) {
         passOver(dialogs.messageBox(singleInstanceRefusal(), kErrorTitle, box_style::OkStop));
-        return 1;
+        return exit_status::Failed;
     }
     // One copy at a time in the working directories of the temporary folder, window or terminal
-    // program, and whoever started it: the lock covers them, and is taken before any of them is
-    // touched.
-    InstanceLock instanceLock;
-    if (const LockResult locked = lockWorkingDirectories(instanceLock, files);
-        locked.outcome != LockOutcome::Acquired) {
-        const std::string refusal = locked.outcome == LockOutcome::HeldByAnotherCopy
-                                        ? singleInstanceRefusal()
-                                        : locked.message;
-        passOver(dialogs.messageBox(refusal, kErrorTitle, box_style::OkStop));
-        return 1;
+    // program, and whoever started it.
+    if (const std::optional<std::string> refusal = setup.lock()) {
+        passOver(dialogs.messageBox(*refusal, kErrorTitle, box_style::OkStop));
+        return exit_status::Failed;
     }
 
     dialogs.setOwner(window.handle());
@@ -125,5 +113,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
             ::DispatchMessageW(&message);
         }
     }
-    return 0;
+    return exit_status::Success;
 }

@@ -5,6 +5,7 @@
 
 #include "platform/text.h"
 #include "platform/win32_text.h"
+#include "ui/log_pane.h"
 #include "win32/elided_lines.h"
 #include "win32/resource_ids.h"
 #include "win32/window_class.h"
@@ -34,18 +35,6 @@ bool hasStyle(HWND window, DWORD style) {
     return (static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_STYLE)) & style) != 0;
 }
 
-void setVisible(HWND control, bool visible) {
-    if (hasStyle(control, WS_VISIBLE) != visible) {
-        ::ShowWindow(control, visible ? SW_SHOWNA : SW_HIDE);
-    }
-}
-
-void setEnabled(HWND control, bool enabled) {
-    if ((::IsWindowEnabled(control) != FALSE) != enabled) {
-        ::EnableWindow(control, enabled ? TRUE : FALSE);
-    }
-}
-
 void place(HWND control, const RECT& rect) {
     ::SetWindowPos(control, nullptr, rect.left, rect.top, rect.right - rect.left,
                    rect.bottom - rect.top, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -61,13 +50,6 @@ std::wstring driveListEntry(HWND list, int index) {
                    reinterpret_cast<LPARAM>(entry.data()));
     entry.resize(static_cast<std::size_t>(length));
     return entry;
-}
-
-bool sameLines(const std::array<LineControl, 3>& a, const std::array<LineControl, 3>& b) {
-    return std::equal(a.begin(), a.end(), b.begin(),
-                      [](const LineControl& x, const LineControl& y) {
-                          return x.x1 == y.x1 && x.y1 == y.y1 && x.x2 == y.x2 && x.y2 == y.y2;
-                      });
 }
 
 // A DC of `control` with `font` selected, for measuring text.
@@ -91,13 +73,13 @@ class MeasuringDc {
 
 }  // namespace
 
-MainWindow::MainWindow(Wizard& wizard, WindowModel& model, HINSTANCE instance)
-    : wizard_(wizard), model_(model), instance_(instance), about_(instance) {}
+MainWindow::MainWindow(WindowController& controller, WindowModel& model, HINSTANCE instance)
+    : instance_(instance), about_(instance), binding_(model, controller, *this) {
+    laidOut_ = model.form;
+    mainTextPoints_ = model.mainText.fontPointSize;
+}
 
 MainWindow::~MainWindow() {
-    if (model_.observer == this) {
-        model_.observer = nullptr;
-    }
     if (form_ != nullptr) {
         ::DestroyWindow(form_);
     }
@@ -110,18 +92,15 @@ bool MainWindow::create() {
     const HMENU menu = ::CreateMenu();
     ::AppendMenuW(menu, MF_STRING, kAboutCommand, L"&About");
     const std::wstring className = wideClassName(kFormClass);
-    const std::wstring caption = wide(model_.form.caption);
+    const std::wstring caption = wide(laidOut_.caption);
     form_ = ::CreateWindowExW(kExStyle, className.c_str(), caption.c_str(), kStyle, CW_USEDEFAULT,
                               CW_USEDEFAULT, 0, 0, nullptr, menu, instance_, this);
     if (form_ == nullptr) {
         ::DestroyMenu(menu);
         return false;
     }
-    shownCaption_ = model_.form.caption;
     createControls();
     applyDpi(dpiOfWindow(form_));
-    model_.observer = this;
-    syncFromModel();
     return true;
 }
 
@@ -197,8 +176,7 @@ void MainWindow::addToolTip(HWND control, const wchar_t* text) {
 void MainWindow::applyDpi(UINT dpi) {
     dpi_ = dpi;
     font_ = messageFont(dpi);
-    mainTextFont_ = messageFont(dpi, model_.mainText.fontPointSize);
-    shownMainTextPoints_ = model_.mainText.fontPointSize;
+    mainTextFont_ = messageFont(dpi, mainTextPoints_);
     for (HWND control : {driveList_, driveSize_, label2_, logText_, buttonBack_, buttonOK_,
                          buttonExit_, buttonLog_}) {
         ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
@@ -216,19 +194,19 @@ void MainWindow::applyDpi(UINT dpi) {
                    reinterpret_cast<LPARAM>(showLogPicture_.get()));
     ::SendMessageW(hideLog_, BM_SETIMAGE, IMAGE_ICON,
                    reinterpret_cast<LPARAM>(hideLogPicture_.get()));
-    shownLogPicture_.clear();  // the button takes its picture again, at the new size
 
     smallIcon_ = loadIcon(instance_, XQ_IDI_PROGRAM, systemMetric(SM_CXSMICON, dpi));
     bigIcon_ = loadIcon(instance_, XQ_IDI_PROGRAM, systemMetric(SM_CXICON, dpi));
     ::SendMessageW(form_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
     ::SendMessageW(form_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
 
-    laidOutDpi_ = 0;
-    syncFromModel();
+    // Laid out anew, the log button taking its picture again at the new size.
+    binding_.refreshLayout();
 }
 
-void MainWindow::layOut() {
-    const FormLayout layout = layOutForm(model_.form, dpi_);
+void MainWindow::layOut(const FormControl& form) {
+    laidOut_ = form;
+    const FormLayout layout = layOutForm(form, dpi_);
     const SIZE outer =
         windowSizeForClient(layout.client.cx, layout.client.cy, kStyle, kExStyle, true, dpi_);
     ::SetWindowPos(form_, nullptr, 0, 0, outer.cx, outer.cy,
@@ -259,9 +237,6 @@ void MainWindow::layOut() {
         place(lines_[i], layout.lines[i]);
     }
     fitDroppedWidth();
-
-    laidOut_ = model_.form;
-    laidOutDpi_ = dpi_;
     // Controls that only changed their size (the separator lines) do not draw themselves again.
     ::RedrawWindow(form_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
@@ -271,206 +246,161 @@ void MainWindow::fitDroppedWidth() {
     int widest = 0;
     {
         const MeasuringDc dc(driveList_, font_.get());
-        for (const std::string& entry : model_.DriveList.entries) {
-            const std::wstring text = wide(entry);
+        for (const std::wstring& text : entries_) {
             SIZE size{};
             ::GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
             widest = std::max<int>(widest, size.cx);
         }
     }
-    const FormLayout layout = layOutForm(model_.form, dpi_);
+    const FormLayout layout = layOutForm(laidOut_, dpi_);
     const int left = layout.DriveList.left;
     const int width = std::clamp<int>(widest + scaled(16, dpi_) + systemMetric(SM_CXVSCROLL, dpi_),
                                       layout.DriveList.right - left, layout.client.cx - left);
     ::SendMessageW(driveList_, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(width), 0);
 }
 
-void MainWindow::syncFromModel() {
-    if (form_ == nullptr) {
-        return;
-    }
-    const WindowModel& m = model_;
-    if (m.form.caption != shownCaption_) {
-        ::SetWindowTextW(form_, wide(m.form.caption).c_str());
-        shownCaption_ = m.form.caption;
-    }
-    syncDriveList();
-    if (laidOutDpi_ != dpi_ || m.form.heightTwips != laidOut_.heightTwips ||
-        !sameLines(m.form.lines, laidOut_.lines)) {
-        layOut();
-    }
-    syncMainText();
-    syncLog();
-    syncLabel(driveSize_, m.DriveSize, shownDriveSize_);
-    syncLabel(label2_, m.Label2, shownLabel2_);
-    syncProgressBar();
-    syncButton(buttonOK_, m.buttonOK);
-    syncButton(buttonBack_, m.buttonBack);
-    syncButton(buttonExit_, m.buttonExit);
-    syncButton(buttonLog_, m.buttonLog);
-    syncButton(showLog_, m.showLog);
-    syncButton(hideLog_, m.hideLog);
-    if (m.buttonLog.picture != shownLogPicture_) {
-        ::SendMessageW(buttonLog_, BM_SETIMAGE, IMAGE_ICON,
-                       reinterpret_cast<LPARAM>(pictureOf(m.buttonLog.picture)));
-        shownLogPicture_ = m.buttonLog.picture;
-    }
-    syncFocus();
+void MainWindow::setCaption(std::string_view caption) {
+    ::SetWindowTextW(form_, wide(caption).c_str());
 }
 
-void MainWindow::syncMainText() {
-    const TextBoxControl& text = model_.mainText;
-    if (text.fontPointSize != shownMainTextPoints_ && text.fontPointSize > 0) {
-        mainTextFont_ = messageFont(dpi_, text.fontPointSize);
-        ::SendMessageW(mainText_, WM_SETFONT, reinterpret_cast<WPARAM>(mainTextFont_.get()), TRUE);
-        shownMainTextPoints_ = text.fontPointSize;
-    }
-    if (text.text != shownMainText_) {
-        ::SetWindowTextW(mainText_, wide(text.text).c_str());
-        shownMainText_ = text.text;
-    }
-    if (hasStyle(mainText_, ES_READONLY) != text.readOnly) {
-        ::SendMessageW(mainText_, EM_SETREADONLY, text.readOnly ? TRUE : FALSE, 0);
-    }
-    setVisible(mainText_, text.visible);
+void MainWindow::setMainText(std::string_view text) {
+    ::SetWindowTextW(mainText_, wide(text).c_str());
 }
 
-void MainWindow::syncLog() {
-    const TextBoxControl& log = model_.logText;
-    if (log.text.size() != shownLogBytes_) {
-        // The log only grows: what is new is appended, rather than the whole text set again.
-        if (log.text.size() > shownLogBytes_) {
-            const std::string_view text = std::string_view(log.text).substr(shownLogBytes_);
-            const std::wstring added = wide(text);
-            ::SendMessageW(logText_, EM_SETSEL, static_cast<WPARAM>(shownLogLength_),
-                           shownLogLength_);
-            ::SendMessageW(logText_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(added.c_str()));
-            shownLogLength_ += static_cast<int>(added.size());
-            shownLogCharacters_ += characterCount(text);
-        } else {
-            const std::wstring all = wide(log.text);
-            ::SetWindowTextW(logText_, all.c_str());
-            shownLogLength_ = static_cast<int>(all.size());
-            shownLogCharacters_ = characterCount(log.text);
-        }
-        shownLogBytes_ = log.text.size();
-        logSelectionShown_ = false;
-    }
-    if (log.background != shownLogBackground_) {
-        logBackground_.reset(
-            ::CreateSolidBrush(RGB(log.background.red, log.background.green, log.background.blue)));
-        shownLogBackground_ = log.background;
-        ::InvalidateRect(logText_, nullptr, TRUE);
-    }
-    const bool opening = log.visible && !hasStyle(logText_, WS_VISIBLE);
-    setVisible(logText_, log.visible);
-    if (!log.visible) {
-        return;
-    }
-    if (!logSelectionShown_ || log.selectionStart != shownSelectionStart_ ||
-        log.selectionLength != shownSelectionLength_) {
-        const int start = logEditPosition(log.selectionStart);
-        const int end = logEditPosition(log.selectionStart + log.selectionLength);
-        ::SendMessageW(logText_, EM_SETSEL, static_cast<WPARAM>(start), end);
-        ::SendMessageW(logText_, EM_SCROLLCARET, 0, 0);
-        logSelectionShown_ = true;
-        shownSelectionStart_ = log.selectionStart;
-        shownSelectionLength_ = log.selectionLength;
-    }
-    if (opening) {
+void MainWindow::setMainTextFont(int points) {
+    mainTextPoints_ = points;
+    mainTextFont_ = messageFont(dpi_, points);
+    ::SendMessageW(mainText_, WM_SETFONT, reinterpret_cast<WPARAM>(mainTextFont_.get()), TRUE);
+}
+
+void MainWindow::setMainTextReadOnly(bool readOnly) {
+    ::SendMessageW(mainText_, EM_SETREADONLY, readOnly ? TRUE : FALSE, 0);
+}
+
+void MainWindow::appendLog(std::string_view text) {
+    const std::wstring added = wide(text);
+    const int end = ::GetWindowTextLengthW(logText_);
+    ::SendMessageW(logText_, EM_SETSEL, static_cast<WPARAM>(end), end);
+    ::SendMessageW(logText_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(added.c_str()));
+}
+
+void MainWindow::replaceLog(std::string_view text) {
+    ::SetWindowTextW(logText_, wide(text).c_str());
+}
+
+int MainWindow::logLength(std::string_view text) const {
+    // UTF-16 units, CR LF as two.
+    return static_cast<int>(wide(text).size());
+}
+
+void MainWindow::selectLog(int start, int end, bool opened) {
+    ::SendMessageW(logText_, EM_SETSEL, static_cast<WPARAM>(start), end);
+    ::SendMessageW(logText_, EM_SCROLLCARET, 0, 0);
+    if (opened) {
         // A log that opens shows its newest lines, whatever was selected while it was hidden.
         ::SendMessageW(logText_, WM_VSCROLL, SB_BOTTOM, 0);
     }
 }
 
-int MainWindow::logEditPosition(int modelPosition) const {
-    // The model counts characters of its UTF-8 text, the edit control UTF-16 units. Positions lie
-    // near the end (the newest line), so the count runs from there.
-    const std::size_t position =
-        std::min(static_cast<std::size_t>(std::max(modelPosition, 0)), shownLogCharacters_);
-    const std::size_t after =
-        wide(lastCharacters(model_.logText.text, shownLogCharacters_ - position)).size();
-    return shownLogLength_ - static_cast<int>(after);
+void MainWindow::setLogBackground(Rgb colour) {
+    logColour_ = colour;
+    logBackground_.reset(::CreateSolidBrush(RGB(colour.red, colour.green, colour.blue)));
+    ::InvalidateRect(logText_, nullptr, TRUE);
 }
 
-void MainWindow::syncDriveList() {
-    const DriveListControl& list = model_.DriveList;
-    if (list.entries != shownEntries_) {
-        ::SendMessageW(driveList_, CB_RESETCONTENT, 0, 0);
-        for (const std::string& entry : list.entries) {
-            ::SendMessageW(driveList_, CB_ADDSTRING, 0,
-                           reinterpret_cast<LPARAM>(wide(entry).c_str()));
-        }
-        shownEntries_ = list.entries;
-        fitDroppedWidth();
+void MainWindow::setDriveEntries(const std::vector<std::string>& entries) {
+    ::SendMessageW(driveList_, CB_RESETCONTENT, 0, 0);
+    entries_.clear();
+    for (const std::string& entry : entries) {
+        entries_.push_back(wide(entry));
+        ::SendMessageW(driveList_, CB_ADDSTRING, 0,
+                       reinterpret_cast<LPARAM>(entries_.back().c_str()));
     }
-    if (::SendMessageW(driveList_, CB_GETCURSEL, 0, 0) != list.listIndex) {
-        ::SendMessageW(driveList_, CB_SETCURSEL, static_cast<WPARAM>(list.listIndex), 0);
-    }
-    setVisible(driveList_, list.visible);
-    setEnabled(driveList_, list.enabled);
+    fitDroppedWidth();
 }
 
-void MainWindow::syncLabel(HWND label, const LabelControl& model, std::wstring& shown) {
-    std::wstring caption = wide(model.caption);
-    if (caption != shown) {
-        // The label draws itself (drawElidedLines); its window text is the whole caption still,
-        // for whatever reads the window (screen readers, the tests).
-        ::SetWindowTextW(label, caption.c_str());
-        shown = std::move(caption);
-        ::InvalidateRect(label, nullptr, TRUE);
+void MainWindow::selectDriveEntry(int index) {
+    if (::SendMessageW(driveList_, CB_GETCURSEL, 0, 0) != index) {
+        ::SendMessageW(driveList_, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     }
-    setVisible(label, model.visible);
 }
 
-void MainWindow::syncProgressBar() {
-    const ProgressBarControl& bar = model_.ProgressBar1;
-    const int max = std::max(bar.min, bar.max);
-    if (bar.min != shownProgress_.min || max != shownProgress_.max) {
-        ::SendMessageW(progressBar_, PBM_SETRANGE32, static_cast<WPARAM>(bar.min), max);
-        shownProgress_.min = bar.min;
-        shownProgress_.max = max;
-        shownProgress_.value = -1;
-    }
-    if (bar.value != shownProgress_.value) {
-        // The bar of this Windows release glides to a new value over timer messages, which are
-        // not handled while an action runs: stepping back draws at once, so the bar is set one
-        // beyond the value first, then back to it.
-        if (bar.value < max) {
-            ::SendMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(bar.value + 1), 0);
-        } else {
-            ::SendMessageW(progressBar_, PBM_SETRANGE32, static_cast<WPARAM>(bar.min), max + 1);
-            ::SendMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(max + 1), 0);
-            ::SendMessageW(progressBar_, PBM_SETRANGE32, static_cast<WPARAM>(bar.min), max);
-        }
-        ::SendMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(bar.value), 0);
-        shownProgress_.value = bar.value;
-    }
-    setVisible(progressBar_, bar.visible);
+void MainWindow::setLabel(Control label, std::string_view caption) {
+    const HWND control = label == Control::DriveSize ? driveSize_ : label2_;
+    std::wstring& shown = label == Control::DriveSize ? driveSizeText_ : label2Text_;
+    shown = wide(caption);
+    // The label draws itself (drawElidedLines); its window text is the whole caption still, for
+    // whatever reads the window (screen readers, the tests).
+    ::SetWindowTextW(control, shown.c_str());
+    ::InvalidateRect(control, nullptr, TRUE);
 }
 
-void MainWindow::syncButton(HWND button, const ButtonControl& model) {
-    setEnabled(button, model.enabled);
-    setVisible(button, model.visible);
+void MainWindow::setProgressRange(int min, int max) {
+    ::SendMessageW(progressBar_, PBM_SETRANGE32, static_cast<WPARAM>(min), max);
+    progressMin_ = min;
+    progressMax_ = max;
 }
 
-void MainWindow::syncFocus() {
-    const auto canHold = [](HWND control) {
-        return control != nullptr && hasStyle(control, WS_VISIBLE) && ::IsWindowEnabled(control);
-    };
-    if (model_.form.focus != shownFocus_) {
-        shownFocus_ = model_.form.focus;
-        if (HWND control = controlOf(shownFocus_); canHold(control)) {
-            ::SetFocus(control);
-            return;
-        }
+void MainWindow::setProgressValue(int value) {
+    // The bar of this Windows release glides to a new value over timer messages, which are not
+    // handled while an action runs: stepping back draws at once, so the bar is set one beyond the
+    // value first, then back to it.
+    if (value < progressMax_) {
+        ::SendMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(value + 1), 0);
+    } else {
+        ::SendMessageW(progressBar_, PBM_SETRANGE32, static_cast<WPARAM>(progressMin_),
+                       progressMax_ + 1);
+        ::SendMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(progressMax_ + 1), 0);
+        ::SendMessageW(progressBar_, PBM_SETRANGE32, static_cast<WPARAM>(progressMin_),
+                       progressMax_);
     }
+    ::SendMessageW(progressBar_, PBM_SETPOS, static_cast<WPARAM>(value), 0);
+}
+
+void MainWindow::setVisible(Control control, bool visible) {
+    if (HWND window = controlOf(control);
+        window != nullptr && hasStyle(window, WS_VISIBLE) != visible) {
+        ::ShowWindow(window, visible ? SW_SHOWNA : SW_HIDE);
+    }
+}
+
+void MainWindow::setEnabled(Control control, bool enabled) {
+    if (HWND window = controlOf(control);
+        window != nullptr && (::IsWindowEnabled(window) != FALSE) != enabled) {
+        ::EnableWindow(window, enabled ? TRUE : FALSE);
+    }
+}
+
+void MainWindow::setPicture(Control button, std::string_view picture) {
+    // Only the log button shows a picture; its holders have theirs from applyDpi.
+    if (button == Control::ButtonLog) {
+        ::SendMessageW(buttonLog_, BM_SETIMAGE, IMAGE_ICON,
+                       reinterpret_cast<LPARAM>(pictureOf(picture)));
+    }
+}
+
+namespace {
+
+bool canHoldFocus(HWND control) {
+    return control != nullptr && hasStyle(control, WS_VISIBLE) && ::IsWindowEnabled(control);
+}
+
+}  // namespace
+
+void MainWindow::setFocus(Control control) {
+    if (HWND window = controlOf(control); canHoldFocus(window)) {
+        ::SetFocus(window);
+    }
+}
+
+void MainWindow::synced() {
     // A control that was hidden or disabled takes the keyboard focus with it; OK gets it then, so
     // that Enter and Tab go on working.
     const HWND focus = ::GetFocus();
-    if (::GetActiveWindow() == form_ && (focus == nullptr || focus == form_ || !canHold(focus))) {
+    if (::GetActiveWindow() == form_ &&
+        (focus == nullptr || focus == form_ || !canHoldFocus(focus))) {
         for (HWND control : {buttonOK_, buttonExit_}) {
-            if (canHold(control)) {
+            if (canHoldFocus(control)) {
                 ::SetFocus(control);
                 return;
             }
@@ -502,16 +432,19 @@ HWND MainWindow::controlOf(Control control) const {
             return buttonExit_;
         case Control::ButtonLog:
             return buttonLog_;
+        case Control::ShowLog:
+            return showLog_;
+        case Control::HideLog:
+            return hideLog_;
     }
     return nullptr;
 }
 
-HICON MainWindow::pictureOf(const std::string& picture) const {
-    // The picture holders' names are the pictures' names.
+HICON MainWindow::pictureOf(std::string_view picture) const {
     HWND holder = nullptr;
-    if (picture == model_.showLog.picture) {
+    if (picture == kShowLogPicture) {
         holder = showLog_;
-    } else if (picture == model_.hideLog.picture) {
+    } else if (picture == kHideLogPicture) {
         holder = hideLog_;
     }
     return holder == nullptr
@@ -519,44 +452,15 @@ HICON MainWindow::pictureOf(const std::string& picture) const {
                : reinterpret_cast<HICON>(::SendMessageW(holder, BM_GETIMAGE, IMAGE_ICON, 0));
 }
 
-void MainWindow::repaintNow(Control control) {
-    // The interface thread is busy with disk work: the control is drawn now, not when the action
-    // has ended and the window's messages are handled again.
-    syncFromModel();
+void MainWindow::drawNow(Control control) {
     if (HWND window = controlOf(control); window != nullptr && hasStyle(window, WS_VISIBLE)) {
         ::RedrawWindow(window, nullptr, nullptr,
                        RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     }
 }
 
-template <typename Action>
-void MainWindow::act(Action&& action) {
-    // A message box of a running action handles this window's messages meanwhile: nothing else
-    // starts before the action has ended.
-    if (ended_ || wizard_.busy()) {
-        return;
-    }
-    action();
-    afterAction();
-}
-
-void MainWindow::afterAction() {
-    syncFromModel();
-    if (wizard_.ended()) {
-        endProgram();
-        return;
-    }
-    if (std::exchange(closeWaiting_, false)) {
-        act([this] { (void)wizard_.closeRequested(); });
-    } else if (std::exchange(drivesChangedWaiting_, false)) {
-        act([this] { wizard_.drivesChanged(); });
-    }
-}
-
-void MainWindow::endProgram() {
+void MainWindow::closeWindow() {
     // Ending the program handles no further window events.
-    ended_ = true;
-    model_.observer = nullptr;
     if (about_.handle() != nullptr) {
         ::DestroyWindow(about_.handle());
     }
@@ -581,8 +485,7 @@ LRESULT CALLBACK MainWindow::windowProc(HWND window, UINT message, WPARAM wParam
 LRESULT CALLBACK MainWindow::driveListProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                            UINT_PTR id, DWORD_PTR self) {
     if (message == WM_KEYDOWN) {
-        reinterpret_cast<MainWindow*>(self)->act(
-            [self] { reinterpret_cast<MainWindow*>(self)->wizard_.driveListKeyDown(); });
+        reinterpret_cast<MainWindow*>(self)->binding_.driveListKeyDown();
     } else if (message == WM_NCDESTROY) {
         ::RemoveWindowSubclass(window, &MainWindow::driveListProc, id);
     }
@@ -598,30 +501,16 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             // Enter presses OK, as in a dialog box.
             return MAKELRESULT(form_control::buttonOK, DC_HASDEFID);
         case WM_CLOSE:
-            if (wizard_.busy()) {
-                closeWaiting_ = true;
-            } else {
-                act([this] { (void)wizard_.closeRequested(); });
-            }
+            // The window goes (closeWindow) once the program has ended.
+            (void)binding_.closeRequested();
             return 0;
         case WM_QUERYENDSESSION:
             // Windows is shutting down or the operator logs off: the same rule as closing the
             // window. While an action writes, the session has to wait for it.
-            if (ended_) {
-                return TRUE;
-            }
-            if (wizard_.busy()) {
-                return FALSE;
-            }
-            act([this] { (void)wizard_.closeRequested(); });
-            return ended_ ? TRUE : FALSE;
+            return binding_.sessionEnding() ? TRUE : FALSE;
         case WM_DEVICECHANGE:
             if (wParam == DBT_DEVICEARRIVAL || wParam == DBT_DEVICEREMOVECOMPLETE) {
-                if (wizard_.busy()) {
-                    drivesChangedWaiting_ = true;
-                } else {
-                    act([this] { wizard_.drivesChanged(); });
-                }
+                binding_.drivesChanged();
             }
             return TRUE;
         case WM_ACTIVATE:
@@ -647,7 +536,7 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             const HDC dc = reinterpret_cast<HDC>(wParam);
             const HWND control = reinterpret_cast<HWND>(lParam);
             if (control == logText_ && logBackground_) {
-                const Rgb& colour = model_.logText.background;
+                const Rgb& colour = logColour_;
                 ::SetBkColor(dc, RGB(colour.red, colour.green, colour.blue));
                 return reinterpret_cast<LRESULT>(logBackground_.get());
             }
@@ -691,23 +580,23 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 void MainWindow::handleCommand(int id, int code) {
     switch (id) {
         case form_control::buttonOK:
-            act([this] { wizard_.okPressed(); });
+            binding_.okPressed();
             break;
         case form_control::buttonBack:
-            act([this] { wizard_.backPressed(); });
+            binding_.backPressed();
             break;
         case form_control::buttonExit:
-            act([this] { wizard_.exitPressed(); });
+            binding_.exitPressed();
             break;
         case form_control::buttonLog:
-            act([this] { wizard_.logButtonClicked(); });
+            binding_.logButtonClicked();
             break;
         case form_control::DriveList:
             if (code == CBN_SELCHANGE) {
                 const auto index = static_cast<int>(::SendMessageW(driveList_, CB_GETCURSEL, 0, 0));
-                act([this, index] { wizard_.driveListIndexChanged(index); });
+                binding_.driveListIndexChanged(index);
             } else if (code == CBN_DROPDOWN) {
-                act([this] { wizard_.driveListOpening(); });
+                binding_.driveListOpening();
             }
             break;
         case kAboutCommand:
@@ -729,7 +618,7 @@ void MainWindow::drawItem(const DRAWITEMSTRUCT& item) {
         drawDriveListEntry(item);
         return;
     }
-    const std::wstring& text = item.hwndItem == driveSize_ ? shownDriveSize_ : shownLabel2_;
+    const std::wstring& text = item.hwndItem == driveSize_ ? driveSizeText_ : label2Text_;
     ::FillRect(item.hDC, &item.rcItem, ::GetSysColorBrush(COLOR_BTNFACE));
     const HGDIOBJ previous = ::SelectObject(item.hDC, font_.get());
     ::SetBkMode(item.hDC, TRANSPARENT);
@@ -763,9 +652,9 @@ void MainWindow::drawDriveListEntry(const DRAWITEMSTRUCT& item) {
 std::wstring MainWindow::elidedText(HWND control) {
     std::wstring text;
     if (control == driveSize_) {
-        text = shownDriveSize_;
+        text = driveSizeText_;
     } else if (control == label2_) {
-        text = shownLabel2_;
+        text = label2Text_;
     } else if (control == driveList_ &&
                ::SendMessageW(driveList_, CB_GETDROPPEDSTATE, 0, 0) == FALSE) {
         // While the list is dropped down, it shows every entry in full itself.

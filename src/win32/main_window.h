@@ -2,10 +2,11 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "app/wizard.h"
 #include "ui/about_box.h"
+#include "ui/window_binding.h"
 #include "ui/window_model.h"
 #include "win32/about_window.h"
 #include "win32/display.h"
@@ -14,13 +15,13 @@
 
 namespace xq::win32 {
 
-// The converter's main window (`Form1`), made of the system's own controls. It shows the window
-// model and hands every operator action to the wizard: a button, the drive list, the log button,
-// closing the window, the end of the Windows session, a drive that arrives or leaves. The controls
-// carry the numbers of window_ids.h.
-class MainWindow : private WindowObserver {
+// The converter's main window (`Form1`), made of the system's own controls, which carry the numbers
+// of window_ids.h. The window binding shows the model in them and hands them the operator's
+// actions: a button, the drive list, the log button, closing the window, the end of the Windows
+// session, a drive that arrives or leaves.
+class MainWindow : private WindowSurface {
   public:
-    MainWindow(Wizard& wizard, WindowModel& model, HINSTANCE instance);
+    MainWindow(WindowController& controller, WindowModel& model, HINSTANCE instance);
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
     ~MainWindow() override;
@@ -32,7 +33,7 @@ class MainWindow : private WindowObserver {
     void show(int showCommand);
 
     // Shows the model's current state in the controls.
-    void syncFromModel();
+    void syncFromModel() { binding_.sync(); }
 
     // Keyboard navigation (Tab, Enter, Alt+letter) in the main window and the About box: true when
     // `message` was one of theirs and has been handled.
@@ -49,40 +50,39 @@ class MainWindow : private WindowObserver {
     void addToolTip(HWND control, const wchar_t* text);
     // Fonts, pictures and layout for `dpi`.
     void applyDpi(UINT dpi);
-    void layOut();
     void fitDroppedWidth();
 
-    void repaintNow(Control control) override;
-    // Runs one operator action, then shows its outcome.
-    template <typename Action>
-    void act(Action&& action);
-    void afterAction();
-    void endProgram();
-
-    void syncMainText();
-    void syncLog();
-    void syncDriveList();
-    void syncLabel(HWND label, const LabelControl& model, std::wstring& shown);
-    void syncProgressBar();
-    void syncButton(HWND button, const ButtonControl& model);
-    void syncFocus();
-    // The log text's position, in the edit control's characters, of a position in the model's text.
-    int logEditPosition(int modelPosition) const;
+    void setCaption(std::string_view caption) override;
+    void layOut(const FormControl& form) override;
+    void setMainText(std::string_view text) override;
+    void setMainTextFont(int points) override;
+    void setMainTextReadOnly(bool readOnly) override;
+    void appendLog(std::string_view text) override;
+    void replaceLog(std::string_view text) override;
+    int logLength(std::string_view text) const override;
+    void selectLog(int start, int end, bool opened) override;
+    void setLogBackground(Rgb colour) override;
+    void setDriveEntries(const std::vector<std::string>& entries) override;
+    void selectDriveEntry(int index) override;
+    void setLabel(Control label, std::string_view caption) override;
+    void setProgressRange(int min, int max) override;
+    void setProgressValue(int value) override;
+    void setVisible(Control control, bool visible) override;
+    void setEnabled(Control control, bool enabled) override;
+    void setPicture(Control button, std::string_view picture) override;
+    void setFocus(Control control) override;
+    void synced() override;
+    void drawNow(Control control) override;
+    void closeWindow() override;
 
     void drawItem(const DRAWITEMSTRUCT& item);
     void drawDriveListEntry(const DRAWITEMSTRUCT& item);
     // The full text of a control whose text does not fit, for its tool tip; empty when it fits.
     std::wstring elidedText(HWND control);
     HWND controlOf(Control control) const;
-    HICON pictureOf(const std::string& picture) const;
+    HICON pictureOf(std::string_view picture) const;
 
-    Wizard& wizard_;
-    WindowModel& model_;
     HINSTANCE instance_;
-    bool ended_ = false;
-    // What arrived while an action ran, to be handled once it has ended.
-    bool closeWaiting_ = false;
-    bool drivesChangedWaiting_ = false;
 
     HWND form_ = nullptr;
     HWND mainText_ = nullptr;
@@ -111,28 +111,20 @@ class MainWindow : private WindowObserver {
     Icon bigIcon_;
     std::wstring toolTipText_;
 
-    // What the controls show now, so that only changes are applied.
+    // What the controls were last given, where drawing or measuring needs it again.
     FormControl laidOut_;
-    UINT laidOutDpi_ = 0;
-    std::string shownCaption_;
-    std::string shownMainText_;
-    int shownMainTextPoints_ = 0;
-    std::size_t shownLogBytes_ = 0;
-    int shownLogLength_ = 0;              // in the edit control's characters
-    std::size_t shownLogCharacters_ = 0;  // in the model's characters
-    bool logSelectionShown_ = false;
-    int shownSelectionStart_ = -1;
-    int shownSelectionLength_ = -1;
-    Rgb shownLogBackground_{-1, -1, -1};
-    std::vector<std::string> shownEntries_;
-    std::wstring shownDriveSize_;
-    std::wstring shownLabel2_;
-    ProgressBarControl shownProgress_{-1, -1, -1, false};
-    std::string shownLogPicture_;
-    Control shownFocus_ = Control::Form;
+    int mainTextPoints_ = 0;
+    Rgb logColour_;
+    std::vector<std::wstring> entries_;
+    std::wstring driveSizeText_;
+    std::wstring label2Text_;
+    int progressMax_ = 0;
+    int progressMin_ = 0;
 
     AboutBoxState aboutState_;
     AboutWindow about_;
+    // Last: it shows the model in the controls above, and they in turn hand it their events.
+    WindowBinding binding_;
 };
 
 }  // namespace xq::win32

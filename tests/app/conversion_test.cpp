@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/virtual_drives.h"
+#include "command_line/virtual_drives.h"
 #include "app/wizard.h"
 #include "platform/host_file_service.h"
 #include "platform/text.h"

@@ -194,36 +194,5 @@ TEST_F(WizardTest, ChangedDrivesAreReadAgainAndTheSelectionStaysOnItsDrive) {
     EXPECT_TRUE(dialogs.shown().empty());
 }
 
-// Boxes during which the machine's drives change, as they may while a box waits for the operator.
-class DrivesChangingDialogs : public ScriptedDialogs {
-  public:
-    Answer messageBox(std::string_view text, std::string_view title, BoxStyle style) override {
-        if (meanwhile) {
-            std::exchange(meanwhile, {})();
-        }
-        return ScriptedDialogs::messageBox(text, title, style);
-    }
-    std::function<void()> meanwhile;
-};
-
-TEST(WizardDriveChanges, AChangeDuringAnActionIsTakenInWhenTheActionHasEnded) {
-    test::TestDrives drives;
-    WindowModel window;
-    DrivesChangingDialogs dialogs;
-    Wizard wizard{window, drives.table, drives.files, dialogs};
-    wizard.startUp();
-    std::vector<std::string> entriesDuringTheBox;
-    dialogs.meanwhile = [&] {
-        drives.table.add(stick('D', "STICK"));
-        wizard.drivesChanged();
-        entriesDuringTheBox = window.DriveList.entries;
-    };
-    dialogs.answer(Answer::No);
-    wizard.exitPressed();
-    EXPECT_EQ(entriesDuringTheBox, (std::vector<std::string>{"a:", "c: [SYSTEM]", "e: [CARD]"}));
-    EXPECT_EQ(window.DriveList.entries,
-              (std::vector<std::string>{"a:", "c: [SYSTEM]", "d: [STICK]", "e: [CARD]"}));
-}
-
 }  // namespace
 }  // namespace xq

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -62,6 +63,42 @@ TEST(ConversionWindow, AThreeDisketteSetIsWrittenOverAnOldDatabaseThroughTheWind
     EXPECT_EQ(window.findChild<QLabel*>(QStringLiteral("DriveSize"))->text(),
               QStringLiteral("Removable Drive E: [CARD] - CARD\n Free Space: 1,423 Kbytes"));
 
+    // While the Replace box waits, a stick is plugged in and the window is asked to close: both
+    // wait until the action has ended, and each is taken in once. The operator keeps the old
+    // database, and the window.
+    std::vector<std::string> entriesDuringTheBox;
+    std::vector<QString> boxes;
+    QTimer answeringNo;
+    answeringNo.setInterval(10);
+    QObject::connect(&answeringNo, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr || !box->isVisible()) {
+            return;
+        }
+        boxes.push_back(box->windowTitle());
+        if (boxes.size() == 1) {
+            drives.table.add(Drive{.letter = 'D', .type = drive_type::Removable, .ready = true,
+                                   .volumeName = "STICK",
+                                   .hostRoot = (drives.temp() / "stick").string()});
+            window.drivesChanged();
+            window.close();
+            entriesDuringTheBox = model.DriveList.entries;
+        }
+        box->button(QMessageBox::No)->click();
+    });
+    answeringNo.start();
+    ok->click();
+    QApplication::processEvents();
+    answeringNo.stop();
+    EXPECT_EQ(boxes, (std::vector<QString>{QStringLiteral("Replace"), QStringLiteral("warning!")}));
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(entriesDuringTheBox, (std::vector<std::string>{"a:", "c: [SYSTEM]", "e: [CARD]"}));
+    EXPECT_EQ(model.DriveList.entries,
+              (std::vector<std::string>{"a:", "c: [SYSTEM]", "d: [STICK]", "e: [CARD]"}));
+    drives.table.remove('D');
+    window.drivesChanged();
+
+    list->setCurrentIndex(2);
     QString question;
     test::whenMessageBoxShows([&](QMessageBox& box) {
         question = box.windowTitle() + "|" + box.text();

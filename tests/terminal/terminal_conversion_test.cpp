@@ -88,7 +88,7 @@ class TerminalConversionTest : public ::testing::Test {
 TEST_F(TerminalConversionTest, NoToReplaceAsksForAnotherCardAndKeepsTheReading) {
     // No to Replace, Enter for another card (the same one, as it happens), Yes, then stop.
     const int status = run("n\n\ny\nq\n");
-    EXPECT_EQ(status, exit_status::Written) << out.str();
+    EXPECT_EQ(status, exit_status::Success) << out.str();
     const std::string text = out.str();
     const std::size_t declined = text.find(std::string(kReplace) + std::string(kAnotherCard));
     ASSERT_NE(declined, std::string::npos) << text;
@@ -125,7 +125,7 @@ TEST_F(TerminalConversionTest, AQuestionNoOneIsThereToAnswerGetsTheCautiousAnswe
 }
 
 TEST_F(TerminalConversionTest, EachPhaseThatRunsThroughEndsItsBarAt100Percent) {
-    ASSERT_EQ(run("y\nq\n"), exit_status::Written);
+    ASSERT_EQ(run("y\nq\n"), exit_status::Success);
     // Reading with verification, joining, writing the card.
     EXPECT_EQ(occurrences(out.str(), "[########################################] 100%\n"), 3u)
         << out.str();

@@ -58,6 +58,53 @@ class WindowProgram : public ::testing::Test {
     TempDir scratch_;
 };
 
+// A drive letter of the machine for the length of a test, as a drive plugged in would be.
+class ArrivingDrive {
+  public:
+    explicit ArrivingDrive(const fs::path& folder) {
+        const DWORD present = ::GetLogicalDrives();
+        for (char letter = 'Q'; letter <= 'Y'; ++letter) {
+            if ((present & (1u << (letter - 'A'))) == 0) {
+                device_ = {static_cast<wchar_t>(letter), L':'};
+                break;
+            }
+        }
+        if (!device_.empty() && !::DefineDosDeviceW(0, device_.c_str(), folder.wstring().c_str())) {
+            device_.clear();
+        }
+    }
+    ArrivingDrive(const ArrivingDrive&) = delete;
+    ArrivingDrive& operator=(const ArrivingDrive&) = delete;
+    ~ArrivingDrive() { leave(); }
+
+    // The drive list's entry for the drive ("q:"); empty when no letter could be had.
+    std::string entry() const {
+        return device_.empty() ? std::string()
+                               : std::string{static_cast<char>(device_[0] - 'A' + 'a'), ':'};
+    }
+    void leave() {
+        if (!device_.empty()) {
+            ::DefineDosDeviceW(DDD_REMOVE_DEFINITION, device_.c_str(), nullptr);
+            device_.clear();
+        }
+    }
+
+    // What the system tells every top-level window when a volume arrives or leaves.
+    static void tell(HWND window, WPARAM event, wchar_t letter) {
+        DEV_BROADCAST_VOLUME volume{};
+        volume.dbcv_size = sizeof volume;
+        volume.dbcv_devicetype = DBT_DEVTYP_VOLUME;
+        volume.dbcv_unitmask = 1u << (letter - L'A');
+        DWORD_PTR result = 0;
+        ::SendMessageTimeoutW(window, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(&volume),
+                              SMTO_ABORTIFHUNG, 5000, &result);
+    }
+    wchar_t letter() const { return device_.empty() ? L'\0' : device_[0]; }
+
+  private:
+    std::wstring device_;
+};
+
 TEST_F(WindowProgram, ConvertsTheSampleSetThroughItsButtonsAndMessageBoxes) {
     const fs::path sample = XQ_SAMPLE_SET_DIR;
     const fs::path card = scratch_ / "card";
@@ -123,6 +170,33 @@ TEST_F(WindowProgram, ConvertsTheSampleSetThroughItsButtonsAndMessageBoxes) {
         selectDrive(form, list, [](const std::string& e) { return e.ends_with("\\card]"); });
     ASSERT_TRUE(cardEntry);
     const std::string letter(1, static_cast<char>(std::toupper((*cardEntry)[0])));
+    // While the Replace box waits, a drive arrives and the window is asked to close: both wait
+    // until the action has ended, and each is taken in once. The operator keeps the old
+    // database, and the window.
+    fs::create_directories(scratch_ / "stick");
+    ArrivingDrive stick(scratch_ / "stick");
+    ASSERT_FALSE(stick.entry().empty()) << "no drive letter could be defined";
+    const auto listed = [list](const std::string& entry) {
+        const std::vector<std::string> entries = driveListEntries(list);
+        return std::any_of(entries.begin(), entries.end(),
+                           [&](const std::string& e) { return e.starts_with(entry); });
+    };
+    press(item(control::buttonOK));
+    const std::optional<MessageBoxShown> kept = waitForMessageBox(program.id(), "Replace");
+    ASSERT_TRUE(kept);
+    ArrivingDrive::tell(form, DBT_DEVICEARRIVAL, stick.letter());
+    ::PostMessageW(form, WM_CLOSE, 0, 0);
+    std::this_thread::sleep_for(200ms);
+    EXPECT_FALSE(listed(stick.entry()));
+    ASSERT_TRUE(answer(*kept, IDNO));
+    const std::optional<MessageBoxShown> closing = waitForMessageBox(program.id(), "warning!");
+    ASSERT_TRUE(closing);
+    ASSERT_TRUE(answer(*closing, IDNO));
+    EXPECT_TRUE(waitUntil([&] { return listed(stick.entry()); }));
+    EXPECT_FALSE(waitForMessageBox(program.id(), "warning!", 500ms));
+    EXPECT_TRUE(::IsWindowVisible(form));
+
+    ASSERT_TRUE(selectDrive(form, list, [&](const std::string& e) { return e == *cardEntry; }));
     press(item(control::buttonOK));
     const std::optional<MessageBoxShown> replace = waitForMessageBox(program.id(), "Replace");
     ASSERT_TRUE(replace);
@@ -182,53 +256,6 @@ TEST_F(WindowProgram, ConvertsTheSampleSetThroughItsButtonsAndMessageBoxes) {
     EXPECT_EQ(program.waitForExit(), 0u);
     EXPECT_TRUE(fs::is_empty(temporary));
 }
-
-// A drive letter of the machine for the length of a test, as a drive plugged in would be.
-class ArrivingDrive {
-  public:
-    explicit ArrivingDrive(const fs::path& folder) {
-        const DWORD present = ::GetLogicalDrives();
-        for (char letter = 'Q'; letter <= 'Y'; ++letter) {
-            if ((present & (1u << (letter - 'A'))) == 0) {
-                device_ = {static_cast<wchar_t>(letter), L':'};
-                break;
-            }
-        }
-        if (!device_.empty() && !::DefineDosDeviceW(0, device_.c_str(), folder.wstring().c_str())) {
-            device_.clear();
-        }
-    }
-    ArrivingDrive(const ArrivingDrive&) = delete;
-    ArrivingDrive& operator=(const ArrivingDrive&) = delete;
-    ~ArrivingDrive() { leave(); }
-
-    // The drive list's entry for the drive ("q:"); empty when no letter could be had.
-    std::string entry() const {
-        return device_.empty() ? std::string()
-                               : std::string{static_cast<char>(device_[0] - 'A' + 'a'), ':'};
-    }
-    void leave() {
-        if (!device_.empty()) {
-            ::DefineDosDeviceW(DDD_REMOVE_DEFINITION, device_.c_str(), nullptr);
-            device_.clear();
-        }
-    }
-
-    // What the system tells every top-level window when a volume arrives or leaves.
-    static void tell(HWND window, WPARAM event, wchar_t letter) {
-        DEV_BROADCAST_VOLUME volume{};
-        volume.dbcv_size = sizeof volume;
-        volume.dbcv_devicetype = DBT_DEVTYP_VOLUME;
-        volume.dbcv_unitmask = 1u << (letter - L'A');
-        DWORD_PTR result = 0;
-        ::SendMessageTimeoutW(window, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(&volume),
-                              SMTO_ABORTIFHUNG, 5000, &result);
-    }
-    wchar_t letter() const { return device_.empty() ? L'\0' : device_[0]; }
-
-  private:
-    std::wstring device_;
-};
 
 TEST_F(WindowProgram, TheDriveListFollowsDrivesThatArriveAndLeave) {
     Program program(XQ_WINDOW_PROGRAM, {}, temporaryFolder(scratch_ / "temp"));

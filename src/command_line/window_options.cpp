@@ -1,6 +1,6 @@
-#include "app/window_options.h"
+#include "command_line/window_options.h"
 
-#include "app/drive_options.h"
+#include "command_line/drive_options.h"
 
 namespace xq {
 

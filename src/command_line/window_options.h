@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/virtual_drives.h"
+#include "command_line/virtual_drives.h"
 
 namespace xq {
 

@@ -1,4 +1,4 @@
-#include "app/window_options.h"
+#include "command_line/window_options.h"
 
 #include <gtest/gtest.h>
 

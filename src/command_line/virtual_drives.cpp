@@ -1,4 +1,4 @@
-#include "app/virtual_drives.h"
+#include "command_line/virtual_drives.h"
 
 namespace xq {
 

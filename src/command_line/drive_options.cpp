@@ -1,4 +1,4 @@
-#include "app/drive_options.h"
+#include "command_line/drive_options.h"
 
 #include "archive/set_names.h"
 #include "platform/host_folders.h"
