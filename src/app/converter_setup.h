@@ -34,6 +34,7 @@ class ConverterSetup {
     Wizard& makeWizard(Dialogs& dialogs);
     WindowModel& model() { return model_; }
     const VirtualDrives& drives() const { return drives_; }
+    FileService& files() { return files_; }
 
   private:
     std::unique_ptr<DriveTable> machine_;

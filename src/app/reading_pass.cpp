@@ -38,7 +38,14 @@ ReadResult Wizard::readDiskette() {
                            .append(std::to_string(state_.diskNumber)));
     disketteDirectories_ = std::max(disketteDirectories_, state_.diskNumber);
     DisketteReadContext context{files_, op_, archive_, state_.floppyDrive};
-    return ReadDiskette(context, state_.diskNumber);
+    // The set's size is known from diskette 1 on.
+    WorkScope work(op_, WorkPhase::Reading, state_.diskNumber,
+                   state_.diskNumber == 1 ? 0 : archive_.disketteCount);
+    const ReadResult result = ReadDiskette(context, state_.diskNumber);
+    if (result == ReadResult::MoreToFollow || result == ReadResult::LastDiskette) {
+        work.completed();
+    }
+    return result;
 }
 
 void Wizard::readFirstDiskette() {

@@ -67,6 +67,8 @@ class Wizard : public WindowController {
     const WizardState& state() const { return state_; }
     // What the last OK in the card step did with the card; nothing before the first.
     std::optional<PlaceOutcome> lastPlacement() const { return lastPlacement_; }
+    // Told how far the work has got, phase by phase.
+    void watchWork(ProgressObserver* observer) { op_.watchWork(observer); }
     // Told the number of every diskette the wizard asks for.
     void onDisketteRequested(std::function<void(int)> listener) {
         panes_.onDisketteRequested(std::move(listener));

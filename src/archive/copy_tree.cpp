@@ -52,13 +52,18 @@ class TreeCopy {
             CopyOutcome result = CopyOutcome::Copied;
             if (entry.kind == EntryKind::Directory) {
                 result = copyFolder(source, target, entry.name);
-            } else if (entry.kind == EntryKind::File && !leftOut(source + entry.name)) {
+            } else if (entry.kind == EntryKind::File && leftOut(source + entry.name)) {
+                // Counted as if copied and removed again: the bar's steps were sized for every
+                // file of the tree.
+                op_.window().advanceProgress(step_);
+            } else if (entry.kind == EntryKind::File) {
                 result = copyFile(source + entry.name, target + entry.name);
             }
             // Links and special entries are left out, as hidden ones are.
             if (result != CopyOutcome::Copied) {
                 return result;
             }
+            op_.advanceWork();
         }
         return CopyOutcome::Copied;
     }

@@ -68,6 +68,7 @@ class DisketteRead {
         }
 
         const int count = CountFiles(files_, root);
+        op_.setWorkTotal(static_cast<std::uint64_t>(count));
         c_.disketteFileCount = static_cast<std::int16_t>(std::min<int>(count, INT16_MAX));
         // A diskette that lists nothing (its listing failed) advances the bar by nothing.
         const auto step = static_cast<std::int16_t>(count > 0 ? kProgressPerDiskette / count : 0);

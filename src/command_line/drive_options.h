@@ -1,23 +1,29 @@
 #pragma once
 
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "command_line/virtual_drives.h"
 
+namespace CLI {
+class App;
+}
+
 namespace xq {
 
-// The options both front ends take for virtual drives:
+// The options both programs take for virtual drives:
 //   --diskettes DIR...   a floppy drive over diskette folders, DIR n holding diskette n
 //   --card DIR           a card drive over a folder
-// Each folder is checked before anything is read or written.
-struct [[nodiscard]] DriveOptionsResult {
-    VirtualDriveOptions drives;
-    std::vector<std::string> rest;  // the arguments that are not drive options
-    std::string error;              // what is wrong with the options; empty when they are usable
-};
+void addDriveOptions(CLI::App& app, VirtualDriveOptions& drives);
 
-DriveOptionsResult parseDriveOptions(const std::vector<std::string>& arguments);
+// Checks the folders the drive options name, before anything is read or written, and makes their
+// paths absolute. What is wrong, for the operator; empty when they are usable.
+[[nodiscard]] std::string checkDriveFolders(VirtualDriveOptions& drives);
+
+// A program's command line, parsed with CLI11: the options of `app`, with -h/--help and
+// -V/--version. Help and version win over whatever else is given, as they are asked for at once.
+enum class [[nodiscard]] CommandLine{Parsed, Help, Version, Refused};
+CommandLine parseCommandLine(CLI::App& app, const std::vector<std::string>& arguments,
+                             std::string& error);
 
 }  // namespace xq

@@ -11,6 +11,8 @@ namespace xq {
 // read before the window system is touched, so --help and --version work without a display.
 struct WindowOptions {
     VirtualDriveOptions drives;
+    // The window system's own options (-platform offscreen), for it to take.
+    std::vector<std::string> toolkitArguments;
     bool help = false;
     bool version = false;
 };

@@ -219,7 +219,8 @@ std::optional<DatabaseProof> DescribeDatabase(ConversionContext& context) {
 }
 
 std::optional<std::string> FindUnprovenFile(FileService& files, std::string_view root,
-                                            const DatabaseProof& proof, ReadMode mode) {
+                                            const DatabaseProof& proof, ReadMode mode,
+                                            const std::function<void()>& proven) {
     const std::string folder(root);
     const std::optional<std::vector<std::string>> present = filesBelow(files, folder);
     if (!present) {
@@ -243,8 +244,37 @@ std::optional<std::string> FindUnprovenFile(FileService& files, std::string_view
             measured.digest != file.digest) {
             return file.name;
         }
+        if (proven) {
+            proven();
+        }
     }
     return std::nullopt;
+}
+
+std::vector<ListedFileCheck> CheckListedFiles(FileService& files, std::string_view root,
+                                              const std::vector<ArchivedFile>& table) {
+    std::vector<ListedFileCheck> checks;
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        const ArchivedFile& entry = table[i];
+        if (!entry.namesAFile()) {
+            continue;
+        }
+        ListedFileCheck& check = checks.emplace_back(ListedFileCheck{.name = entry.fileName});
+        std::string path = std::string(root) + entry.fileName.substr(1);
+        if (!files.fileExists(path) && entry.fileName == "\\keycode.rec") {
+            path = std::string(root) + "keycode.kcd";
+        }
+        const Result<std::uint64_t> length = files.fileLength(path);
+        if (!length) {
+            continue;  // missing
+        }
+        const FileProof file{.name = entry.fileName, .pieces = {i}, .pieceLengths = {*length}};
+        const Measured measured = measure(files, path, file, table, ReadMode::FromMedium);
+        check.state = !measured.read        ? ListedFileState::Unreadable
+                      : measured.piecesHold ? ListedFileState::Holds
+                                            : ListedFileState::Differs;
+    }
+    return checks;
 }
 
 }  // namespace xq

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,9 +43,30 @@ struct DatabaseProof {
 
 // The first file under the folder `root` (with its trailing "\") that is not as the proof says:
 // missing, of other bytes, or not in the proof at all. Its path below `root`, with a leading "\";
-// nullopt when every file is proven.
+// nullopt when every file is proven. `proven` is told of every file proven.
 [[nodiscard]] std::optional<std::string> FindUnprovenFile(FileService& files, std::string_view root,
-                                                          const DatabaseProof& proof,
-                                                          ReadMode mode);
+                                                          const DatabaseProof& proof, ReadMode mode,
+                                                          const std::function<void()>& proven = {});
+
+// What one file a descriptor lists is, read from its medium.
+enum class ListedFileState {
+    Holds,       // there, every byte read, of its archived checksum
+    Missing,     // not there
+    Differs,     // there, of another checksum
+    Unreadable,  // there, but not every byte could be read
+};
+struct ListedFileCheck {
+    std::string name;  // as the descriptor lists it, with its leading "\"
+    ListedFileState state = ListedFileState::Missing;
+};
+
+// Proves each file the one-disk descriptor `table` lists under the folder `root` (with its trailing
+// "\") against its archived checksum, read from the medium: a database whose digests were never
+// taken here (a card written long ago, or by someone else) proven by what its own descriptor says.
+// A key-code file listed as "keycode.rec" may be there as "keycode.kcd", as the converter writes it
+// from diskettes that hold that one.
+[[nodiscard]] std::vector<ListedFileCheck> CheckListedFiles(FileService& files,
+                                                            std::string_view root,
+                                                            const std::vector<ArchivedFile>& table);
 
 }  // namespace xq

@@ -106,10 +106,15 @@ class Placement {
         op_.logMessage("Copy directory " + flat_ + " to " + single_);
         const int count = c_.archive.fileCount;
         const auto step = static_cast<std::int16_t>(count > 0 ? 100 / count : 0);
-        if (CopyTree(files_, op_, flat_ + "\\", staging_, step) != CopyOutcome::Copied ||
-            !flushed()) {
-            discardStaging();
-            return PlaceOutcome::NotPlaced;
+        {
+            WorkScope work(op_, WorkPhase::Writing);
+            op_.setWorkTotal(static_cast<std::uint64_t>(CountFiles(files_, flat_ + "\\")));
+            if (CopyTree(files_, op_, flat_ + "\\", staging_, step) != CopyOutcome::Copied ||
+                !flushed()) {
+                discardStaging();
+                return PlaceOutcome::NotPlaced;
+            }
+            work.completed();
         }
         if (!swapIn(replacing)) {
             return PlaceOutcome::NotPlaced;
@@ -373,8 +378,7 @@ class Placement {
                                   " now holds the new database." + std::string(CRLF) + state);
             });
         }
-        if (const std::optional<std::string> unproven =
-                FindUnprovenFile(files_, single_, proof_, ReadMode::FromMedium)) {
+        if (const std::optional<std::string> unproven = provenWhereItStays()) {
             return putBack(replacing, [&](const std::string& state) {
                 op_.reportError("Failed verifying: " + single_ + unproven->substr(1) +
                                 std::string(CRLF) +
@@ -400,6 +404,19 @@ class Placement {
         // write of this card.
         passOver(journal_.remove());
         return true;
+    }
+
+    // Reads backup\single back from the medium and proves it: the first file that is not as the
+    // proof says, or nullopt.
+    std::optional<std::string> provenWhereItStays() {
+        WorkScope work(op_, WorkPhase::Proving);
+        op_.setWorkTotal(proof_.files.size());
+        std::optional<std::string> unproven = FindUnprovenFile(
+            files_, single_, proof_, ReadMode::FromMedium, [this] { op_.advanceWork(); });
+        if (!unproven) {
+            work.completed();
+        }
+        return unproven;
     }
 
     // After a failure once the new database has taken the name backup\single: the old database

@@ -47,6 +47,12 @@ class Recombination {
             }
             return false;
         };
+        WorkScope work(op_, WorkPhase::Joining);
+        std::uint64_t total = c_.archive.table().size();
+        for (int n = 1; n <= c_.diskNumber; ++n) {
+            total += static_cast<std::uint64_t>(CountFiles(files_, disketteDirectory(temp_, n)));
+        }
+        op_.setWorkTotal(total);
         for (int n = 1; n <= c_.diskNumber; ++n) {
             if (CopyTree(files_, op_, disketteDirectory(temp_, n) + "\\", flat_ + "\\", 0,
                          listed) != CopyOutcome::Copied) {
@@ -67,7 +73,9 @@ class Recombination {
             if (entry.namesAFile() && !rebuild(entry)) {
                 return false;
             }
+            op_.advanceWork();
         }
+        work.completed();
         return true;
     }
 

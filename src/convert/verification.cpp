@@ -22,6 +22,8 @@ VerifyOutcome VerifyArchivedFiles(ConversionContext& context) {
     Operator& op = context.op;
     const std::string temp = TemporaryFolder(files);
     const std::span<const ArchivedFile> table = context.archive.table();
+    WorkScope work(op, WorkPhase::Verifying);
+    op.setWorkTotal(table.size());
     // A listed file that is not there passes its checksum when its archived one is 0 (an all-zero
     // file of any length sums to 0), but the database would lack it.
     std::optional<std::string> missing;
@@ -67,6 +69,7 @@ VerifyOutcome VerifyArchivedFiles(ConversionContext& context) {
                            formatNumber(entry.archivedChecksum));
             return VerifyOutcome::Failed;
         }
+        op.advanceWork();
     }
     if (missing) {
         op.reportError("File " + *missing + " is not on the diskettes." + std::string(CRLF) +
@@ -74,6 +77,7 @@ VerifyOutcome VerifyArchivedFiles(ConversionContext& context) {
                        "of a complete set again.");
         return VerifyOutcome::Failed;
     }
+    work.completed();
     return VerifyOutcome::Passed;
 }
 

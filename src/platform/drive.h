@@ -26,6 +26,9 @@ struct Drive {
     // Host folder that the drive's root "X:\" stands for: a mount point on Linux, "X:\" itself on
     // Windows. Empty while the drive is not ready.
     std::string hostRoot;
+    // The operating system runs from it (Windows on C:\, the root file system on Linux): a card
+    // is never written there without the operator's explicit yes.
+    bool holdsSystem = false;
 
     bool operator==(const Drive&) const = default;
 };

@@ -97,11 +97,15 @@ void installInterruptHandlers() {
     // No SA_RESTART: a program waiting for the operator's answer at the terminal gets its read
     // interrupted and goes on to stop.
     action.sa_flags = 0;
-    // SIGPIPE: the output is a pipe whose reader has gone (`xq3100-convert ... | head`). Caught,
-    // the write only fails, and the program stops as it does on Ctrl+C.
-    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
         ::sigaction(signal, &action, nullptr);
     }
+    // The output may be a pipe whose reader has gone (`xq3100-convert ... | head`): the write
+    // fails, the front end notes that its output is lost, and the work is not cut off by it.
+    struct sigaction ignore = {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    ::sigaction(SIGPIPE, &ignore, nullptr);
 }
 
 int interruptNotifier() {

@@ -9,8 +9,9 @@ namespace xq {
 // message boxes are answered with their cautious answer without being shown, and the front end ends
 // the program the way Exit does, then as the interruption itself would have ended it.
 
-// Catches SIGINT, SIGTERM, SIGHUP and SIGPIPE (the console's Ctrl+C, Ctrl+Break, close, logoff and
-// shutdown events on Windows). Call once, early in main.
+// Catches SIGINT, SIGTERM and SIGHUP (the console's Ctrl+C, Ctrl+Break, close, logoff and shutdown
+// events on Windows), and ignores SIGPIPE: a write to a closed pipe fails instead. Call once, early
+// in main.
 void installInterruptHandlers();
 
 // Whether an interruption has arrived.

@@ -517,6 +517,7 @@ std::vector<Drive> LinuxDriveTable::collect(Detail detail) const {
     system.type = drive_type::Fixed;
     system.ready = true;
     system.hostRoot = "/";
+    system.holdsSystem = true;
     if (detail == Detail::Full) {
         system.volumeName = labelOf(rootDevice);
         system.freeBytes = freeBytesOf("/");

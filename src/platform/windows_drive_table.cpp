@@ -71,6 +71,10 @@ Drive describe(char letter, Probe probe) {
         drive.ready = true;
         drive.volumeName = native::utf8FromUtf16(volumeName);
         drive.hostRoot = std::string{letter, ':', '\\'};
+        wchar_t windows[MAX_PATH] = {};
+        const UINT length = ::GetWindowsDirectoryW(windows, MAX_PATH);
+        drive.holdsSystem = length >= 2 && length < MAX_PATH && windows[1] == L':' &&
+                            asciiUpper(static_cast<char>(windows[0])) == letter;
         ULARGE_INTEGER available{};  // what this user may still write, quotas considered
         if (::GetDiskFreeSpaceExW(root.c_str(), &available, nullptr, nullptr)) {
             drive.freeBytes = available.QuadPart;

@@ -1,5 +1,6 @@
 // The converter in a terminal: the same wizard as the window, driven from the command line.
 
+#include <cstdlib>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "app/exit_status.h"
 #include "platform/console.h"
 #include "platform/interruption.h"
+#include "terminal/terminal_checks.h"
 #include "terminal/terminal_conversion.h"
 #include "terminal/terminal_options.h"
 #include "ui/version_text.h"
@@ -18,24 +20,44 @@ int main(int argc, char* argv[]) {
     const TerminalOptionsResult parsed = parseTerminalOptions(arguments);
     if (parsed.options.help) {
         std::cout << terminalUsage();
-        return exit_status::Success;
+        return std::cout.flush() ? exit_status::Success : exit_status::Failed;
     }
     if (parsed.options.version) {
-        std::cout << versionText("xq3100-convert");
-        return exit_status::Success;
+        std::cout << versionText(kProgramName);
+        return std::cout.flush() ? exit_status::Success : exit_status::Failed;
     }
     if (!parsed.error.empty()) {
-        std::cerr << "xq3100-convert: " << parsed.error << "\n\n" << terminalUsage();
+        std::cerr << kProgramName << ": " << parsed.error << "\nTry '" << kProgramName
+                  << " --help' for more information.\n";
         return exit_status::BadArguments;
     }
     const TerminalOptions& options = parsed.options;
 
     installInterruptHandlers();
     ConverterSetup setup(options.drives);
-    TerminalView view(setup.model(), std::cout, options.verbose, standardOutputIsTerminal());
+    const DriveTable& drives = setup.drives().table();
+    switch (options.task) {
+        case TerminalTask::ListDrives:
+            return listDrives(drives, std::cout);
+        case TerminalTask::CheckCard:
+            return checkCard(setup, options, std::cout, std::cerr);
+        case TerminalTask::Convert:
+            break;
+    }
+    if (const std::string refusal = refusedDrives(drives, options); !refusal.empty()) {
+        std::cerr << kProgramName << ": " << refusal << '\n';
+        return exit_status::BadArguments;
+    }
+
+    const bool terminal = standardOutputIsTerminal();
+    const char* term = std::getenv("TERM");
+    TerminalView view(setup.model(), std::cout, std::cerr, options.verbosity,
+                      terminal && !(term != nullptr && std::string_view(term) == "dumb"));
     setup.model().observer = &view;
-    TerminalDialogs dialogs(view, std::cin, std::cout, options.answers);
+    TerminalDialogs dialogs(view, std::cin, std::cout, options.answers, options.verbosity,
+                            !standardInputIsTerminal());
     Wizard& wizard = setup.makeWizard(dialogs);
+    wizard.watchWork(&view);
     if (const std::optional<std::string> refusal = setup.lock()) {
         std::cerr << terminalText(*refusal) << '\n';
         return exit_status::Failed;
@@ -47,7 +69,7 @@ int main(int argc, char* argv[]) {
     conversion.floppyIsVirtual = options.floppy == '\0';
     conversion.flashIsVirtual = options.flash == '\0';
     conversion.interactive = options.answers == AnswerPolicy::Ask && standardInputIsTerminal();
-    const int status = TerminalConversion(wizard, dialogs, view, std::cin, conversion).run();
+    int status = TerminalConversion(wizard, dialogs, view, std::cin, conversion).run();
     if (interruptRequested()) {
         // Whatever the interruption stopped has put the card right; the working directories go
         // now, as on Exit.
@@ -56,9 +78,13 @@ int main(int argc, char* argv[]) {
         setup.releaseLock();
         endAsInterrupted();
     }
-    if (!options.drives.cardFolder.empty() && status == exit_status::Success) {
-        std::cout << "The database is on the card folder " << options.drives.cardFolder
-                  << " under backup/single.\n";
+    if (status == exit_status::Success) {
+        view.tell("The database is in " + databaseLocation(drives, conversion.flash) + ".");
+    }
+    if (view.outputFailed()) {
+        // The operator may not have seen what happened: the run does not count as a success.
+        std::cerr << kProgramName << ": the output could not be written in full\n";
+        status = status == exit_status::Success ? exit_status::Failed : status;
     }
     return status;
 }

@@ -35,7 +35,7 @@ bool TerminalConversion::listed(char letter) const {
 }
 
 bool TerminalConversion::waitForOperator(const std::string& request) {
-    view_.say(request + " (or type q to stop)");
+    view_.tell(request + " (or type q to stop)");
     std::string line;
     return std::getline(in_, line) && asciiUpper(line) != "Q";
 }
@@ -60,7 +60,7 @@ int TerminalConversion::run() {
     wizard_.startUp();
     view_.catchUp();
     if (!select(setup_.floppy)) {
-        view_.say("Drive " + floppy + " is not among this machine's drives.");
+        view_.problem("drive " + floppy + " is not among this machine's drives");
         return stop(exit_status::BadArguments);
     }
     wizard_.okPressed();
@@ -101,7 +101,7 @@ int TerminalConversion::run() {
                         break;
                     }
                 } else if (!listed(setup_.flash)) {
-                    view_.say("Drive " + flash + " is not among this machine's drives.");
+                    view_.problem("drive " + flash + " is not among this machine's drives");
                     return stop(written ? exit_status::Success : exit_status::Failed);
                 }
                 // The reading is kept for another card, as in the window.

@@ -16,38 +16,35 @@ constexpr std::string_view kOwnAnswer = "(the program's own answer: ";
 }  // namespace
 
 TerminalDialogs::TerminalDialogs(TerminalView& view, std::istream& in, std::ostream& out,
-                                 AnswerPolicy policy)
-    : view_(view), in_(in), out_(out), policy_(policy) {}
+                                 AnswerPolicy policy, Verbosity verbosity, bool echoAnswers)
+    : view_(view),
+      in_(in),
+      out_(out),
+      policy_(policy),
+      verbosity_(verbosity),
+      echoAnswers_(echoAnswers) {}
 
 Answer TerminalDialogs::messageBox(std::string_view text, std::string_view title, BoxStyle style) {
-    view_.catchUp();
-    view_.boxShown();
-    view_.say("");
-    out_ << "[" << title << "] " << terminalText(text) << '\n';
-    Answer answer = Answer::Ok;
-    switch (style.buttons) {
-        case BoxButtons::YesNo:
-            if (quitting_) {
-                answer = Answer::Yes;
-                out_ << "Yes/No? yes " << kOwnAnswer << "it is stopping)\n";
-            } else {
-                out_ << "Yes/No? ";
-                answer = ask(true);
-            }
-            break;
-        case BoxButtons::OkCancel:
-            out_ << "OK/Cancel? ";
-            answer = ask(false);
-            break;
-        case BoxButtons::Ok:
-            if (policy_ == AnswerPolicy::Ask) {
-                out_ << "Press Enter to go on. ";
-                out_.flush();
-                std::string line;
-                std::getline(in_, line);
-            }
-            break;
+    if (style.buttons == BoxButtons::Ok) {
+        if (style.icon == BoxIcon::Stop) {
+            view_.error(text);
+        } else {
+            view_.tell(terminalLines(text));
+        }
+        return Answer::Ok;
     }
+    const bool asking = policy_ == AnswerPolicy::Ask && !quitting_;
+    if (!asking && verbosity_ == Verbosity::Quiet) {
+        return quitting_ ? Answer::Yes : ask(style.buttons == BoxButtons::YesNo);
+    }
+    view_.tell("[" + std::string(title) + "] " + terminalLines(text));
+    if (style.buttons == BoxButtons::YesNo && quitting_) {
+        out_ << "Yes/No? yes " << kOwnAnswer << "it is stopping)\n";
+        out_.flush();
+        return Answer::Yes;
+    }
+    out_ << (style.buttons == BoxButtons::YesNo ? "Yes/No? " : "OK/Cancel? ");
+    const Answer answer = ask(style.buttons == BoxButtons::YesNo);
     out_.flush();
     return answer;
 }
@@ -55,10 +52,13 @@ Answer TerminalDialogs::messageBox(std::string_view text, std::string_view title
 Answer TerminalDialogs::ask(bool yesNo) {
     const Answer yes = yesNo ? Answer::Yes : Answer::Ok;
     const Answer no = yesNo ? Answer::No : Answer::Cancel;
+    const bool quiet = verbosity_ == Verbosity::Quiet;
     if (policy_ != AnswerPolicy::Ask) {
         const bool saysYes = policy_ == AnswerPolicy::AllYes;
-        out_ << (saysYes ? (yesNo ? "yes" : "ok") : (yesNo ? "no" : "cancel")) << " ("
-             << (saysYes ? "--yes" : "--no") << ")\n";
+        if (!quiet) {
+            out_ << (saysYes ? (yesNo ? "yes" : "ok") : (yesNo ? "no" : "cancel")) << " ("
+                 << (saysYes ? "--yes" : "--no") << ")\n";
+        }
         return saysYes ? yes : no;
     }
     for (;;) {
@@ -68,6 +68,9 @@ Answer TerminalDialogs::ask(bool yesNo) {
             // No one to answer: the cautious answer.
             out_ << (yesNo ? "no " : "cancel ") << kOwnAnswer << "the input has ended)\n";
             return no;
+        }
+        if (echoAnswers_) {
+            out_ << line << '\n';
         }
         const std::string word = asciiUpper(line);
         if (word == "Y" || word == "YES" || word == "O" || word == "OK") {

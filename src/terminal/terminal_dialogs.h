@@ -8,12 +8,14 @@
 
 namespace xq {
 
-// Message boxes as terminal prompts: the title and the text, then the answers to choose from.
-// With --yes or --no every question is answered without asking, and a box with only OK does not
-// wait either.
+// Message boxes on a terminal. An error box is the wizard's text on standard error; a question is
+// its title and text, then the answers to choose from, asked at the terminal. With --yes or --no
+// every question is answered without asking, and the answer is printed as given; an answer read
+// from a pipe is printed too, so that the transcript reads as the operator's.
 class TerminalDialogs : public Dialogs {
   public:
-    TerminalDialogs(TerminalView& view, std::istream& in, std::ostream& out, AnswerPolicy policy);
+    TerminalDialogs(TerminalView& view, std::istream& in, std::ostream& out, AnswerPolicy policy,
+                    Verbosity verbosity, bool echoAnswers);
 
     Answer messageBox(std::string_view text, std::string_view title, BoxStyle style) override;
 
@@ -27,6 +29,8 @@ class TerminalDialogs : public Dialogs {
     std::istream& in_;
     std::ostream& out_;
     AnswerPolicy policy_;
+    Verbosity verbosity_;
+    bool echoAnswers_;
     bool quitting_ = false;
 };
 

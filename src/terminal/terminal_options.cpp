@@ -1,6 +1,9 @@
 #include "terminal/terminal_options.h"
 
+#include <CLI/CLI.hpp>
+
 #include "command_line/drive_options.h"
+#include "platform/host_folders.h"
 #include "platform/text.h"
 
 namespace xq {
@@ -19,7 +22,9 @@ char driveArgument(const std::string& text) {
 
 std::string terminalUsage() {
     return "Usage: xq3100-convert (--floppy X: | --diskettes DIR...) (--flash Y: | --card DIR)\n"
-           "                     [--yes | --no] [--verbose]\n"
+           "                     [--yes | --no] [--verbose | --quiet]\n"
+           "       xq3100-convert --list-drives\n"
+           "       xq3100-convert --check-card (Y: | DIR)\n"
            "\n"
            "Converts a database backup on a set of diskettes to its Compact Flash form.\n"
            "\n"
@@ -27,62 +32,107 @@ std::string terminalUsage() {
            "  --diskettes DIR... read diskette n from the n-th folder\n"
            "  --flash Y:         write the card in drive Y:\n"
            "  --card DIR         write into the folder DIR as if it were the card\n"
-           "  --yes, --no        answer every question Yes (OK) or No (Cancel) without asking\n"
-           "  --verbose          print the whole log, not only the messages\n"
-           "  --help             print this help and exit\n"
-           "  --version          print the version and exit\n"
+           "  --yes, --no        answer every question Yes (OK) or No (Cancel) without asking;\n"
+           "                     --yes never agrees to writing onto the system's own drive\n"
+           "  --verbose          print the whole log as well\n"
+           "  --quiet            print only errors and the final line\n"
+           "  --list-drives      print the drive letters with type, label and free space\n"
+           "  --check-card Y:    prove the database on the card in drive Y: (or in the folder\n"
+           "                     DIR) against its own archive.dat, and say what holds\n"
+           "  -h, --help         print this help and exit\n"
+           "  -V, --version      print the version and exit\n"
            "\n"
-           "Exit status: 0 a card was written; 1 the conversion failed; 2 bad arguments;\n"
-           "3 replacing the database already on the card was declined.\n";
+           "Exit status: 0 a card was written, or the card checked holds its database; 1 the\n"
+           "conversion failed or was stopped, the card checked does not hold its database, or\n"
+           "the output could not be written; 2 bad arguments or drives (nothing was read or\n"
+           "written); 3 replacing the database already on the card was declined.\n";
 }
 
 TerminalOptionsResult parseTerminalOptions(const std::vector<std::string>& arguments) {
     TerminalOptionsResult result;
-    DriveOptionsResult drives = parseDriveOptions(arguments);
     TerminalOptions& options = result.options;
-    options.drives = std::move(drives.drives);
-    const std::vector<std::string>& rest = drives.rest;
+    CLI::App app("", "xq3100-convert");
+    addDriveOptions(app, options.drives);
+    std::string floppy;
+    std::string flash;
+    std::string checkCard;
     bool yes = false;
     bool no = false;
-    for (std::size_t i = 0; i < rest.size(); ++i) {
-        const std::string& argument = rest[i];
-        if (argument == "--help" || argument == "-h") {
+    bool verbose = false;
+    bool quiet = false;
+    bool listDrives = false;
+    app.add_option("--floppy", floppy);
+    app.add_option("--flash", flash);
+    app.add_flag("--yes", yes);
+    app.add_flag("--no", no);
+    app.add_flag("--verbose", verbose);
+    app.add_flag("--quiet", quiet);
+    app.add_flag("--list-drives", listDrives);
+    app.add_option("--check-card", checkCard);
+    switch (parseCommandLine(app, arguments, result.error)) {
+        case CommandLine::Help:
             options.help = true;
             return result;
-        }
-        if (argument == "--version") {
+        case CommandLine::Version:
             options.version = true;
             return result;
-        }
-        if (argument == "--yes") {
-            yes = true;
-        } else if (argument == "--no") {
-            no = true;
-        } else if (argument == "--verbose") {
-            options.verbose = true;
-        } else if (argument == "--floppy" || argument == "--flash") {
-            const char letter = i + 1 < rest.size() ? driveArgument(rest[i + 1]) : '\0';
-            if (letter == '\0') {
-                result.error = argument + " needs a drive letter, such as A:";
-                return result;
-            }
-            (argument == "--floppy" ? options.floppy : options.flash) = letter;
-            ++i;
-        } else {
-            result.error = "Unknown argument: " + argument;
+        case CommandLine::Refused:
             return result;
+        case CommandLine::Parsed:
+            break;
+    }
+
+    const auto refuse = [&result](std::string error) {
+        result.error = std::move(error);
+        return result;
+    };
+    for (const auto& [name, text, letter] : {std::tuple{"--floppy", &floppy, &options.floppy},
+                                             std::tuple{"--flash", &flash, &options.flash}}) {
+        if (!text->empty() && (*letter = driveArgument(*text)) == '\0') {
+            return refuse(std::string(name) + " needs a drive letter, such as A:, not " + *text);
         }
     }
-    if (!drives.error.empty()) {
-        result.error = drives.error;
-    } else if (yes && no) {
-        result.error = "--yes and --no exclude each other";
-    } else if ((options.floppy != '\0') == !options.drives.disketteFolders.empty()) {
-        result.error = "Give either --floppy or --diskettes";
-    } else if ((options.flash != '\0') == !options.drives.cardFolder.empty()) {
-        result.error = "Give either --flash or --card";
+    if (yes && no) {
+        return refuse("--yes and --no exclude each other");
+    }
+    if (verbose && quiet) {
+        return refuse("--verbose and --quiet exclude each other");
     }
     options.answers = yes ? AnswerPolicy::AllYes : no ? AnswerPolicy::AllNo : AnswerPolicy::Ask;
+    options.verbosity = verbose ? Verbosity::Verbose : quiet ? Verbosity::Quiet : Verbosity::Normal;
+
+    const bool converting = !floppy.empty() || !flash.empty() ||
+                            !options.drives.disketteFolders.empty() ||
+                            !options.drives.cardFolder.empty();
+    if (listDrives || !checkCard.empty()) {
+        if (converting || (listDrives && !checkCard.empty())) {
+            return refuse(std::string(listDrives ? "--list-drives" : "--check-card") +
+                          " takes no other drive or folder options");
+        }
+        if (listDrives) {
+            options.task = TerminalTask::ListDrives;
+            return result;
+        }
+        // A drive letter, or a folder that stands for a card; a card is checked without writing
+        // anything, so a write-protected one will do.
+        options.task = TerminalTask::CheckCard;
+        if ((options.flash = driveArgument(checkCard)) != '\0') {
+            return result;
+        }
+        const std::optional<std::string> folder = canonicalFolder(checkCard);
+        if (!folder) {
+            return refuse("Card folder " + checkCard + " does not exist");
+        }
+        options.drives.cardFolder = *folder;
+        return result;
+    }
+    if ((options.floppy != '\0') == !options.drives.disketteFolders.empty()) {
+        return refuse("Give either --floppy or --diskettes");
+    }
+    if ((options.flash != '\0') == !options.drives.cardFolder.empty()) {
+        return refuse("Give either --flash or --card");
+    }
+    result.error = checkDriveFolders(options.drives);
     return result;
 }
 

@@ -1,14 +1,12 @@
 #include "terminal/terminal_view.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <ostream>
-
-#include "platform/interruption.h"
 
 namespace xq {
 
 namespace {
-
-constexpr int kBarWidth = 40;
 
 // The length of the UTF-8 sequence of a printable character that starts at `at`; 0 when the bytes
 // there are no such sequence (a stray continuation byte, a sequence cut short, an overlong or
@@ -69,54 +67,60 @@ std::string terminalText(std::string_view text) {
     return plain;
 }
 
-TerminalView::TerminalView(const WindowModel& window, std::ostream& out, bool verbose,
-                           bool drawProgress)
-    : window_(window), out_(out), verbose_(verbose), drawsProgress_(drawProgress) {}
-
-void TerminalView::repaintNow(Control control) {
-    if (control == Control::ProgressBar1) {
-        if (verbose_) {
-            printLog();
+std::string terminalLines(std::string_view text) {
+    const std::string plain = terminalText(text);
+    std::string lines;
+    std::size_t start = 0;
+    while (start <= plain.size()) {
+        std::size_t end = plain.find('\n', start);
+        if (end == std::string::npos) {
+            end = plain.size();
         }
-        drawProgress();
-        return;
+        std::string_view line = std::string_view(plain).substr(start, end - start);
+        while (!line.empty() && line.back() == ' ') {
+            line.remove_suffix(1);
+        }
+        if (!line.empty() || !lines.empty()) {
+            lines.append(line).append("\n");
+        }
+        start = end + 1;
     }
+    while (lines.ends_with("\n\n")) {
+        lines.pop_back();
+    }
+    if (!lines.empty()) {
+        lines.pop_back();
+    }
+    return lines;
+}
+
+std::string clockText(std::chrono::seconds duration) {
+    const long long total = duration.count();
+    const long long hours = total / 3600;
+    const long long minutes = total / 60 % 60;
+    const long long seconds = total % 60;
+    char text[32];
+    if (hours > 0) {
+        std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", hours, minutes, seconds);
+    } else {
+        std::snprintf(text, sizeof text, "%lld:%02lld", minutes, seconds);
+    }
+    return text;
+}
+
+TerminalView::TerminalView(const WindowModel& window, std::ostream& out, std::ostream& err,
+                           Verbosity verbosity, bool redrawsLines)
+    : window_(window), out_(out), err_(err), verbosity_(verbosity), redrawsLines_(redrawsLines) {}
+
+void TerminalView::repaintNow(Control) {
     catchUp();
 }
 
 void TerminalView::catchUp() {
-    const ProgressBarControl& bar = window_.ProgressBar1;
-    if (phaseOpen_ && !bar.visible) {
-        // Hidden where it stood, the phase ran through; hidden after it was set back (Back, a
-        // new start), or after a box or an interruption, it was given up.
-        endPhase(!phaseBroken_ && bar.value == phaseValue_ && phaseValue_ > phaseStart_ &&
-                 !interruptRequested());
-    }
-    if (verbose_) {
+    if (verbosity_ == Verbosity::Verbose) {
         printLog();
-    } else {
-        printMessage();
-    }
-    if (!window_.ProgressBar1.visible) {
-        clearProgress();
     }
     out_.flush();
-}
-
-void TerminalView::say(const std::string& line) {
-    catchUp();
-    clearProgress();
-    out_ << line << '\n';
-    out_.flush();
-}
-
-void TerminalView::printMessage() {
-    if (window_.mainText.text == shownMessage_) {
-        return;
-    }
-    shownMessage_ = window_.mainText.text;
-    clearProgress();
-    out_ << terminalText(shownMessage_);
 }
 
 void TerminalView::printLog() {
@@ -129,60 +133,164 @@ void TerminalView::printLog() {
     shownLog_ = log.size();
 }
 
-void TerminalView::boxShown() {
-    phaseBroken_ = phaseOpen_;
+void TerminalView::say(std::string_view line) {
+    if (verbosity_ != Verbosity::Quiet) {
+        tell(line);
+    }
 }
 
-void TerminalView::drawProgress() {
-    const ProgressBarControl& bar = window_.ProgressBar1;
-    if (!drawsProgress_ || !bar.visible || bar.max <= bar.min) {
-        return;
-    }
-    if (phaseOpen_ && bar.value < phaseValue_) {
-        endPhase(!phaseBroken_ && !interruptRequested());  // set back for the next phase
-    }
-    if (!phaseOpen_) {
-        phaseOpen_ = true;
-        phaseStart_ = bar.value;
-        phaseBroken_ = false;
-    } else if (bar.value > phaseValue_) {
-        phaseBroken_ = false;  // it goes on after the box: the box was dealt with
-    }
-    phaseValue_ = bar.value;
-    const int percent = static_cast<int>(100LL * (bar.value - bar.min) / (bar.max - bar.min));
-    if (percent == drawnPercent_ && progressOnScreen_) {
-        return;
-    }
-    drawBar(percent);
-}
-
-void TerminalView::endPhase(bool ranThrough) {
-    phaseOpen_ = false;
-    if (!ranThrough) {
-        clearProgress();
-        return;
-    }
-    drawBar(100);
-    out_ << '\n';  // the finished bar stays on screen
-    progressOnScreen_ = false;
-    drawnPercent_ = -1;
-}
-
-void TerminalView::drawBar(int percent) {
-    const int filled = percent * kBarWidth / 100;
-    out_ << '\r' << '[' << std::string(static_cast<std::size_t>(filled), '#')
-         << std::string(static_cast<std::size_t>(kBarWidth - filled), '.') << "] " << percent
-         << '%';
+void TerminalView::tell(std::string_view line) {
+    catchUp();
+    clearProgress();
+    out_ << line << '\n';
     out_.flush();
+}
+
+void TerminalView::error(std::string_view text) {
+    catchUp();
+    clearProgress();
+    out_.flush();
+    err_ << terminalLines(text) << '\n';
+    err_.flush();
+}
+
+void TerminalView::problem(std::string_view line) {
+    catchUp();
+    clearProgress();
+    out_.flush();
+    err_ << kProgramName << ": " << line << '\n';
+    err_.flush();
+}
+
+bool TerminalView::outputFailed() const {
+    return out_.fail() || err_.fail();
+}
+
+std::string TerminalView::phaseName(const WorkProgress& progress) const {
+    switch (progress.phase) {
+        case WorkPhase::Reading:
+            return "Reading diskette " + std::to_string(progress.item) +
+                   (progress.items > 0 ? " of " + std::to_string(progress.items) : std::string());
+        case WorkPhase::Verifying:
+            return "Verifying the files";
+        case WorkPhase::Joining:
+            return "Joining the files";
+        case WorkPhase::Writing:
+            return "Writing the card";
+        case WorkPhase::Proving:
+            return "Proving the card";
+    }
+    return {};
+}
+
+void TerminalView::progressed(const WorkProgress& progress) {
+    if (verbosity_ == Verbosity::Quiet) {
+        return;
+    }
+    catchUp();
+    if (phase_ != progress.phase) {
+        if (phase_ == WorkPhase::Reading) {
+            finishPhase();  // the set has been read: the next phase begins
+        }
+        phase_ = progress.phase;
+        phaseStart_ = std::chrono::steady_clock::now();
+        announcedItem_ = 0;
+    }
+    if (progress.ended) {
+        if (!progress.completed) {
+            clearProgress();
+            phase_.reset();
+        } else if (progress.phase == WorkPhase::Reading) {
+            readDiskettes_ = progress.item;  // the next diskette goes on on the same line
+        } else {
+            finishPhase();
+        }
+        return;
+    }
+    if (!redrawsLines_) {
+        // One plain line for each step: each diskette, each other phase.
+        if (announcedItem_ != progress.item) {
+            announcedItem_ = progress.item;
+            out_ << phaseName(progress) << '\n';
+            out_.flush();
+        }
+        return;
+    }
+    drawProgress(progress);
+}
+
+void TerminalView::drawProgress(const WorkProgress& progress) {
+    const auto now = std::chrono::steady_clock::now();
+    const double within = progress.total > 0
+                              ? std::min(1.0, static_cast<double>(progress.done) /
+                                                  static_cast<double>(progress.total))
+                              : 0.0;
+    const double fraction = progress.phase == WorkPhase::Reading && progress.items > 0
+                                ? (progress.item - 1 + within) / progress.items
+                                : within;
+    const auto elapsed = std::chrono::duration_cast<std::chrono::seconds>(now - phaseStart_);
+    constexpr int kBarWidth = 20;
+    const int filled = static_cast<int>(fraction * kBarWidth);
+    std::string line = phaseName(progress);
+    line.resize(std::max<std::size_t>(line.size(), 25), ' ');
+    line += " [" + std::string(static_cast<std::size_t>(filled), '#') +
+            std::string(static_cast<std::size_t>(kBarWidth - filled), '.') + "] " +
+            std::to_string(static_cast<int>(fraction * 100)) + "%  " + clockText(elapsed);
+    if (fraction >= 0.01 && elapsed.count() >= 1) {
+        const auto left = std::chrono::seconds(static_cast<long long>(
+            static_cast<double>(elapsed.count()) * (1 - fraction) / fraction));
+        line += ", about " + clockText(left) + " left";
+    }
+    // Redrawn when it shows something new, and not more often than the eye can follow.
+    if (line == drawn_ || (progressOnScreen_ && now - drawnAt_ < std::chrono::milliseconds(100) &&
+                           line.substr(0, 25) == drawn_.substr(0, 25))) {
+        return;
+    }
+    // Written over the line before, without escape sequences: every terminal can.
+    const std::size_t longer = drawn_.size() > line.size() ? drawn_.size() - line.size() : 0;
+    out_ << '\r' << line << std::string(longer, ' ');
+    out_.flush();
+    drawn_ = line;
+    drawnAt_ = now;
     progressOnScreen_ = true;
-    drawnPercent_ = percent;
+}
+
+void TerminalView::finishPhase() {
+    if (!phase_) {
+        return;
+    }
+    const auto elapsed = std::chrono::duration_cast<std::chrono::seconds>(
+        std::chrono::steady_clock::now() - phaseStart_);
+    std::string done;
+    switch (*phase_) {
+        case WorkPhase::Reading:
+            done = "Read " + std::to_string(readDiskettes_) +
+                   (readDiskettes_ == 1 ? " diskette" : " diskettes");
+            break;
+        case WorkPhase::Verifying:
+            done = "Verified the files";
+            break;
+        case WorkPhase::Joining:
+            done = "Joined the files";
+            break;
+        case WorkPhase::Writing:
+            done = "Wrote the card";
+            break;
+        case WorkPhase::Proving:
+            done = "Proved the card";
+            break;
+    }
+    clearProgress();
+    out_ << done << " in " << clockText(elapsed) << '\n';
+    out_.flush();
+    phase_.reset();
 }
 
 void TerminalView::clearProgress() {
     if (progressOnScreen_) {
-        out_ << "\r\033[K";
+        out_ << '\r' << std::string(drawn_.size(), ' ') << '\r';
         progressOnScreen_ = false;
-        drawnPercent_ = -1;
+        drawn_.clear();
     }
 }
 

@@ -1,51 +1,67 @@
 #pragma once
 
+#include <chrono>
 #include <iosfwd>
+#include <optional>
 #include <string>
+#include <string_view>
 
+#include "terminal/terminal_options.h"
 #include "ui/window_model.h"
+#include "ui/work_progress.h"
 
 namespace xq {
 
-// The window model shown on a terminal: each message as it is shown, or with `verbose` every line
-// of the log as it is written, and the progress bar drawn on one line while it moves. The bar's
-// steps are those of the window and rarely add up to its maximum, so a phase that runs through
-// (the bar is set back for the next one, or hidden where it stood, with no box in between) is
-// shown at 100 % and left on screen.
-class TerminalView : public WindowObserver {
+// The conversion as a terminal shows it. The program's own lines are short, one line each; the
+// wizard's texts reach the terminal only as they stand: errors on standard error, and with
+// --verbose the whole log. The work's progress is one line, redrawn in place on a terminal that
+// can (naming its phase, with the time it has taken and an estimate of the rest), or a plain line
+// for each step elsewhere.
+class TerminalView : public WindowObserver, public ProgressObserver {
   public:
-    TerminalView(const WindowModel& window, std::ostream& out, bool verbose, bool drawProgress);
+    TerminalView(const WindowModel& window, std::ostream& out, std::ostream& err,
+                 Verbosity verbosity, bool redrawsLines);
 
     void repaintNow(Control control) override;
-    // Prints what has come up since the last call (before a question, after an action).
+    void progressed(const WorkProgress& progress) override;
+
+    // Prints the log lines that have come up since the last call (with --verbose).
     void catchUp();
-    // Prints a line of the front end's own, after clearing the progress line.
-    void say(const std::string& line);
-    // A message box came up: the phase the bar shows has not run through as it stands.
-    void boxShown();
+    // A line of the program's own, unless it is to be quiet.
+    void say(std::string_view line);
+    // A line the operator must see whatever the verbosity: a request to act, the final result.
+    void tell(std::string_view line);
+    // A text of the wizard's that reports an error, on standard error.
+    void error(std::string_view text);
+    // A problem the program reports in its own words, on standard error under its name.
+    void problem(std::string_view line);
+    // The progress line is taken off the screen, for a prompt to come.
+    void clearProgress();
+
+    // Something could not be written to the output or the error output.
+    bool outputFailed() const;
 
   private:
-    void printMessage();
     void printLog();
-    void drawProgress();
-    void drawBar(int percent);
-    void clearProgress();
-    void endPhase(bool ranThrough);
+    void drawProgress(const WorkProgress& progress);
+    // The phase on screen has run through: its line with the time it took.
+    void finishPhase();
+    std::string phaseName(const WorkProgress& progress) const;
 
     const WindowModel& window_;
     std::ostream& out_;
-    bool verbose_;
-    bool drawsProgress_;
-    std::string shownMessage_;
+    std::ostream& err_;
+    Verbosity verbosity_;
+    bool redrawsLines_;
     std::size_t shownLog_ = 0;
     bool progressOnScreen_ = false;
-    int drawnPercent_ = -1;
-    // The phase the bar shows: open from its first drawing, where it started and stands, and
-    // whether a box came up since it last moved.
-    bool phaseOpen_ = false;
-    int phaseStart_ = 0;
-    int phaseValue_ = 0;
-    bool phaseBroken_ = false;
+    // The phase on screen: when it began, and what was last drawn of it.
+    std::optional<WorkPhase> phase_;
+    std::chrono::steady_clock::time_point phaseStart_;
+    std::chrono::steady_clock::time_point drawnAt_;
+    std::string drawn_;
+    int announcedItem_ = 0;
+    int readDiskettes_ = 0;
 };
 
 // Text for the terminal: CR LF line breaks as the terminal wants them, and every other control
@@ -53,5 +69,12 @@ class TerminalView : public WindowObserver {
 // diskette (an archive ID of garbage) then cannot move the cursor, recolour or retitle the
 // terminal.
 std::string terminalText(std::string_view text);
+
+// A wizard's text as lines for the terminal: terminalText, without the empty lines around it and
+// the blanks at the ends of its lines, which the window's panes show and a terminal need not.
+std::string terminalLines(std::string_view text);
+
+// "0:07", "1:02:03": a duration for the progress line.
+std::string clockText(std::chrono::seconds duration);
 
 }  // namespace xq

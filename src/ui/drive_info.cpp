@@ -39,16 +39,37 @@ bool DriveInfo::refreshDriveList() {
 
 std::string DriveInfo::getFreeSpace(std::string_view drvpath) const {
     const std::optional<Drive> drive = drives_.drive(driveLetterOf(drvpath));
-    const std::uint64_t freeBytes = drive ? drive->freeBytes : 0;
+    return "Drive " + asciiUpper(drvpath) + " - " + (drive ? drive->volumeName : std::string()) +
+           std::string(CRLF) +
+           " Free Space: " + freeKbytesText(drive ? drive->freeBytes : 0, grouping_) + " Kbytes";
+}
+
+std::string freeKbytesText(std::uint64_t freeBytes, const DigitGrouping& grouping) {
     const auto kbytes =
         static_cast<std::uint64_t>(std::llround(static_cast<double>(freeBytes) / 1024));
-    return "Drive " + asciiUpper(drvpath) + " - " + (drive ? drive->volumeName : std::string()) +
-           std::string(CRLF) + " Free Space: " + formatGrouped(kbytes, grouping_) + " Kbytes";
+    return formatGrouped(kbytes, grouping);
+}
+
+std::string driveSummary(const Drive& drive, const DigitGrouping& grouping) {
+    std::string summary = driveTypeText(drive.type) + "Drive " + drive.letter + ":";
+    if (!drive.ready) {
+        return summary + " (not ready)";
+    }
+    summary += " - " + drive.volumeName +
+               " - Free Space: " + freeKbytesText(drive.freeBytes, grouping) + " Kbytes";
+    if (drive.holdsSystem) {
+        summary += " (the operating system's drive)";
+    }
+    return summary;
 }
 
 std::string DriveInfo::driveTypeName(std::string_view driveText) const {
     const std::optional<Drive> drive = drives_.drive(driveLetterOf(driveText));
-    switch (drive ? drive->type : drive_type::Unknown) {
+    return driveTypeText(drive ? drive->type : drive_type::Unknown);
+}
+
+std::string driveTypeText(int type) {
+    switch (type) {
         case drive_type::Unknown:
             return "Unknown ";
         case drive_type::Removable:

@@ -71,6 +71,14 @@ class DriveInfo {
     DigitGrouping grouping_;
 };
 
+// "Removable ", "Fixed ", ... for a drive type code; empty for a code outside 0 to 5.
+std::string driveTypeText(int type);
+// Free bytes as the label writes them: whole Kbytes with the digit grouping ("1,423").
+std::string freeKbytesText(std::uint64_t freeBytes, const DigitGrouping& grouping);
+// What the label under the drive list tells of a drive, on one line, for a list of the drives:
+// "Removable Drive A: - DISK1 - Free Space: 1,423 Kbytes", "Removable Drive B: (not ready)".
+std::string driveSummary(const Drive& drive, const DigitGrouping& grouping);
+
 // The text shared by every "not ready" error: CR LF + "Drive " + letter + ":" + " is not ready.".
 std::string notReadyMessage(char letter);
 

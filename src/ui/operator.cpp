@@ -31,7 +31,35 @@ Answer Operator::messageBox(std::string_view text, std::string_view title, BoxSt
         // The program is stopping: nobody is asked anything any more, and nothing is started.
         return style.cautiousAnswer();
     }
+    window_.repaint(Control::Form);
     return dialogs_.messageBox(text, title, style);
+}
+
+void Operator::beginWork(WorkPhase phase, int item, int items) {
+    work_.now = WorkProgress{.phase = phase, .item = item, .items = items};
+    reportWork();
+}
+
+void Operator::setWorkTotal(std::uint64_t total) {
+    work_.now.total = total;
+    reportWork();
+}
+
+void Operator::advanceWork(std::uint64_t done) {
+    work_.now.done += done;
+    reportWork();
+}
+
+void Operator::endWork(bool completed) {
+    work_.now.ended = true;
+    work_.now.completed = completed;
+    reportWork();
+}
+
+void Operator::reportWork() {
+    if (work_.observer != nullptr) {
+        work_.observer->progressed(work_.now);
+    }
 }
 
 }  // namespace xq

@@ -4,6 +4,7 @@
 
 #include "ui/dialogs.h"
 #include "ui/window_model.h"
+#include "ui/work_progress.h"
 
 namespace xq {
 
@@ -44,14 +45,46 @@ class Operator {
     void showErrorBox(std::string_view message) { showErrorBox(message, kErrorTitle); }
     // Logs "QUERY " and the question, then asks it.
     Answer ask(std::string_view question, std::string_view title, BoxStyle style);
-    // A message box as it stands, nothing logged. Once the program is being interrupted, boxes are
-    // no longer shown: each gets its cautious answer.
+    // A message box as it stands, nothing logged. The window shows what the work has changed
+    // before the box comes up. Once the program is being interrupted, boxes are no longer shown:
+    // each gets its cautious answer.
     Answer messageBox(std::string_view text, std::string_view title, BoxStyle style);
 
+    // The work's progress, for a front end that follows it (see WorkProgress): a phase, or the
+    // next item of one, begins; its total and what is done; it ends.
+    void watchWork(ProgressObserver* observer) { work_.observer = observer; }
+    void beginWork(WorkPhase phase, int item = 1, int items = 1);
+    void setWorkTotal(std::uint64_t total);
+    void advanceWork(std::uint64_t done = 1);
+    void endWork(bool completed);
+
   private:
+    void reportWork();
+
     Panes& panes_;
     Dialogs& dialogs_;
     WindowModel& window_;
+    struct {
+        ProgressObserver* observer = nullptr;
+        WorkProgress now;
+    } work_;
+};
+
+// A phase of the work, from its beginning to its end on every way out of the routine that does it.
+class WorkScope {
+  public:
+    WorkScope(Operator& op, WorkPhase phase, int item = 1, int items = 1) : op_(op) {
+        op_.beginWork(phase, item, items);
+    }
+    WorkScope(const WorkScope&) = delete;
+    WorkScope& operator=(const WorkScope&) = delete;
+    ~WorkScope() { op_.endWork(completed_); }
+    // All of the phase's work has been done.
+    void completed() { completed_ = true; }
+
+  private:
+    Operator& op_;
+    bool completed_ = false;
 };
 
 }  // namespace xq

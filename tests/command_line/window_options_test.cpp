@@ -21,11 +21,14 @@ TEST(WindowOptions, HelpAndVersionAnswerWhateverDriveOptionsComeWithThem) {
     EXPECT_TRUE(parseWindowOptions({"-h"}).options.help);
 }
 
-TEST(WindowOptions, TheFirstOtherArgumentDecides) {
-    const WindowOptionsResult unknown = parseWindowOptions({"--frobnicate", "--version"});
-    EXPECT_EQ(unknown.error, "Unknown argument: --frobnicate");
-    EXPECT_FALSE(unknown.options.version);
-    EXPECT_TRUE(parseWindowOptions({"--help", "--frobnicate"}).options.help);
+TEST(WindowOptions, TheWindowSystemsOptionsArePassedOn) {
+    const WindowOptionsResult parsed =
+        parseWindowOptions({"-platform", "offscreen", "-reverse", "--version"});
+    EXPECT_TRUE(parsed.options.version);
+    EXPECT_EQ(parsed.options.toolkitArguments,
+              (std::vector<std::string>{"-platform", "offscreen", "-reverse"}));
+    EXPECT_EQ(parseWindowOptions({"--frobnicate"}).error,
+              "The following argument was not expected: --frobnicate");
 }
 
 TEST(WindowOptions, DriveOptionsAreCheckedAndKept) {

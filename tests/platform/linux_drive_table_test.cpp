@@ -95,7 +95,9 @@ class SampleSystem {
 
 Drive ready(char letter, int type, std::string hostRoot, std::string volume = {},
             std::uint64_t freeBytes = 0) {
-    return Drive{letter, type, true, std::move(volume), freeBytes, std::move(hostRoot)};
+    // The root file system is the one the operating system runs from.
+    const bool system = hostRoot == "/";
+    return Drive{letter, type, true, std::move(volume), freeBytes, std::move(hostRoot), system};
 }
 
 Drive notReady(char letter, int type) {

@@ -28,6 +28,7 @@ TestDrives::TestDrives() : host(letters, "C:\\Temp"), files(host) {
     table.add(floppy);
     Drive system = folderDrive('C', drive_type::Fixed, temp_ / "c", "SYSTEM");
     system.freeBytes = 123456789;
+    system.holdsSystem = true;
     table.add(system);
     table.add(folderDrive('E', drive_type::Removable, temp_ / "e", "CARD"));
 }

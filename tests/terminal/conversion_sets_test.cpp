@@ -134,7 +134,7 @@ TEST_F(ConversionSetsTest, AFlippedByteWritesNoCard) {
     writeFile(piece, damaged);
     const ProcessOutcome result = convert(set, "--yes");
     EXPECT_EQ(result.status, 1) << result.out << result.err;
-    EXPECT_NE(result.out.find("Wrong checksum"), std::string::npos) << result.out;
+    EXPECT_NE(result.err.find("Wrong checksum"), std::string::npos) << result.err;
     EXPECT_TRUE(filesUnder(card).empty());
     expectNoWorkingFolders();
 }
@@ -147,9 +147,9 @@ TEST_F(ConversionSetsTest, AForeignDisketteWritesNoCard) {
     fs::copy(other.diskette(2), set.diskette(2), fs::copy_options::recursive);
     const ProcessOutcome result = convert(set, "--yes");
     EXPECT_EQ(result.status, 1) << result.out << result.err;
-    EXPECT_NE(result.out.find("Wrong Archive ID at diskette #2\nExpected 20070717 found 4711\n"),
+    EXPECT_NE(result.err.find("Wrong Archive ID at diskette #2\nExpected 20070717 found 4711\n"),
               std::string::npos)
-        << result.out;
+        << result.err;
     EXPECT_TRUE(filesUnder(card).empty());
     expectNoWorkingFolders();
 }
@@ -163,6 +163,43 @@ TEST_F(ConversionSetsTest, ADeclinedReplacementKeepsTheCardAsItWas) {
     EXPECT_EQ(result.status, 3) << result.out << result.err;
     EXPECT_EQ(filesUnder(card), before);
     expectNoWorkingFolders();
+}
+
+// A card checked months later, or one written by someone else: proven against its own descriptor,
+// file by file, read back from the medium.
+TEST_F(ConversionSetsTest, ACardIsCheckedAgainstItsOwnDescriptor) {
+    const WrittenSet set = writeDiskSet(temp / "set", twoFileSet(1000));
+    ASSERT_EQ(convert(set, "--yes").status, 0);
+    const auto check = [this] {
+        return runProgram(XQ_CONVERT_PROGRAM, {"--check-card", utf8(card)},
+                          {{"TMPDIR", utf8(temp / "tmp")},
+                           {"TMP", utf8(temp / "tmp")},
+                           {"TEMP", utf8(temp / "tmp")}},
+                          temp.path());
+    };
+    const fs::path single = card / "backup" / "single";
+    const ProcessOutcome good = check();
+    EXPECT_EQ(good.status, 0) << good.out << good.err;
+    EXPECT_TRUE(
+        good.out.ends_with("  \\keycode.rec holds\n  \\db\\records.dat holds\n"
+                           "The card holds its database.\n"))
+        << good.out;
+
+    std::string records = readFile(single / "db" / "records.dat");
+    records[100] ^= 0x01;
+    writeFile(single / "db" / "records.dat", records);
+    fs::remove(single / "keycode.kcd");
+    const ProcessOutcome bad = check();
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.out.find("  \\keycode.rec is missing\n  \\db\\records.dat differs from its "
+                           "checksum\n"),
+              std::string::npos)
+        << bad.out;
+    EXPECT_EQ(bad.err,
+              "xq3100-convert: the card does not hold its database: 2 of 2 files do not hold\n");
+
+    fs::remove_all(card / "backup");
+    EXPECT_EQ(check().status, 1);
 }
 
 #ifdef _WIN32

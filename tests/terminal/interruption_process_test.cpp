@@ -1,8 +1,10 @@
-// The terminal program as a process that is interrupted, killed, or started twice over the same
-// temporary folder.
+// The terminal program as a process: interrupted, killed, started twice over the same temporary
+// folder, its output sent where scripts send it (a closed pipe, a full disk, a terminal that cannot
+// redraw a line), its answers piped in.
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pty.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/inotify.h>
@@ -31,23 +33,42 @@ using Tree = std::map<std::string, std::string>;
 // A converter running in the background, its standard input a pipe the test writes to.
 class Converter {
   public:
-    // With `closedOutput` its standard output is a pipe no one reads, closed at once, as for
-    // `xq3100-convert ... | head` once head has ended.
+    // Where its standard output goes.
+    enum class Output {
+        File,        // a file, read back with out()
+        ClosedPipe,  // a pipe no one reads, closed at once (`xq3100-convert ... | head`, head gone)
+        Full,        // a device that refuses every write (/dev/full)
+        Terminal,    // a pseudo-terminal, read back with out()
+    };
     Converter(const std::vector<std::string>& arguments, const std::vector<std::string>& env,
-              const fs::path& output, bool closedOutput = false)
+              const fs::path& output, Output to = Output::File)
         : out_(output.string() + ".out"), err_(output.string() + ".err") {
         int pipe[2];
         EXPECT_EQ(::pipe2(pipe, O_CLOEXEC), 0);
         int unread[2];
         EXPECT_EQ(::pipe2(unread, O_CLOEXEC), 0);
+        int terminal = -1;
+        if (to == Output::Terminal) {
+            EXPECT_EQ(::openpty(&terminal_, &terminal, nullptr, nullptr, nullptr), 0);
+        }
         posix_spawn_file_actions_t files;
         posix_spawn_file_actions_init(&files);
         posix_spawn_file_actions_adddup2(&files, pipe[0], 0);
-        if (closedOutput) {
-            posix_spawn_file_actions_adddup2(&files, unread[1], 1);
-        } else {
-            posix_spawn_file_actions_addopen(&files, 1, out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                             0600);
+        switch (to) {
+            case Output::File:
+                posix_spawn_file_actions_addopen(&files, 1, out_.c_str(),
+                                                 O_WRONLY | O_CREAT | O_TRUNC, 0600);
+                break;
+            case Output::ClosedPipe:
+                posix_spawn_file_actions_adddup2(&files, unread[1], 1);
+                break;
+            case Output::Full:
+                posix_spawn_file_actions_addopen(&files, 1, "/dev/full", O_WRONLY, 0);
+                break;
+            case Output::Terminal:
+                posix_spawn_file_actions_adddup2(&files, terminal, 1);
+                ::fcntl(terminal_, F_SETFL, ::fcntl(terminal_, F_GETFL) | O_NONBLOCK);
+                break;
         }
         posix_spawn_file_actions_addopen(&files, 2, err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                          0600);
@@ -70,6 +91,9 @@ class Converter {
         ::close(pipe[0]);
         ::close(unread[0]);
         ::close(unread[1]);
+        if (terminal >= 0) {
+            ::close(terminal);
+        }
         input_ = pipe[1];
     }
     Converter(const Converter&) = delete;
@@ -80,8 +104,16 @@ class Converter {
             passOver(wait());
         }
         ::close(input_);
+        if (terminal_ >= 0) {
+            ::close(terminal_);
+        }
     }
 
+    // The input ends: no one is there to answer any more.
+    void endInput() {
+        ::close(input_);
+        input_ = -1;
+    }
     void type(const std::string& line) const {
         EXPECT_EQ(::write(input_, line.data(), line.size()), static_cast<ssize_t>(line.size()));
     }
@@ -98,7 +130,17 @@ class Converter {
         return ::waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
                info.si_pid == 0;
     }
-    std::string out() const { return readFile(out_); }
+    // What went to its standard output: the file, or what the terminal has shown so far.
+    std::string out() {
+        if (terminal_ < 0) {
+            return readFile(out_);
+        }
+        char buffer[4096];
+        for (ssize_t got; (got = ::read(terminal_, buffer, sizeof buffer)) > 0;) {
+            shown_.append(buffer, static_cast<std::size_t>(got));
+        }
+        return shown_;
+    }
     std::string err() const { return readFile(err_); }
 
   private:
@@ -107,6 +149,8 @@ class Converter {
 
     pid_t pid_ = -1;
     int input_ = -1;
+    int terminal_ = -1;  // the pseudo-terminal's side this process reads
+    std::string shown_;
     fs::path out_;
     fs::path err_;
 };
@@ -202,10 +246,10 @@ TEST_F(InterruptionTest, AnInterruptedReadingLeavesNoWorkingDirectory) {
     EXPECT_EQ(filesUnder(temp / "card"), card);
 }
 
-// Ctrl+C, a kill, or a closed pipe while the card is written: the card is as it was before, with
-// its old database or without a backup folder, and no working directory is left.
+// Ctrl+C or a kill while the card is written: the card is as it was before, with its old database
+// or without a backup folder, and no working directory is left.
 TEST_F(InterruptionTest, AnInterruptedCardWriteLeavesTheCardAsItWas) {
-    for (const int signal : {SIGINT, SIGTERM, SIGPIPE}) {
+    for (const int signal : {SIGINT, SIGTERM}) {
         for (const bool withOldDatabase : {true, false}) {
             SCOPED_TRACE(testing::Message()
                          << "signal " << signal << ", old database " << withOldDatabase);
@@ -233,11 +277,53 @@ TEST_F(InterruptionTest, AnInterruptedCardWriteLeavesTheCardAsItWas) {
             watch_ = -1;
         }
     }
-    // A pipe closed before anything was written to it (`xq3100-convert ... | head` with head
-    // gone): the program stops at its first line and leaves nothing behind.
-    Converter piped(arguments(temp / "card", {"--yes"}), environment(), temp / "piped", true);
-    EXPECT_EQ(piped.wait(), 128 + SIGPIPE) << piped.err();
-    EXPECT_TRUE(fs::is_empty(temp / "tmp"));
+}
+
+// Output that cannot be written (a pipe whose reader has gone, a full disk) does not cut the work
+// off, nor kill the program by a signal: the card is written and proven, the working folders go,
+// and the exit status says the run did not end well.
+TEST_F(InterruptionTest, OutputThatCannotBeWrittenEndsTheRunNotTheWork) {
+    for (const Converter::Output to : {Converter::Output::ClosedPipe, Converter::Output::Full}) {
+        fs::remove_all(temp / "card");
+        fs::create_directories(temp / "card");
+        Converter converter(arguments(temp / "card", {"--yes"}), environment(), temp / "lost", to);
+        EXPECT_EQ(converter.wait(), 1);
+        EXPECT_EQ(converter.err(), "xq3100-convert: the output could not be written in full\n");
+        EXPECT_EQ(filesUnder(temp / "card" / "backup" / "single").at("db/records.dat"),
+                  set.wholeFiles.at("/db/records.dat"));
+        EXPECT_TRUE(fs::is_empty(temp / "tmp"));
+    }
+}
+
+// On a terminal the progress is one line redrawn in place; a terminal that cannot redraw gets
+// plain lines, without a single escape sequence. An answer piped in shows in the transcript.
+TEST_F(InterruptionTest, TheProgressFitsTheTerminalAndAnswersShow) {
+    oldDatabase();
+    for (const char* term : {"xterm", "dumb"}) {
+        std::vector<std::string> env = environment();
+        env.push_back(std::string("TERM=") + term);
+        Converter converter(arguments(temp / "card", {}), env, temp / "terminal",
+                            Converter::Output::Terminal);
+        std::string shown;
+        for (int tries = 0; (shown = converter.out()).find("Yes/No? ") == std::string::npos;
+             ++tries) {
+            ASSERT_LT(tries, 6000) << shown;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        converter.type("yes\n");
+        converter.endInput();
+        while (converter.running()) {  // read on, or a full terminal would hold it up
+            shown = converter.out();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        EXPECT_EQ(converter.wait(), 0) << converter.err();
+        shown = converter.out();
+        EXPECT_EQ(shown.find('\x1B'), std::string::npos) << term;
+        const bool redrawn = shown.find("\r\rReading diskette") != std::string::npos ||
+                             shown.find("\rReading diskette") != std::string::npos;
+        EXPECT_EQ(redrawn, std::string(term) == "xterm") << shown;
+        EXPECT_NE(shown.find("Yes/No? yes\r\n"), std::string::npos) << shown;
+    }
 }
 
 TEST_F(InterruptionTest, WhatAKilledRunLeftIsRemovedByTheNextRun) {

@@ -1,5 +1,5 @@
 // The terminal front end over the wizard, with an operator at the terminal played from a script:
-// what it asks, what it answers itself, and how it draws the progress bar.
+// what it asks, what it answers itself, and how it shows the work's progress.
 
 #include "terminal/terminal_conversion.h"
 
@@ -50,10 +50,11 @@ class TerminalConversionTest : public ::testing::Test {
     // Runs a conversion with `typed` as all the operator types.
     int run(const std::string& typed) {
         std::istringstream in(typed);
-        TerminalView view(window, out, false, true);
+        TerminalView view(window, out, err, Verbosity::Normal, false);
         window.observer = &view;
-        TerminalDialogs dialogs(view, in, out, AnswerPolicy::Ask);
+        TerminalDialogs dialogs(view, in, out, AnswerPolicy::Ask, Verbosity::Normal, false);
         Wizard wizard(window, drives.letters, drives.files, dialogs);
+        wizard.watchWork(&view);
         wizard.onDisketteRequested([this](int n) {
             if (n <= set.disketteCount()) {
                 drives.insertFloppy(set.diskette(n));
@@ -83,6 +84,7 @@ class TerminalConversionTest : public ::testing::Test {
     WrittenSet set;
     WindowModel window;
     std::ostringstream out;
+    std::ostringstream err;
 };
 
 TEST_F(TerminalConversionTest, NoToReplaceAsksForAnotherCardAndKeepsTheReading) {
@@ -93,9 +95,9 @@ TEST_F(TerminalConversionTest, NoToReplaceAsksForAnotherCardAndKeepsTheReading) 
     const std::size_t declined = text.find(std::string(kReplace) + std::string(kAnotherCard));
     ASSERT_NE(declined, std::string::npos) << text;
     // The diskettes are not read again: the next card is written from the same reading.
-    EXPECT_EQ(occurrences(text, "Reading diskette #1"), 1u);
+    EXPECT_EQ(occurrences(text, "Reading diskette 1\n"), 1u);
     EXPECT_NE(text.find(kReplace, declined + 1), std::string::npos);
-    EXPECT_NE(text.find("Successful database convert\nTotal 3 diskettes\n"), std::string::npos);
+    EXPECT_EQ(occurrences(text, "Proved the card in 0:0"), 1u);
     EXPECT_EQ(filesUnder(card() / "backup" / "single").at("db/main.dat"), std::string(10000, 'm'));
     EXPECT_TRUE(workingDirectoriesGone());
 }
@@ -108,7 +110,7 @@ TEST_F(TerminalConversionTest, QuittingAtTheCardPromptKeepsTheOldDatabase) {
         << text;
     // The quit question that ends the run is answered by the program, and says so.
     EXPECT_TRUE(
-        text.ends_with("[warning!] Database conversion is not complete! \n"
+        text.ends_with("[warning!] Database conversion is not complete!\n"
                        "Are you sure you want to quit?\n" +
                        std::string(kOwnYes)))
         << text;
@@ -124,68 +126,43 @@ TEST_F(TerminalConversionTest, AQuestionNoOneIsThereToAnswerGetsTheCautiousAnswe
         << out.str();
 }
 
-TEST_F(TerminalConversionTest, EachPhaseThatRunsThroughEndsItsBarAt100Percent) {
+TEST_F(TerminalConversionTest, EachPhaseIsNamedOnceAndEndsWithItsTime) {
     ASSERT_EQ(run("y\nq\n"), exit_status::Success);
-    // Reading with verification, joining, writing the card.
-    EXPECT_EQ(occurrences(out.str(), "[########################################] 100%\n"), 3u)
-        << out.str();
+    std::string phases;
+    for (const char* line :
+         {"Reading diskette 1\n", "Reading diskette 2 of 3\n", "Reading diskette 3 of 3\n",
+          "Read 3 diskettes in 0:0", "Verifying the files\n", "Verified the files in 0:0",
+          "Joining the files\n", "Joined the files in 0:0", "Writing the card\n",
+          "Wrote the card in 0:0", "Proving the card\n", "Proved the card in 0:0"}) {
+        EXPECT_EQ(occurrences(out.str(), line), 1u) << line << " in\n" << out.str();
+    }
+    EXPECT_EQ(err.str(), "");
 }
 
-// The bar's phases, driven by hand.
-class ProgressTest : public ::testing::Test {
-  protected:
-    ProgressTest() {
-        window.observer = &view;
-        window.ProgressBar1.max = 300;
-        window.ProgressBar1.visible = true;
-        window.setProgressValue(0);
-    }
-    void advance(int to) { window.setProgressValue(to); }
-    void message(const std::string& text) {
-        window.mainText.text = text;
-        window.repaint(Control::MainText);
-    }
-    std::size_t finished() const { return occurrences(out.str(), "] 100%\n"); }
-
+// The progress line on a terminal that redraws it, fed by hand.
+TEST(ProgressLine, ShowsThePhaseItsShareAndLeavesOnlyWhatRanThrough) {
     WindowModel window;
     std::ostringstream out;
-    TerminalView view{window, out, false, true};
-};
-
-TEST_F(ProgressTest, APhaseGivenUpIsNotShownFinished) {
-    advance(99);
-    message("Please insert diskette #2");
-    advance(150);  // the phase goes on across messages
-    EXPECT_EQ(finished(), 0u);
-
-    // Back to the first diskette: the bar is set back and hidden.
-    window.ProgressBar1.visible = false;
-    window.ProgressBar1.value = 0;
-    message("Please insert diskette #1");
-    EXPECT_EQ(finished(), 0u);
-
-    // A box during the phase: it did not run through as drawn.
-    window.ProgressBar1.visible = true;
-    advance(0);
-    advance(40);
-    view.boxShown();
-    window.ProgressBar1.visible = false;
-    message("Please select the floppy disk drive");
-    EXPECT_EQ(finished(), 0u);
-    EXPECT_EQ(out.str().find("100%"), std::string::npos);
+    std::ostringstream err;
+    TerminalView view(window, out, err, Verbosity::Normal, true);
+    const auto report = [&](WorkProgress progress) { view.progressed(progress); };
+    report({.phase = WorkPhase::Reading, .item = 2, .items = 4, .done = 1, .total = 2});
+    EXPECT_TRUE(
+        out.str().starts_with("\rReading diskette 2 of 4   [#######.............] 37%  0:00"))
+        << out.str();
+    report({.phase = WorkPhase::Reading, .item = 4, .items = 4, .ended = true, .completed = true});
+    report({.phase = WorkPhase::Verifying, .total = 10});
+    EXPECT_NE(out.str().find("\rRead 4 diskettes in 0:00\n"), std::string::npos) << out.str();
+    // A phase given up leaves nothing on the screen.
+    report({.phase = WorkPhase::Verifying, .done = 5, .total = 10, .ended = true});
+    EXPECT_EQ(out.str().find("Verified"), std::string::npos);
+    EXPECT_TRUE(out.str().ends_with("\r")) << out.str();
+    EXPECT_EQ(clockText(std::chrono::seconds(3723)), "1:02:03");
 }
 
-TEST_F(ProgressTest, APhaseThatGoesOnAfterABoxStillRunsThrough) {
-    advance(50);
-    view.boxShown();  // "Wrong diskette!", then the right one
-    advance(120);
-    advance(0);  // the next phase
-    EXPECT_EQ(finished(), 1u);
-    advance(99);
-    window.ProgressBar1.visible = false;  // hidden where it stood
-    message("Please select the Compact Flash");
-    EXPECT_EQ(finished(), 2u);
-    EXPECT_TRUE(out.str().ends_with("] 100%\nPlease select the Compact Flash"));
+TEST(TerminalLinesTest, TakesTheWindowsBlankLinesAndTrailingBlanksAway) {
+    EXPECT_EQ(terminalLines("\r\nDrive A: is not ready.  \r\nPlease insert disk #3 \r\n"),
+              "Drive A: is not ready.\nPlease insert disk #3");
 }
 
 TEST(TerminalTextTest, ShowsControlCharactersFromADisketteEscaped) {

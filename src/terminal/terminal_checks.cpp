@@ -1,0 +1,134 @@
+#include "terminal/terminal_checks.h"
+
+#include <ostream>
+
+#include "app/exit_status.h"
+#include "convert/card_check.h"
+#include "terminal/terminal_view.h"
+#include "ui/drive_info.h"
+
+namespace xq {
+
+namespace {
+
+#ifdef _WIN32
+constexpr char kSeparator = '\\';
+#else
+constexpr char kSeparator = '/';
+#endif
+
+std::string driveName(char letter) {
+    return std::string{letter, ':'};
+}
+
+std::string drivesOf(const DriveTable& drives) {
+    std::string letters;
+    for (const Drive& drive : drives.drives()) {
+        letters += (letters.empty() ? "" : ", ") + driveName(drive.letter);
+    }
+    return letters.empty() ? "none" : letters;
+}
+
+std::string missingDrive(const DriveTable& drives, char letter) {
+    return "there is no drive " + driveName(letter) + " on this machine; its drives are " +
+           drivesOf(drives);
+}
+
+std::string_view stateText(ListedFileState state) {
+    switch (state) {
+        case ListedFileState::Holds:
+            return "holds";
+        case ListedFileState::Missing:
+            return "is missing";
+        case ListedFileState::Differs:
+            return "differs from its checksum";
+        case ListedFileState::Unreadable:
+            return "can not be read";
+    }
+    return "";
+}
+
+}  // namespace
+
+std::string refusedDrives(const DriveTable& drives, const TerminalOptions& options) {
+    for (const char letter : {options.floppy, options.flash}) {
+        if (letter != '\0' && !drives.drive(letter)) {
+            return missingDrive(drives, letter);
+        }
+    }
+    if (options.floppy != '\0' && options.floppy == options.flash) {
+        return "--floppy and --flash name the same drive, " + driveName(options.floppy);
+    }
+    if (options.flash != '\0' && options.answers != AnswerPolicy::Ask) {
+        if (const std::optional<Drive> card = drives.drive(options.flash);
+            card && card->holdsSystem) {
+            return "drive " + driveName(options.flash) +
+                   " holds the operating system: the database is written there only on an answer "
+                   "at the terminal, without --yes or --no";
+        }
+    }
+    return {};
+}
+
+int listDrives(const DriveTable& drives, std::ostream& out) {
+    const DigitGrouping grouping = regionalDigitGrouping();
+    for (const Drive& drive : drives.drives()) {
+        out << terminalText(driveSummary(drive, grouping)) << '\n';
+    }
+    return out.flush() ? exit_status::Success : exit_status::Failed;
+}
+
+int checkCard(ConverterSetup& setup, const TerminalOptions& options, std::ostream& out,
+              std::ostream& err) {
+    const DriveTable& drives = setup.drives().table();
+    const char letter = options.flash != '\0' ? options.flash : setup.drives().cardLetter();
+    const std::optional<Drive> drive = drives.drive(letter);
+    if (!drive) {
+        err << kProgramName << ": " << missingDrive(drives, letter) << '\n';
+        return exit_status::BadArguments;
+    }
+    if (!drive->ready) {
+        err << kProgramName << ": drive " << driveName(letter) << " is not ready\n";
+        return exit_status::Failed;
+    }
+    const CardCheck check = CheckCard(setup.files(), driveName(letter) + "\\");
+    const std::string where = databaseLocation(drives, letter);
+    switch (check.outcome) {
+        case CardCheck::Outcome::NoDatabase:
+            err << kProgramName << ": " << terminalText(where) << " holds no database\n";
+            return exit_status::Failed;
+        case CardCheck::Outcome::BadDescriptor:
+            err << kProgramName << ": the archive.dat in " << terminalText(where)
+                << " is not a one-disk archive descriptor\n";
+            return exit_status::Failed;
+        case CardCheck::Outcome::Holds:
+        case CardCheck::Outcome::DoesNotHold:
+            break;
+    }
+    out << terminalText(where) << ": archive ID " << check.archive.archiveIdDigits << ", "
+        << check.files.size() << (check.files.size() == 1 ? " file" : " files") << '\n';
+    std::size_t failing = 0;
+    for (const ListedFileCheck& file : check.files) {
+        failing += file.state == ListedFileState::Holds ? 0 : 1;
+        out << "  " << terminalText(file.name) << " " << stateText(file.state) << '\n';
+    }
+    if (check.outcome == CardCheck::Outcome::Holds) {
+        out << "The card holds its database.\n";
+        return out.flush() ? exit_status::Success : exit_status::Failed;
+    }
+    out.flush();
+    err << kProgramName << ": the card does not hold its database: " << failing << " of "
+        << check.files.size() << " files do not hold\n";
+    return exit_status::Failed;
+}
+
+std::string databaseLocation(const DriveTable& drives, char letter) {
+    const std::optional<std::string> root = drives.hostRoot(letter);
+    std::string location = root ? *root : driveName(letter) + "\\";
+    if (!location.empty() && location.back() != kSeparator) {
+        location += kSeparator;
+    }
+    return location + "backup" + kSeparator + "single";
+}
+
+}  // namespace xq

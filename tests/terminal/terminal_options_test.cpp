@@ -1,0 +1,75 @@
+#include "terminal/terminal_options.h"
+
+#include <gtest/gtest.h>
+
+#include "support/disk_set_writer.h"
+#include "support/temp_dir.h"
+
+namespace xq::test {
+namespace {
+
+using Arguments = std::vector<std::string>;
+
+// Every form the command line takes, and every way it can be wrong: one line each.
+TEST(TerminalOptions, EachFormAndEachError) {
+    TempDir temp;
+    const std::string card = temp.path().string();
+    const WrittenSet set = writeDiskSet(temp / "set", {.files = {{.name = "/a", .content = "a"}}});
+    const std::string diskette = set.diskette(1).string();
+    struct Row {
+        Arguments arguments;
+        std::string error;  // empty: accepted
+        TerminalTask task = TerminalTask::Convert;
+    };
+    const std::vector<Row> rows = {
+        {{"--floppy", "a:", "--flash=E:"}, ""},
+        {{"--diskettes", diskette, "--card=" + card, "--yes", "--quiet"}, ""},
+        {{"--floppy=A", "--card", card, "--no", "--verbose", "--"}, ""},
+        {{"--list-drives"}, "", TerminalTask::ListDrives},
+        {{"--check-card", "E:"}, "", TerminalTask::CheckCard},
+        {{"--check-card=" + card}, "", TerminalTask::CheckCard},
+        {{"--frobnicate"}, "The following argument was not expected: --frobnicate"},
+        {{"--floppy", "A:", "--flash", "E:", "--", "extra"},
+         "The following arguments were not expected: extra --"},
+        {{"--floppy", "AB", "--flash", "E:"}, "--floppy needs a drive letter, such as A:, not AB"},
+        {{"--floppy", "A:", "--flash"}, "--flash: 1 required TEXT missing"},
+        {{"--floppy", "A:", "--flash", "E:", "--yes", "--no"}, "--yes and --no exclude each other"},
+        {{"--floppy", "A:", "--flash", "E:", "--verbose", "--quiet"},
+         "--verbose and --quiet exclude each other"},
+        {{"--flash", "E:"}, "Give either --floppy or --diskettes"},
+        {{"--floppy", "A:", "--diskettes", diskette, "--flash", "E:"},
+         "Give either --floppy or --diskettes"},
+        {{"--floppy", "A:"}, "Give either --flash or --card"},
+        {{"--list-drives", "--flash", "E:"},
+         "--list-drives takes no other drive or folder options"},
+        {{"--check-card", card + "/nowhere"}, "Card folder " + card + "/nowhere does not exist"},
+        {{"--floppy", "A:", "--card", card + "/nowhere"},
+         "Card folder " + card + "/nowhere does not exist"},
+        {{"--diskettes", card, "--flash", "E:"},
+         "Folder " + card + " is not diskette #1: it holds no disk0001.dat"},
+    };
+    for (const Row& row : rows) {
+        std::string line;
+        for (const std::string& argument : row.arguments) {
+            line += argument + " ";
+        }
+        SCOPED_TRACE(line);
+        const TerminalOptionsResult parsed = parseTerminalOptions(row.arguments);
+        EXPECT_EQ(parsed.error, row.error);
+        EXPECT_EQ(parsed.error.find('\n'), std::string::npos);
+        if (row.error.empty()) {
+            EXPECT_EQ(parsed.options.task, row.task);
+        }
+    }
+    // Help and version win over anything else on the line, a folder taken for -h included.
+    for (const Arguments& help : {Arguments{"-h"}, Arguments{"--diskettes", diskette, "-h"},
+                                  Arguments{"--bad", "--help"}}) {
+        EXPECT_TRUE(parseTerminalOptions(help).options.help);
+    }
+    for (const Arguments& version : {Arguments{"-V"}, Arguments{"--frobnicate", "--version"}}) {
+        EXPECT_TRUE(parseTerminalOptions(version).options.version);
+    }
+}
+
+}  // namespace
+}  // namespace xq::test
