@@ -6,6 +6,7 @@
 #include "archive/set_names.h"
 #include "archive/tree_operations.h"
 #include "convert/checksum.h"
+#include "convert/content_digest.h"
 #include "convert/recombination.h"
 #include "convert/verification.h"
 #include "platform/text.h"
@@ -16,25 +17,11 @@ namespace {
 
 constexpr std::size_t kReadSize = 1 << 20;
 
-// 64-bit FNV-1a: cheap, and any change of bytes or of their order changes it.
-class Digest {
-  public:
-    void add(std::span<const unsigned char> bytes) {
-        for (unsigned char byte : bytes) {
-            value_ = (value_ ^ byte) * 0x100000001B3ull;
-        }
-    }
-    std::uint64_t value() const { return value_; }
-
-  private:
-    std::uint64_t value_ = 0xCBF29CE484222325ull;
-};
-
 struct Measured {
     bool read = false;        // every byte was read
     bool piecesHold = false;  // every piece has its archived checksum
     std::uint64_t length = 0;
-    std::uint64_t digest = 0;
+    Digest128 digest;
 };
 
 // Reads a file once: its length, its digest, and whether its pieces (if it has any) add up to it
@@ -71,7 +58,7 @@ Measured measure(FileService& files, const std::string& path, const FileProof& f
     startPiece();
     finishPieces();
 
-    Digest digest;
+    ContentDigest digest;
     std::vector<char> buffer(kReadSize);
     for (;;) {
         const Result<std::size_t> got = (*in)->read(buffer);

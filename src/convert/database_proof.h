@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "archive/archive_state.h"
+#include "convert/content_digest.h"
 #include "convert/conversion_context.h"
 
 namespace xq {
@@ -28,7 +29,7 @@ struct FileProof {
     std::vector<std::size_t> pieces;
     std::vector<std::uint64_t> pieceLengths;  // from the verified copies of the diskettes
     std::uint64_t length = 0;
-    std::uint64_t digest = 0;
+    Digest128 digest;
 };
 
 struct DatabaseProof {
