@@ -17,3 +17,5 @@ endfunction()
 
 # Command-line parsing of both programs.
 xq_header_only_library(xq_cli11 DIRECTORIES CLI)
+# The database's digest (XXH3).
+xq_header_only_library(xq_xxhash HEADERS xxhash.h)

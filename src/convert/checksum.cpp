@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <vector>
+#include <memory>
+
+#include "convert/content_digest.h"
 
 namespace xq {
 
@@ -153,7 +155,10 @@ double StreamChecksum::value() const {
     return total;
 }
 
-FileChecksumResult FileChecksum(FileService& files, std::string_view path, ReadMode mode) {
+namespace {
+
+FileChecksumResult checksumOf(FileService& files, std::string_view path, ReadMode mode,
+                              ContentDigest* digest) {
     const Result<std::uint64_t> length = files.fileLength(path);
     if (!length) {
         return {ChecksumStatus::NoLength, 1};
@@ -165,19 +170,35 @@ FileChecksumResult FileChecksum(FileService& files, std::string_view path, ReadM
     if (!in) {
         return {ChecksumStatus::OpenFailed, 3};
     }
-    std::vector<char> buffer(kReadSize);
+    // Not zeroed first: only the bytes a read has filled are ever looked at.
+    const std::unique_ptr<char[]> buffer = std::make_unique_for_overwrite<char[]>(kReadSize);
     StreamChecksum checksum(*length);
     while (checksum.missing() > 0) {
         const std::size_t want =
             static_cast<std::size_t>(std::min<std::uint64_t>(kReadSize, checksum.missing()));
-        const Result<std::size_t> got = (*in)->read(std::span<char>(buffer.data(), want));
+        const Result<std::size_t> got = (*in)->read(std::span<char>(buffer.get(), want));
         if (!got || *got != want) {
             return {ChecksumStatus::ReadFailed, 0};
         }
-        checksum.add(std::span<const unsigned char>(
-            reinterpret_cast<const unsigned char*>(buffer.data()), want));
+        const std::span<const unsigned char> bytes(
+            reinterpret_cast<const unsigned char*>(buffer.get()), want);
+        checksum.add(bytes);
+        if (digest != nullptr) {
+            digest->add(bytes);
+        }
     }
     return {ChecksumStatus::Measured, checksum.value()};
+}
+
+}  // namespace
+
+FileChecksumResult FileChecksum(FileService& files, std::string_view path, ReadMode mode) {
+    return checksumOf(files, path, mode, nullptr);
+}
+
+FileChecksumResult FileChecksum(FileService& files, std::string_view path, ReadMode mode,
+                                ContentDigest& digest) {
+    return checksumOf(files, path, mode, &digest);
 }
 
 }  // namespace xq

@@ -8,6 +8,8 @@
 
 namespace xq {
 
+class ContentDigest;
+
 // The archive's checksum: big-endian 32-bit words summed modulo 2^32 within blocks of 4096 bytes,
 // the 1 to 3 bytes after the last whole word added as they are (no wrap), and each block's sum
 // added to the total with one wrap. The archived checksums were made exactly so, so every wrap
@@ -66,5 +68,9 @@ struct [[nodiscard]] FileChecksumResult {
 
 [[nodiscard]] FileChecksumResult FileChecksum(FileService& files, std::string_view path,
                                               ReadMode mode = ReadMode::Cached);
+// The same, with every byte taken into the checksum also added to `digest`: a caller that needs
+// both reads the file once.
+[[nodiscard]] FileChecksumResult FileChecksum(FileService& files, std::string_view path,
+                                              ReadMode mode, ContentDigest& digest);
 
 }  // namespace xq

@@ -1,13 +1,24 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "archive/archive_state.h"
+#include "convert/content_digest.h"
 #include "platform/file_service.h"
 #include "ui/operator.h"
 
 namespace xq {
+
+// A piece of the database as the verification read it from a diskette's copy: the database built
+// from the pieces is described by them, without reading them once more.
+struct VerifiedPiece {
+    std::string path;  // the copy it was read from
+    std::uint64_t length = 0;
+    Digest128 digest;
+};
 
 // What verification, recombination, the flat image and the card writer work with: the wizard's
 // state for the whole run, handed over by reference or as it stands at the call.
@@ -23,6 +34,9 @@ struct ConversionContext {
     // The highest diskette number whose working directory this run may have created, so that
     // clean-up also removes a copy left by a diskette whose descriptor was refused.
     std::int16_t disketteDirectories = 0;
+    // What the last verification read, by index in the file table; nullopt for an entry it did
+    // not read whole.
+    std::vector<std::optional<VerifiedPiece>> verifiedPieces;
 };
 
 }  // namespace xq

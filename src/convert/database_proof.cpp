@@ -1,11 +1,13 @@
 #include "convert/database_proof.h"
 
 #include <algorithm>
+#include <memory>
 #include <numeric>
 
 #include "archive/set_names.h"
 #include "archive/tree_operations.h"
 #include "convert/checksum.h"
+#include "convert/content_digest.h"
 #include "convert/recombination.h"
 #include "convert/verification.h"
 #include "platform/text.h"
@@ -16,88 +18,88 @@ namespace {
 
 constexpr std::size_t kReadSize = 1 << 20;
 
-// 64-bit FNV-1a: cheap, and any change of bytes or of their order changes it.
-class Digest {
-  public:
-    void add(std::span<const unsigned char> bytes) {
-        for (unsigned char byte : bytes) {
-            value_ = (value_ ^ byte) * 0x100000001B3ull;
-        }
-    }
-    std::uint64_t value() const { return value_; }
-
-  private:
-    std::uint64_t value_ = 0xCBF29CE484222325ull;
-};
-
+// What reading a file once, cut into the runs of a FileProof, found.
 struct Measured {
-    bool read = false;        // every byte was read
-    bool piecesHold = false;  // every piece has its archived checksum
-    std::uint64_t length = 0;
-    std::uint64_t digest = 0;
+    bool read = false;      // every byte of it could be read
+    bool runsHold = false;  // exactly as long as its runs, each piece of its archived checksum
+    std::vector<Digest128> digests;  // of each run, while they hold
+
+    bool provenBy(const FileProof& file) const {
+        return read && runsHold &&
+               std::equal(digests.begin(), digests.end(), file.runs.begin(), file.runs.end(),
+                          [](const Digest128& digest, const ProvenRun& run) {
+                              return digest == run.digest;
+                          });
+    }
 };
 
-// Reads a file once: its length, its digest, and whether its pieces (if it has any) add up to it
-// and each matches its archived checksum the way the verification matches the diskettes' pieces.
+// Reads a file once, cut into the runs of `file`: the digest of each run, and each piece's
+// checksum proven against the archived one the way the verification proves the diskettes' pieces.
 Measured measure(FileService& files, const std::string& path, const FileProof& file,
                  const std::vector<ArchivedFile>& table, ReadMode mode) {
-    Measured result;
+    Measured measured;
     Result<std::unique_ptr<InputFile>> in = files.openRead(path, mode);
     if (!in) {
-        return result;
+        return measured;
     }
-    const std::uint64_t piecesLength =
-        std::accumulate(file.pieceLengths.begin(), file.pieceLengths.end(), std::uint64_t{0});
-    bool piecesHold = true;
-    std::size_t piece = 0;
-    std::optional<StreamChecksum> checksum;
-    auto startPiece = [&] {
-        checksum.reset();
-        if (piece < file.pieces.size()) {
-            checksum.emplace(file.pieceLengths[piece]);
-        }
-    };
-    auto finishPieces = [&] {
-        // A piece is complete once all its bytes are in; an empty piece at once.
-        while (checksum && checksum->missing() == 0) {
-            const std::size_t index = file.pieces[piece];
-            if (runningChecksum(checksum->value(), table, index) != table[index].archivedChecksum) {
-                piecesHold = false;
+    // Not zeroed first: only the bytes a read has filled are ever looked at.
+    const std::unique_ptr<char[]> buffer = std::make_unique_for_overwrite<char[]>(kReadSize);
+    std::span<const unsigned char> unread;  // read from the file, not yet taken by a run
+    bool atEnd = false;
+    // The file's next bytes, at most `most`: none at its end, nullopt when a read fails.
+    auto next = [&](std::uint64_t most) -> std::optional<std::span<const unsigned char>> {
+        if (unread.empty() && !atEnd) {
+            const Result<std::size_t> got = (*in)->read(std::span<char>(buffer.get(), kReadSize));
+            if (!got) {
+                return std::nullopt;
             }
-            ++piece;
-            startPiece();
+            atEnd = *got < kReadSize;
+            unread = {reinterpret_cast<const unsigned char*>(buffer.get()), *got};
         }
+        const std::span<const unsigned char> taken =
+            unread.first(static_cast<std::size_t>(std::min<std::uint64_t>(unread.size(), most)));
+        unread = unread.subspan(taken.size());
+        return taken;
     };
-    startPiece();
-    finishPieces();
 
-    Digest digest;
-    std::vector<char> buffer(kReadSize);
-    for (;;) {
-        const Result<std::size_t> got = (*in)->read(buffer);
-        if (!got) {
-            return result;
+    measured.runsHold = true;
+    for (const ProvenRun& run : file.runs) {
+        ContentDigest digest;
+        StreamChecksum checksum(run.length);
+        while (digest.length() < run.length) {
+            const std::optional<std::span<const unsigned char>> bytes =
+                next(run.length - digest.length());
+            if (!bytes) {
+                return measured;
+            }
+            if (bytes->empty()) {  // shorter than its runs
+                measured.runsHold = false;
+                measured.read = true;
+                return measured;
+            }
+            digest.add(*bytes);
+            if (run.piece) {
+                checksum.add(*bytes);
+            }
         }
-        std::span<const unsigned char> bytes(reinterpret_cast<const unsigned char*>(buffer.data()),
-                                             *got);
-        digest.add(bytes);
-        result.length += *got;
-        while (!bytes.empty() && checksum) {
-            const std::size_t taken = static_cast<std::size_t>(
-                std::min<std::uint64_t>(bytes.size(), checksum->missing()));
-            checksum->add(bytes.first(taken));
-            bytes = bytes.subspan(taken);
-            finishPieces();
+        if (run.piece && runningChecksum(checksum.value(), table, *run.piece) !=
+                             table[*run.piece].archivedChecksum) {
+            measured.runsHold = false;
         }
-        if (*got < buffer.size()) {
-            break;
-        }
+        measured.digests.push_back(digest.value());
     }
-    result.read = true;
-    result.digest = digest.value();
-    result.piecesHold = piecesHold && piece == file.pieces.size() &&
-                        (file.pieces.empty() || result.length == piecesLength);
-    return result;
+    const std::optional<std::span<const unsigned char>> beyond = next(1);
+    measured.read = beyond.has_value();
+    if (beyond && !beyond->empty()) {
+        measured.runsHold = false;  // longer than its runs
+    }
+    return measured;
+}
+
+std::uint64_t lengthOf(const FileProof& file) {
+    return std::accumulate(
+        file.runs.begin(), file.runs.end(), std::uint64_t{0},
+        [](std::uint64_t sum, const ProvenRun& run) { return sum + run.length; });
 }
 
 // The files below `root`, by their paths below it; nullopt when the tree cannot be read whole or
@@ -141,18 +143,28 @@ class Description {
         }
         std::vector<FileProof> described;
         for (const std::string& name : *built) {
+            const std::string path = flat + name.substr(1);
+            const Result<std::uint64_t> length = files_.fileLength(path);
+            if (!length) {
+                return fail(path);
+            }
             FileProof file{.name = name};
             if (const FileProof* listed = findProof(proof_.files, name)) {
-                file.pieces = listed->pieces;
-                file.pieceLengths = listed->pieceLengths;
+                // Its pieces were read as they were verified; the proof before each card reads
+                // the file itself.
+                file.runs = listed->runs;
+                if (*length != lengthOf(file)) {
+                    return fail(path);
+                }
+            } else {
+                file.runs = {ProvenRun{.length = *length}};
+                const Measured measured =
+                    measure(files_, path, file, proof_.table, ReadMode::Cached);
+                if (!measured.read || !measured.runsHold) {
+                    return fail(path);
+                }
+                file.runs.front().digest = measured.digests.front();
             }
-            const Measured measured =
-                measure(files_, flat + name.substr(1), file, proof_.table, ReadMode::Cached);
-            if (!measured.read || !measured.piecesHold) {
-                return fail(flat + name.substr(1));
-            }
-            file.length = measured.length;
-            file.digest = measured.digest;
             described.push_back(std::move(file));
         }
         // Every file the descriptor lists must be there.
@@ -172,17 +184,19 @@ class Description {
         const std::vector<ArchivedFile>& table = proof_.table;
         for (std::size_t i = 0; i < table.size(); ++i) {
             const ArchivedFile& entry = table[i];
-            const std::string source = disketteDirectory(temp_, entry.diskNumber) +
-                                       std::string(recombinedSource(entry, c_.keyCodeIsRec));
             if (!entry.namesAFile()) {
                 continue;
             }
-            // Every piece the descriptor lists must be there: a database without one of its files
-            // is never proven, whatever its checksums say.
-            const Result<std::uint64_t> length = files_.fileLength(source);
-            if (!length) {
+            // Every piece the descriptor lists must have been read by the verification from where
+            // recombination takes it: a database without one of its files is never proven,
+            // whatever its checksums say.
+            const std::string source = disketteDirectory(temp_, entry.diskNumber) +
+                                       std::string(recombinedSource(entry, c_.keyCodeIsRec));
+            if (i >= c_.verifiedPieces.size() || !c_.verifiedPieces[i] ||
+                c_.verifiedPieces[i]->path != source) {
                 return false;
             }
+            const VerifiedPiece& read = *c_.verifiedPieces[i];
             const bool appended = entry.continued && entry.diskNumber != 1;
             const std::string name = recombinedDestination(entry, c_.keyCodeIsRec);
             FileProof* file = findProof(proof_.files, name);
@@ -190,11 +204,9 @@ class Description {
                 file = &proof_.files.emplace_back(FileProof{.name = name});
             }
             if (!appended) {
-                file->pieces.clear();
-                file->pieceLengths.clear();
+                file->runs.clear();
             }
-            file->pieces.push_back(i);
-            file->pieceLengths.push_back(*length);
+            file->runs.push_back({.piece = i, .length = read.length, .digest = read.digest});
         }
         return true;
     }
@@ -238,10 +250,7 @@ std::optional<std::string> FindUnprovenFile(FileService& files, std::string_view
         if (match == present->end()) {
             return file.name;
         }
-        const Measured measured =
-            measure(files, folder + match->substr(1), file, proof.table, mode);
-        if (!measured.read || !measured.piecesHold || measured.length != file.length ||
-            measured.digest != file.digest) {
+        if (!measure(files, folder + match->substr(1), file, proof.table, mode).provenBy(file)) {
             return file.name;
         }
         if (proven) {
@@ -268,11 +277,12 @@ std::vector<ListedFileCheck> CheckListedFiles(FileService& files, std::string_vi
         if (!length) {
             continue;  // missing
         }
-        const FileProof file{.name = entry.fileName, .pieces = {i}, .pieceLengths = {*length}};
+        const FileProof file{.name = entry.fileName,
+                             .runs = {ProvenRun{.piece = i, .length = *length}}};
         const Measured measured = measure(files, path, file, table, ReadMode::FromMedium);
-        check.state = !measured.read        ? ListedFileState::Unreadable
-                      : measured.piecesHold ? ListedFileState::Holds
-                                            : ListedFileState::Differs;
+        check.state = !measured.read      ? ListedFileState::Unreadable
+                      : measured.runsHold ? ListedFileState::Holds
+                                          : ListedFileState::Differs;
     }
     return checks;
 }

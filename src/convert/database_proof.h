@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "archive/archive_state.h"
+#include "convert/content_digest.h"
 #include "convert/conversion_context.h"
 
 namespace xq {
@@ -19,17 +20,21 @@ namespace xq {
 // failure while the database was built) can reach a card as a database that was converted.
 //
 // A file the descriptor lists is proven piece by piece against the archived checksums, as the
-// verification proves the diskettes' pieces; every file is also proven against a digest of its
-// bytes taken as the database was built, which a word sum alone (blind to bytes in the wrong
-// places) is not.
-struct FileProof {
-    std::string name;  // below the database's root, with a leading "\": "\db\main.dat"
-    // The descriptor's pieces of this file, in file order, by their index in the file table; none
-    // for a file the descriptor does not list.
-    std::vector<std::size_t> pieces;
-    std::vector<std::uint64_t> pieceLengths;  // from the verified copies of the diskettes
+// verification proves the diskettes' pieces; every file is also proven against digests of its
+// bytes, which a word sum alone (blind to bytes in the wrong places) is not. The pieces' digests
+// are taken as the verification reads them, so the diskettes' bytes themselves are what every
+// copy of the database is proven against.
+
+// A run of a file's bytes: one of its pieces, or all of a file the descriptor does not list.
+struct ProvenRun {
+    std::optional<std::size_t> piece;  // its entry in the file table, for a piece
     std::uint64_t length = 0;
-    std::uint64_t digest = 0;
+    Digest128 digest;
+};
+
+struct FileProof {
+    std::string name;             // below the database's root, with a leading "\": "\db\main.dat"
+    std::vector<ProvenRun> runs;  // the file's bytes, start to end
 };
 
 struct DatabaseProof {
@@ -37,8 +42,9 @@ struct DatabaseProof {
     std::vector<FileProof> files;
 };
 
-// Describes the database just built in the flat directory and proves it once. Nullopt after
-// reporting a database that is not what the diskettes hold.
+// Describes the database just built in the flat directory: the files the descriptor lists by the
+// pieces the last verification read (`context.verifiedPieces`), any other file by reading it.
+// Nullopt after reporting a database that is not what the diskettes hold.
 [[nodiscard]] std::optional<DatabaseProof> DescribeDatabase(ConversionContext& context);
 
 // The first file under the folder `root` (with its trailing "\") that is not as the proof says:

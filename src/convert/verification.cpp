@@ -5,6 +5,7 @@
 #include "archive/set_names.h"
 #include "archive/tree_operations.h"
 #include "convert/checksum.h"
+#include "convert/content_digest.h"
 #include "convert/temporary_directories.h"
 #include "platform/text.h"
 
@@ -27,6 +28,7 @@ VerifyOutcome VerifyArchivedFiles(ConversionContext& context) {
     // A listed file that is not there passes its checksum when its archived one is 0 (an all-zero
     // file of any length sums to 0), but the database would lack it.
     std::optional<std::string> missing;
+    context.verifiedPieces.assign(table.size(), std::nullopt);
     for (std::size_t i = 0; i < table.size(); ++i) {
         const ArchivedFile& entry = table[i];
         const std::string disk = disketteDirectory(temp, entry.diskNumber);
@@ -51,7 +53,8 @@ VerifyOutcome VerifyArchivedFiles(ConversionContext& context) {
                 missing = entry.fileName;
             }
         } else {
-            const FileChecksumResult checksum = FileChecksum(files, path);
+            ContentDigest digest;
+            const FileChecksumResult checksum = FileChecksum(files, path, ReadMode::Cached, digest);
             // A file that could not be read all through has no checksum: its status number must
             // never pass for one that happens to equal the archived value.
             if (!checksum.measured()) {
@@ -60,6 +63,7 @@ VerifyOutcome VerifyArchivedFiles(ConversionContext& context) {
                 return VerifyOutcome::Failed;
             }
             computed = checksum.value;
+            context.verifiedPieces[i] = VerifiedPiece{path, digest.length(), digest.value()};
         }
 
         computed = runningChecksum(computed, table, i);

@@ -50,9 +50,10 @@ FileError deleteEntry(const std::filesystem::path& path);
 FileError renameEntry(const std::filesystem::path& from, const std::filesystem::path& to);
 FileError flushFile(const std::filesystem::path& path);
 
-// Copies a file's bytes to the target (emptied first, or appended to), inside the kernel. Nullopt
-// when the host cannot copy that way; then nothing has been written. An append that fails is
-// taken back.
+// Copies a file's bytes to the target (replaced, or appended to) where the host keeps them, without
+// passing them through this program: copy_file_range on Linux, CopyFileExW on Windows (which cannot
+// append). Nullopt when the host cannot copy that way; then nothing has been written. An append
+// that fails is taken back.
 enum class CopyMode { Replace, Append };
 std::optional<TransferResult> copyRange(const std::filesystem::path& source,
                                         const std::filesystem::path& target, CopyMode mode);

@@ -495,8 +495,77 @@ FileError flushFile(const fs::path& path) {
     return ::FlushFileBuffers(file.get()) ? FileError::None : lastError();
 }
 
-std::optional<TransferResult> copyRange(const fs::path&, const fs::path&, CopyMode) {
-    return std::nullopt;  // copied through the caller's buffer, with the same results
+std::optional<TransferResult> copyRange(const fs::path& source, const fs::path& target,
+                                        CopyMode mode) {
+    if (mode == CopyMode::Append) {
+        // Windows has no call that appends a file to another: the caller streams it, and takes a
+        // failed append back itself.
+        return std::nullopt;
+    }
+    // CopyFileExW copies where the bytes are (a network share copies on its server, a volume that
+    // clones blocks clones them), without passing them through this program. The source is held
+    // open meanwhile, opened as itself: a link is refused rather than followed, and nothing can
+    // put one in its place while it is copied.
+    const EntryInfo info = inspect(source);
+    if (info.error != ERROR_SUCCESS) {
+        return TransferResult{fromWin32(info.error), TransferStage::OpenSource};
+    }
+    if (info.isFolder() || info.isLink()) {
+        return TransferResult{FileError::PathFileAccess, TransferStage::OpenSource};
+    }
+    Handle held(::CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              linkFlags(info), nullptr));
+    if (!held.valid()) {
+        return TransferResult{lastError(), TransferStage::OpenSource};
+    }
+    if (FileError e = requireRegular(held.get()); e != FileError::None) {
+        return TransferResult{e, TransferStage::OpenSource};
+    }
+    // A file at the target goes first, and the copy only ever makes a new file: it never writes
+    // through a link put there in between. A link or a folder there is refused, as when the
+    // target is opened for writing.
+    const EntryInfo existing = inspect(target);
+    if (existing.error == ERROR_SUCCESS) {
+        if (existing.isFolder() || existing.isLink()) {
+            return TransferResult{FileError::PathFileAccess, TransferStage::OpenTarget};
+        }
+        if (FileError e = deleteEntry(target); e != FileError::None) {
+            return TransferResult{e, TransferStage::OpenTarget};
+        }
+    }
+    if (!::CopyFileExW(source.c_str(), target.c_str(), nullptr, nullptr, nullptr,
+                       COPY_FILE_FAIL_IF_EXISTS)) {
+        const DWORD error = ::GetLastError();
+        switch (error) {
+            case ERROR_FILE_EXISTS:
+            case ERROR_ALREADY_EXISTS:
+                // Something else took the name meanwhile: it is not the copy's to remove.
+                return TransferResult{fromWin32(error), TransferStage::OpenTarget};
+            case ERROR_CRC:
+            case ERROR_READ_FAULT:
+            case ERROR_SECTOR_NOT_FOUND:
+            case ERROR_SEEK:
+                return TransferResult{fromWin32(error), TransferStage::Read};
+            default:
+                // The source is open and readable: what fails now is mostly the target's side.
+                return TransferResult{fromWin32(error), TransferStage::Write};
+        }
+    }
+    // The copy has the source's attributes. The converter's copies are plain files, as the ones
+    // it writes itself: a read-only piece from a diskette must still take the next piece's append,
+    // and a hidden one must still be listed, and so copied on, with the rest of its folder.
+    const DWORD attributes = ::GetFileAttributesW(target.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return TransferResult{lastError(), TransferStage::Write};
+    }
+    const DWORD dropped = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    if ((attributes & dropped) != 0) {
+        const DWORD kept = attributes & ~dropped;
+        if (!::SetFileAttributesW(target.c_str(), kept == 0 ? FILE_ATTRIBUTE_NORMAL : kept)) {
+            return TransferResult{lastError(), TransferStage::Write};
+        }
+    }
+    return TransferResult{};
 }
 
 namespace {

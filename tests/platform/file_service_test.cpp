@@ -1,5 +1,11 @@
 #include "platform/file_service.h"
 
+#ifndef _WIN32
+#include <sys/resource.h>
+
+#include <csignal>
+#endif
+
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -152,6 +158,28 @@ TEST_F(FileServiceTest, TheHostsOwnCopyAndAppendAreByteExactToo) {
     EXPECT_TRUE(host.appendFile("C:\\src.bin", "C:\\new.bin").ok());
     EXPECT_EQ(readFile(c / "new.bin"), bytes);
 }
+
+#ifndef _WIN32
+// The kernel's copy failing part-way, here at the largest file this process may write: an append
+// is taken back to the byte, a copy leaves nothing behind.
+TEST_F(FileServiceTest, TheHostsOwnCopyAndAppendFailingPartWayLeaveNoPartOfThemselves) {
+    writeFile(c / "src.bin", std::string(300000, 's'));
+    writeFile(c / "dst.bin", "abc");
+    rlimit original{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &original), 0);
+    const rlimit limit{100000, original.rlim_max};
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);  // the write fails with EFBIG instead
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    const TransferResult appended = drives.host.appendFile("C:\\src.bin", "C:\\dst.bin");
+    const TransferResult copied = drives.host.copyFile("C:\\src.bin", "C:\\new.bin", true);
+    ::setrlimit(RLIMIT_FSIZE, &original);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_EQ(appended.failedAt, TransferStage::Write);
+    EXPECT_EQ(readFile(c / "dst.bin"), "abc");
+    EXPECT_EQ(copied.failedAt, TransferStage::Write);
+    EXPECT_FALSE(fs::exists(c / "new.bin"));
+}
+#endif
 
 TEST_F(FileServiceTest, AFailedCopyLeavesNoPartialTarget) {
     writeFile(c / "src.bin", std::string(700000, 'x'));

@@ -82,6 +82,28 @@ TEST_F(WindowsFileServiceTest, ReadOnlyFilesAndFoldersAreRemoved) {
     EXPECT_FALSE(fs::exists(c / "old" / "sub"));
 }
 
+// The host's own copy makes plain files, as every copy of the converter does: a read-only, hidden
+// piece can take the next piece's append. A source another program holds without sharing it is
+// not copied, and the file the copy was to replace stays as it was.
+TEST_F(WindowsFileServiceTest, TheHostsOwnCopyMakesPlainFilesAndKeepsTheTargetOfOneItCannotMake) {
+    writeFile(c / "piece1", "one");
+    writeFile(c / "piece2", "two");
+    const DWORD odd = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
+    ASSERT_TRUE(::SetFileAttributesW((c / "piece1").c_str(), odd));
+    ASSERT_TRUE(drives.host.copyFile("C:\\piece1", "C:\\whole", true).ok());
+    EXPECT_EQ(::GetFileAttributesW((c / "whole").c_str()) & odd, 0u);
+    EXPECT_TRUE(drives.host.appendFile("C:\\piece2", "C:\\whole").ok());
+
+    const HANDLE held = ::CreateFileW((c / "piece2").c_str(), GENERIC_READ, 0, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const TransferResult refused = drives.host.copyFile("C:\\piece2", "C:\\whole", true);
+    ::CloseHandle(held);
+    EXPECT_EQ(refused.error, FileError::FileInUse);
+    EXPECT_TRUE(refused.readFailed());
+    EXPECT_EQ(readFile(c / "whole"), "onetwo");
+}
+
 TEST_F(WindowsFileServiceTest, ANetworkShareIsNamedDirectly) {
     EXPECT_EQ(drives.host.resolve("\\\\server\\share\\Temp\\\\XQ3100_disk1\\")->wstring(),
               L"\\\\server\\share\\Temp\\XQ3100_disk1");
