@@ -55,7 +55,7 @@ void Wizard::startUp() {
     const int count = static_cast<int>(window_.DriveList.entries.size());
     setDriveListIndex(std::min(1, count - 1));
     state_.savedDriveIndex = static_cast<std::int16_t>(window_.DriveList.listIndex);
-    window_.form.focus = Control::DriveList;
+    window_.form.moveFocus(Control::DriveList);
 
     window_.form.caption = kProgram.title;
 
@@ -272,12 +272,14 @@ void Wizard::rereadDrives() {
 
 void Wizard::floppyPrompt() {
     driveInfo_.floppyPrompt();
+    window_.form.moveFocus(Control::DriveList);
     state_.wizardStep = WizardStep::SelectFloppy;
     rereadDrives();
 }
 
 void Wizard::compactFlashPrompt() {
     driveInfo_.compactFlashPrompt();
+    window_.form.moveFocus(Control::DriveList);
     rereadDrives();
 }
 

@@ -19,6 +19,18 @@ void Wizard::writeFlash() {
     if (!driveInfo_.driveCheck(state_.floppyDrive)) {
         return;
     }
+    // The drive the operating system runs from is no card, whatever the list offers: written
+    // there only on an explicit yes.
+    if (drive->holdsSystem &&
+        op_.ask("Drive " + state_.flashDrive +
+                    " holds the operating system, not a Compact Flash "
+                    "card." +
+                    std::string(CRLF) + "Write the database onto it anyway, under " +
+                    state_.flashDrive + "\\backup\\single?",
+                "warning!", box_style::YesNoExclamation) != Answer::Yes) {
+        lastPlacement_ = PlaceOutcome::Declined;
+        return;
+    }
     driveInfo_.hideDriveList();
 
     ConversionContext context = conversion();
@@ -54,6 +66,7 @@ void Wizard::anotherCopy() {
                            .append(CRLF)
                            .append("drive and press the OK button"));
     driveInfo_.showDriveList();
+    window_.form.moveFocus(Control::DriveList);
     rereadDrives();
 }
 

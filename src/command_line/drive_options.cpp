@@ -44,6 +44,9 @@ std::string checkDriveFolders(VirtualDriveOptions& drives) {
 CommandLine parseCommandLine(CLI::App& app, const std::vector<std::string>& arguments,
                              std::string& error) {
     app.set_help_flag("-h,--help");
+    // A folder may begin with "/" on Windows too (a path from the drive's root, or one handed
+    // over from Wine): it is never taken for an option.
+    app.allow_windows_style_options(false);
     app.set_version_flag("-V,--version", std::string());
     // CLI11 takes the arguments last first.
     std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());

@@ -7,6 +7,7 @@
 #include <QStyle>
 
 #include "gui/display_text.h"
+#include "gui/program_icon.h"
 #include "ui/about_box.h"
 
 namespace xq::gui {
@@ -21,7 +22,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     auto* icon = new QLabel(this);
     icon->setObjectName(QStringLiteral("picIcon"));
     icon->setTextFormat(Qt::PlainText);
-    icon->setPixmap(style()->standardIcon(QStyle::SP_DriveCDIcon).pixmap(48, 48));
+    icon->setPixmap(programIcon().pixmap(48, 48));
 
     // Plain text, every label: nothing here is markup.
     auto makeLabel = [this](const QString& text, const char* name) {

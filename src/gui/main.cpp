@@ -10,8 +10,10 @@
 #include "app/converter_setup.h"
 #include "app/exit_status.h"
 #include "command_line/window_options.h"
+#include "gui/display_check.h"
 #include "gui/interruption_watch.h"
 #include "gui/main_window.h"
+#include "gui/program_icon.h"
 #include "gui/qt_dialogs.h"
 #include "platform/interruption.h"
 #include "ui/program_identity.h"
@@ -19,7 +21,7 @@
 
 int main(int argc, char* argv[]) {
     // Read before Qt starts, so --help and --version need no display. Qt's own options
-    // (-platform, -style) are not taken: its environment variables do the same.
+    // (-platform, -style) are passed on to it.
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const xq::WindowOptionsResult parsed = xq::parseWindowOptions(arguments);
     if (parsed.options.help) {
@@ -31,18 +33,32 @@ int main(int argc, char* argv[]) {
         return xq::exit_status::Success;
     }
     if (!parsed.error.empty()) {
-        std::cerr << "xq3100: " << parsed.error << "\n\n" << xq::windowUsage();
+        std::cerr << "xq3100: " << parsed.error << "\nTry 'xq3100 --help' for more information.\n";
         return xq::exit_status::BadArguments;
     }
     const xq::WindowOptions& options = parsed.options;
+    if (!xq::gui::displayIsThere(options.toolkitArguments)) {
+        std::cerr << xq::gui::missingDisplayMessage();
+        return xq::exit_status::BadArguments;
+    }
+    xq::gui::explainAMissingDisplay();
 
-    QApplication application(argc, argv);
+    // Qt sees the program's name and its own options only.
+    std::vector<std::string> toolkit = {argv[0]};
+    toolkit.insert(toolkit.end(), options.toolkitArguments.begin(), options.toolkitArguments.end());
+    std::vector<char*> toolkitArgv;
+    for (std::string& argument : toolkit) {
+        toolkitArgv.push_back(argument.data());
+    }
+    toolkitArgv.push_back(nullptr);
+    int toolkitArgc = static_cast<int>(toolkit.size());
+    QApplication application(toolkitArgc, toolkitArgv.data());
     QApplication::setApplicationName(QString::fromUtf8(xq::kProgram.title.data()));
     QApplication::setApplicationVersion(QString::fromUtf8(xq::kProgram.version.data()));
     // The installed menu entry and icon: the desktop matches the window to them.
     const QString applicationId = QString::fromUtf8(xq::kProgram.applicationId.data());
     QApplication::setDesktopFileName(applicationId);
-    QApplication::setWindowIcon(QIcon::fromTheme(applicationId));
+    QApplication::setWindowIcon(xq::gui::programIcon());
 
     xq::installInterruptHandlers();
     xq::ConverterSetup setup(options.drives);

@@ -1,8 +1,12 @@
 #include "gui/main_window.h"
 
+#include <cmath>
+
+#include <QApplication>
 #include <QCloseEvent>
 #include <QLayout>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStyle>
 #include <QTextCursor>
 
@@ -16,13 +20,6 @@
 namespace xq::gui {
 
 namespace {
-
-// A rectangle of the form's design in logical pixels.
-QRect pixels(const TwipsRect& r) {
-    using form_geometry::kTwipsPerPixel;
-    return {r.x / kTwipsPerPixel, r.y / kTwipsPerPixel, r.width / kTwipsPerPixel,
-            r.height / kTwipsPerPixel};
-}
 
 QIcon pictureIcon(const QStyle* style, const std::string& picture) {
     if (picture == kHideLogPicture) {
@@ -133,7 +130,29 @@ void MainWindow::setCaption(std::string_view caption) {
 }
 
 void MainWindow::layOut(const FormControl& form) {
-    const FormDesign design = formDesign(form);
+    using form_geometry::kTwipsPerPixel;
+    // The form fits the screen's work area: drawn smaller where even its shortest panes would not
+    // fit, its panes shortened where the form as designed would not.
+    const QRect available = screen()->availableGeometry();
+    const QSize frame = frameGeometry().size() - geometry().size();
+    const int width = available.width() - frame.width();
+    const int height = available.height() - frame.height() - menuBar()->sizeHint().height();
+    const double scale = formScaleToFit(width * kTwipsPerPixel, height * kTwipsPerPixel);
+    if (scale != scale_) {
+        scale_ = scale;
+        QFont font = QApplication::font(this);
+        font.setPointSizeF(font.pointSizeF() * scale_);
+        form_->setFont(font);
+        setMainTextFont(mainTextPoints_);
+    }
+    const FormDesign design = formDesign(form, static_cast<int>(height * kTwipsPerPixel / scale_));
+    const auto pixels = [this](const TwipsRect& r) {
+        const auto px = [this](int twips) {
+            using form_geometry::kTwipsPerPixel;
+            return static_cast<int>(std::lround(twips * scale_ / kTwipsPerPixel));
+        };
+        return QRect(px(r.x), px(r.y), px(r.width), px(r.height));
+    };
     form_->setFixedSize(pixels({0, 0, design.width, design.height}).size());
     mainText_->setGeometry(pixels(design.mainText));
     QRect list = pixels(design.DriveList);
@@ -150,6 +169,18 @@ void MainWindow::layOut(const FormControl& form) {
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         lines_[i]->setGeometry(pixels(design.lines[i]));
     }
+    // A window that grew with its log comes back within the work area.
+    if (isVisible()) {
+        adjustSize();
+        const QRect outer = frameGeometry();
+        const int top = std::max(available.top(),
+                                 std::min(outer.top(), available.bottom() + 1 - outer.height()));
+        const int left = std::max(available.left(),
+                                  std::min(outer.left(), available.right() + 1 - outer.width()));
+        if (top != outer.top() || left != outer.left()) {
+            move(left, top);
+        }
+    }
 }
 
 void MainWindow::setMainText(std::string_view text) {
@@ -157,8 +188,9 @@ void MainWindow::setMainText(std::string_view text) {
 }
 
 void MainWindow::setMainTextFont(int points) {
+    mainTextPoints_ = points;
     QFont font = mainText_->font();
-    font.setPointSize(points);
+    font.setPointSizeF(points * scale_);
     mainText_->setFont(font);
 }
 

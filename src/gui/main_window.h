@@ -77,6 +77,10 @@ class MainWindow : public QMainWindow, private WindowSurface {
     void closeWindow() override;
 
     bool closing_ = false;
+    // The form's scale on this screen (below 1 where the screen is too small for it), and the
+    // message pane's font size as the model sets it.
+    double scale_ = 1.0;
+    int mainTextPoints_ = 0;
 
     QWidget* form_ = nullptr;
     QPlainTextEdit* mainText_ = nullptr;

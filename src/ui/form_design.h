@@ -35,6 +35,14 @@ struct FormDesign {
     std::array<TwipsRect, 3> lines;
 };
 
-FormDesign formDesign(const FormControl& form);
+// The design laid out in at most `maxHeight` twips (0: as tall as designed). A form too tall gets
+// its log pane, then its message pane, shortened down to a few lines each; everything below them
+// moves up, the buttons included, so that they stay in view.
+FormDesign formDesign(const FormControl& form, int maxHeight = 0);
+
+// The scale (at most 1) at which the form fits `width` x `height` twips of a screen even with its
+// log shown and both panes as short as they go: a window draws its form and fonts that much
+// smaller, keeping the form's proportions, where the screen is too small for it at full size.
+double formScaleToFit(int width, int height);
 
 }  // namespace xq

@@ -196,7 +196,8 @@ void WindowBinding::syncControlStates() {
             surface_.setPicture(state.control, *state.picture);
         }
     }
-    if (changed(shown_.focus, model_.form.focus)) {
+    const bool requested = changed(shown_.focusRequests, model_.form.focusRequests);
+    if (changed(shown_.focus, model_.form.focus) || requested) {
         surface_.setFocus(model_.form.focus);
     }
 }

@@ -160,6 +160,7 @@ class WindowBinding : private WindowObserver {
         std::array<std::optional<bool>, kControlCount> enabled{};
         std::array<std::optional<std::string>, kControlCount> picture{};
         std::optional<Control> focus;
+        std::optional<int> focusRequests;
     } shown_;
 };
 

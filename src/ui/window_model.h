@@ -85,6 +85,14 @@ struct FormControl {
     int heightTwips = 0;
     std::array<LineControl, 3> lines{};
     Control focus = Control::ButtonOK;
+    // Counts the requests to put the keyboard focus on `focus`: each one moves it there, even
+    // when the control named has not changed since the last.
+    int focusRequests = 0;
+
+    void moveFocus(Control control) {
+        focus = control;
+        ++focusRequests;
+    }
 };
 
 // What the model tells its view.

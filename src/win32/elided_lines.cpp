@@ -1,5 +1,7 @@
 #include "win32/elided_lines.h"
 
+#include <string>
+
 namespace xq::win32 {
 
 namespace {
@@ -31,14 +33,38 @@ int widthOf(HDC dc, std::wstring_view line) {
 
 }  // namespace
 
+std::wstring elidedInTheMiddle(HDC dc, std::wstring_view line, int width) {
+    if (widthOf(dc, line) <= width) {
+        return std::wstring(line);
+    }
+    // The most characters kept, as many from the start as from the end, that still fit.
+    constexpr std::wstring_view kEllipsis = L"\u2026";
+    std::size_t low = 0;
+    std::size_t high = line.size();
+    const auto keeping = [&](std::size_t kept) {
+        const std::size_t head = (kept + 1) / 2;
+        return std::wstring(line.substr(0, head)) + std::wstring(kEllipsis) +
+               std::wstring(line.substr(line.size() - (kept - head)));
+    };
+    while (low < high) {
+        const std::size_t middle = (low + high + 1) / 2;
+        if (widthOf(dc, keeping(middle)) <= width) {
+            low = middle;
+        } else {
+            high = middle - 1;
+        }
+    }
+    return keeping(low);
+}
+
 void drawElidedLines(HDC dc, const RECT& area, std::wstring_view text) {
     TEXTMETRICW metrics{};
     ::GetTextMetricsW(dc, &metrics);
     RECT line = area;
     forEachLine(text, [&](std::wstring_view content) {
         line.bottom = line.top + metrics.tmHeight;
-        ::DrawTextW(dc, content.data(), static_cast<int>(content.size()), &line,
-                    kLineFormat | DT_END_ELLIPSIS);
+        const std::wstring shown = elidedInTheMiddle(dc, content, line.right - line.left);
+        ::DrawTextW(dc, shown.data(), static_cast<int>(shown.size()), &line, kLineFormat);
         line.top = line.bottom;
     });
 }

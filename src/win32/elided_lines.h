@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "win32/windows_api.h"
@@ -7,8 +8,12 @@
 namespace xq::win32 {
 
 // Labels whose text is a few lines separated by CR LF, some of them holding names of any length
-// (volume names, folders): each line is drawn on its own, and a line too long for the label ends
-// in "..." rather than running past the label's edge. The full text is then the label's tool tip.
+// (volume names, folders): each line is drawn on its own, and a line too long for the label loses
+// its middle to "..." rather than running past the label's edge, so that both the drive and the
+// end of a folder's name stay in view. The full text is then the label's tool tip.
+
+// `line` as it fits `width` in the DC's font: whole, or with its middle given up for "...".
+std::wstring elidedInTheMiddle(HDC dc, std::wstring_view line, int width);
 
 // Draws the lines of `text` one under the other into `area`, in the DC's font and colours.
 void drawElidedLines(HDC dc, const RECT& area, std::wstring_view text);

@@ -15,8 +15,8 @@ RECT pixels(const TwipsRect& r, UINT dpi) {
 
 }  // namespace
 
-FormLayout layOutForm(const FormControl& form, UINT dpi) {
-    const FormDesign design = formDesign(form);
+FormLayout layOutForm(const FormControl& form, UINT dpi, int maxHeight) {
+    const FormDesign design = formDesign(form, maxHeight);
     FormLayout layout;
     layout.client = {pixelsOfTwips(design.width, dpi), pixelsOfTwips(design.height, dpi)};
     layout.mainText = pixels(design.mainText, dpi);

@@ -26,6 +26,7 @@ struct FormLayout {
     std::array<RECT, 3> lines{};
 };
 
-FormLayout layOutForm(const FormControl& form, UINT dpi);
+// `maxHeight`: the twips the client area may take at most (0: as designed).
+FormLayout layOutForm(const FormControl& form, UINT dpi, int maxHeight = 0);
 
 }  // namespace xq::win32

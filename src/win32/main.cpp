@@ -65,7 +65,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         return exit_status::Success;
     }
     if (!parsed.error.empty()) {
-        tell(dialogs, "xq3100: " + parsed.error + "\n\n" + windowUsage(), true);
+        tell(dialogs, "xq3100: " + parsed.error + "\nTry 'xq3100 --help' for more information.\n",
+             true);
         return exit_status::BadArguments;
     }
     const WindowOptions& options = parsed.options;

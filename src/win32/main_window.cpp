@@ -5,6 +5,7 @@
 
 #include "platform/text.h"
 #include "platform/win32_text.h"
+#include "ui/form_design.h"
 #include "ui/log_pane.h"
 #include "win32/elided_lines.h"
 #include "win32/resource_ids.h"
@@ -144,7 +145,9 @@ void MainWindow::createControls() {
     showLog_ = make(WC_BUTTONW, BS_PUSHBUTTON | BS_ICON, 0, form_control::showLog);
     hideLog_ = make(WC_BUTTONW, BS_PUSHBUTTON | BS_ICON, 0, form_control::hideLog);
     for (std::size_t i = 0; i < lines_.size(); ++i) {
-        lines_[i] = make(WC_STATICW, WS_VISIBLE | (i == 0 ? SS_ETCHEDHORZ : SS_ETCHEDVERT), 0,
+        // Never shown: the form draws the lines where these stand (WM_PAINT). Grown with the log
+        // pane, a control of its own kept being drawn at its former length on some desktops.
+        lines_[i] = make(WC_STATICW, i == 0 ? SS_ETCHEDHORZ : SS_ETCHEDVERT, 0,
                          form_control::Line1 + static_cast<int>(i));
     }
 
@@ -173,8 +176,34 @@ void MainWindow::addToolTip(HWND control, const wchar_t* text) {
     ::SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-void MainWindow::applyDpi(UINT dpi) {
-    dpi_ = dpi;
+RECT MainWindow::workArea() const {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!::GetMonitorInfoW(::MonitorFromWindow(form_, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        RECT screen{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+        return screen;
+    }
+    return monitor.rcWork;
+}
+
+SIZE MainWindow::clientRoom() const {
+    // The work area less the title bar, menu bar and borders, which the system draws at the
+    // monitor's DPI whatever the form's own.
+    const RECT work = workArea();
+    const SIZE frame = windowSizeForClient(0, 0, kStyle, kExStyle, true, monitorDpi_);
+    return {work.right - work.left - frame.cx, work.bottom - work.top - frame.cy};
+}
+
+void MainWindow::applyDpi(UINT monitorDpi) {
+    // The form is drawn at the monitor's DPI, or smaller where the work area could not hold it.
+    monitorDpi_ = monitorDpi;
+    const SIZE room = clientRoom();
+    const auto twips = [monitorDpi](long pixels) {
+        return ::MulDiv(static_cast<int>(pixels), 1440, static_cast<int>(monitorDpi));
+    };
+    const double scale = formScaleToFit(twips(room.cx), twips(room.cy));
+    dpi_ = std::max<UINT>(kDesignDpi / 2, static_cast<UINT>(monitorDpi * scale));
+    const UINT dpi = dpi_;
     font_ = messageFont(dpi);
     mainTextFont_ = messageFont(dpi, mainTextPoints_);
     for (HWND control : {driveList_, driveSize_, label2_, logText_, buttonBack_, buttonOK_,
@@ -206,21 +235,7 @@ void MainWindow::applyDpi(UINT dpi) {
 
 void MainWindow::layOut(const FormControl& form) {
     laidOut_ = form;
-    const FormLayout layout = layOutForm(form, dpi_);
-    const SIZE outer =
-        windowSizeForClient(layout.client.cx, layout.client.cy, kStyle, kExStyle, true, dpi_);
-    ::SetWindowPos(form_, nullptr, 0, 0, outer.cx, outer.cy,
-                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    // The menu bar is as tall as the desktop draws it: whatever the client area lacks still, the
-    // window grows by.
-    RECT client{};
-    ::GetClientRect(form_, &client);
-    if (client.right != layout.client.cx || client.bottom != layout.client.cy) {
-        ::SetWindowPos(form_, nullptr, 0, 0, outer.cx + layout.client.cx - client.right,
-                       outer.cy + layout.client.cy - client.bottom,
-                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-
+    const FormLayout layout = layOutForm(form, dpi_, ::MulDiv(clientRoom().cy, 1440, dpi_));
     place(mainText_, layout.mainText);
     RECT list = layout.DriveList;
     list.bottom = list.top + scaled(kDriveListDropHeight, dpi_);  // with its list dropped down
@@ -237,8 +252,33 @@ void MainWindow::layOut(const FormControl& form) {
         place(lines_[i], layout.lines[i]);
     }
     fitDroppedWidth();
+
+    // The window takes the form's size, and its place within the work area, in one move: moved
+    // after it was resized, it left the separator lines drawn at their former length.
+    const SIZE outer = windowSizeForClient(layout.client.cx, layout.client.cy, kStyle, kExStyle,
+                                           true, monitorDpi_);
+    sizeWindow(outer);
+    // The menu bar is as tall as the desktop draws it: whatever the client area lacks still, the
+    // window grows by.
+    RECT client{};
+    ::GetClientRect(form_, &client);
+    if (client.right != layout.client.cx || client.bottom != layout.client.cy) {
+        sizeWindow({outer.cx + layout.client.cx - client.right,
+                    outer.cy + layout.client.cy - client.bottom});
+    }
     // Controls that only changed their size (the separator lines) do not draw themselves again.
     ::RedrawWindow(form_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void MainWindow::sizeWindow(SIZE outer) {
+    // A form that grew with its log, or a screen smaller than where the window was put: the
+    // window stays within the work area, its buttons with it.
+    RECT window{};
+    ::GetWindowRect(form_, &window);
+    const RECT work = workArea();
+    const long left = std::max(work.left, std::min(window.left, work.right - outer.cx));
+    const long top = std::max(work.top, std::min(window.top, work.bottom - outer.cy));
+    ::SetWindowPos(form_, nullptr, left, top, outer.cx, outer.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void MainWindow::fitDroppedWidth() {
@@ -554,6 +594,18 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             return TRUE;
         }
+        case WM_PAINT: {
+            PAINTSTRUCT paint{};
+            const HDC dc = ::BeginPaint(form_, &paint);
+            for (std::size_t i = 0; i < lines_.size(); ++i) {
+                RECT line{};
+                ::GetWindowRect(lines_[i], &line);
+                ::MapWindowPoints(nullptr, form_, reinterpret_cast<POINT*>(&line), 2);
+                ::DrawEdge(dc, &line, EDGE_ETCHED, i == 0 ? BF_TOP : BF_LEFT);
+            }
+            ::EndPaint(form_, &paint);
+            return 0;
+        }
         case WM_DRAWITEM:
             drawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
             return TRUE;
@@ -641,8 +693,9 @@ void MainWindow::drawDriveListEntry(const DRAWITEMSTRUCT& item) {
     text.left += scaled(3, dpi_);
     text.right -= scaled(2, dpi_);
     const HGDIOBJ previous = ::SelectObject(item.hDC, font_.get());
-    ::DrawTextW(item.hDC, entry.c_str(), static_cast<int>(entry.size()), &text,
-                DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    const std::wstring shown = elidedInTheMiddle(item.hDC, entry, text.right - text.left);
+    ::DrawTextW(item.hDC, shown.c_str(), static_cast<int>(shown.size()), &text,
+                DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     ::SelectObject(item.hDC, previous);
     if ((item.itemState & ODS_FOCUS) != 0 && (item.itemState & ODS_NOFOCUSRECT) == 0) {
         ::DrawFocusRect(item.hDC, &item.rcItem);

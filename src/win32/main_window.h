@@ -49,7 +49,12 @@ class MainWindow : private WindowSurface {
     void createControls();
     void addToolTip(HWND control, const wchar_t* text);
     // Fonts, pictures and layout for `dpi`.
-    void applyDpi(UINT dpi);
+    void applyDpi(UINT monitorDpi);
+    // The work area of the window's monitor, and the room it leaves the client area.
+    RECT workArea() const;
+    SIZE clientRoom() const;
+    // Gives the window its outer size, within the work area.
+    void sizeWindow(SIZE outer);
     void fitDroppedWidth();
 
     void setCaption(std::string_view caption) override;
@@ -101,7 +106,8 @@ class MainWindow : private WindowSurface {
     HWND toolTip_ = nullptr;
     HWND focusOnDeactivation_ = nullptr;
 
-    UINT dpi_ = kDesignDpi;
+    UINT monitorDpi_ = kDesignDpi;
+    UINT dpi_ = kDesignDpi;  // the form's: the monitor's, or less on a screen too small for it
     Font font_;
     Font mainTextFont_;
     Brush logBackground_;

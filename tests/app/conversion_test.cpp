@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include "command_line/virtual_drives.h"
 #include "app/wizard.h"
+#include "command_line/virtual_drives.h"
 #include "platform/host_file_service.h"
 #include "platform/text.h"
 #include "support/disk_set_writer.h"
@@ -273,6 +273,33 @@ TEST_F(ConversionTest, DescriptorsBeyondTheCardAreRefusedAtDisketteOne) {
         wizard.backPressed();
     }
     EXPECT_EQ(test::filesUnder(drives.hostPath("E:\\")), card);
+}
+
+// The drive the operating system runs from is offered by the list like any other, and is written
+// only on an explicit yes; the keyboard is on the drive list at every drive request.
+TEST_F(ConversionTest, TheSystemDriveIsWrittenOnlyOnAnExplicitYes) {
+    const WrittenSet set = writeSet(threeDisketteSet());
+    readSet(set);
+    ASSERT_EQ(wizard.state().wizardStep, WizardStep::SelectFlash);
+    EXPECT_EQ(window.form.focus, Control::DriveList);
+    const int requests = window.form.focusRequests;
+    const std::string question =
+        "Drive C: holds the operating system, not a Compact Flash card.\r\nWrite the database "
+        "onto it anyway, under C:\\backup\\single?";
+    dialogs.answer(Answer::No);
+    writeCard('c');
+    EXPECT_EQ(dialogs.last(), (ShownBox{question, "warning!", box_style::YesNoExclamation}));
+    EXPECT_TRUE(window.logText.text.ends_with("QUERY " + question + "\r\n"));
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::SelectFlash);
+    EXPECT_TRUE(window.DriveList.visible);
+    EXPECT_FALSE(std::filesystem::exists(drives.hostPath("C:\\backup")));
+
+    dialogs.answer(Answer::Yes);
+    wizard.okPressed();
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::Written);
+    EXPECT_EQ(cardDatabase('C'), expectedDatabase(set));
+    wizard.okPressed();  // another copy: the drive list asks again, with the keyboard on it
+    EXPECT_GT(window.form.focusRequests, requests);
 }
 
 TEST_F(ConversionTest, AnEmptyFloppyDriveIsReportedAndTheSameDisketteAskedForAgain) {
