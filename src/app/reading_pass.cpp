@@ -2,6 +2,8 @@
 // the verification and the building of the database in its Compact Flash form.
 
 #include <algorithm>
+#include <iterator>
+#include <utility>
 
 #include "app/wizard.h"
 #include "archive/diskette_reader.h"
@@ -37,11 +39,12 @@ ReadResult Wizard::readDiskette() {
                            .append("Reading diskette #")
                            .append(std::to_string(state_.diskNumber)));
     disketteDirectories_ = std::max(disketteDirectories_, state_.diskNumber);
-    DisketteReadContext context{files_, op_, archive_, state_.floppyDrive};
+    DisketteReadContext context{files_, op_, archive_, state_.floppyDrive, incompleteDiskette_};
     // The set's size is known from diskette 1 on.
     WorkScope work(op_, WorkPhase::Reading, state_.diskNumber,
                    state_.diskNumber == 1 ? 0 : archive_.disketteCount);
     const ReadResult result = ReadDiskette(context, state_.diskNumber);
+    lastReading_ = result;
     if (result == ReadResult::MoreToFollow || result == ReadResult::LastDiskette) {
         work.completed();
     }
@@ -66,6 +69,19 @@ void Wizard::readNextDiskette() {
 }
 
 void Wizard::actOnReadResult(ReadResult result, bool resetProgressFirst) {
+    if (!rereadQueue_.empty() &&
+        (result == ReadResult::MoreToFollow || result == ReadResult::LastDiskette)) {
+        rereadQueue_.erase(rereadQueue_.begin());
+        if (!rereadQueue_.empty()) {
+            askForDiskette(rereadQueue_.front());
+            return;
+        }
+        // Every diskette asked for has been read again: the whole set is verified once more.
+        state_.diskNumber = archive_.disketteCount;
+        state_.wizardStep = WizardStep::SelectFlash;
+        finishReading(false);
+        return;
+    }
     switch (result) {
         case ReadResult::MoreToFollow:
             ++state_.diskNumber;
@@ -88,8 +104,70 @@ void Wizard::actOnReadResult(ReadResult result, bool resetProgressFirst) {
             state_.wizardStep = WizardStep::SelectFloppy;
             break;
         case ReadResult::Rejected:
+        case ReadResult::Unreadable:
             break;  // reported; the same diskette is asked for again
     }
+}
+
+void Wizard::askForDiskette(std::int16_t n) {
+    state_.diskNumber = n;
+    state_.wizardStep = WizardStep::NextDiskette;
+    panes_.promptDiskette(n);
+}
+
+bool Wizard::readFailingDiskettesAgain(const std::vector<ChecksumFailure>& failures) {
+    const std::vector<ChecksumFailure> before = std::exchange(rereadFailures_, {});
+    std::vector<std::int16_t> diskettes;
+    for (const ChecksumFailure& failure : failures) {
+        if (std::find(diskettes.begin(), diskettes.end(), failure.diskNumber) == diskettes.end()) {
+            diskettes.push_back(failure.diskNumber);
+        }
+    }
+    std::sort(diskettes.begin(), diskettes.end());
+    const auto ofDiskette = [](const std::vector<ChecksumFailure>& all, std::int16_t n) {
+        std::vector<ChecksumFailure> its;
+        std::copy_if(all.begin(), all.end(), std::back_inserter(its),
+                     [n](const ChecksumFailure& f) { return f.diskNumber == n; });
+        return its;
+    };
+    for (const std::int16_t n : diskettes) {
+        const std::vector<ChecksumFailure> now = ofDiskette(failures, n);
+        // Read again, the diskette gave the very bytes that failed before: they are what it holds.
+        if (now == ofDiskette(before, n)) {
+            op_.reportError("Diskette #" + formatNumber(n) +
+                            " holds damaged data: read again, it gave the same bytes, which do "
+                            "not match the archived checksum." +
+                            std::string(CRLF) +
+                            "Reading it again can not help. Use another copy of this diskette, "
+                            "or of the whole set.");
+            return false;
+        }
+    }
+    if (diskettes.empty() || op_.askInPerson(rereadQuestion(diskettes), "problem!",
+                                             box_style::YesNoQuestion) != Answer::Yes) {
+        return false;
+    }
+    rereadQueue_ = diskettes;
+    rereadFailures_ = failures;
+    window_.setProgressValue(0);
+    askForDiskette(rereadQueue_.front());
+    return true;
+}
+
+std::string Wizard::rereadQuestion(const std::vector<std::int16_t>& diskettes) {
+    std::string numbers;
+    for (const std::int16_t n : diskettes) {
+        numbers.append(numbers.empty() ? "#" : ", #").append(formatNumber(n));
+    }
+    const bool one = diskettes.size() == 1;
+    return std::string(one ? "Diskette " : "Diskettes ")
+        .append(numbers)
+        .append(one ? " holds data that does not match its archived checksum."
+                    : " hold data that does not match their archived checksums.")
+        .append(CRLF)
+        .append(one ? "Read only diskette " + numbers + " again?"
+                    : std::string("Read only these diskettes again?"))
+        .append(" No reads the whole set again, from diskette #1.");
 }
 
 void Wizard::finishReading(bool resetProgressFirst) {
@@ -108,7 +186,9 @@ void Wizard::finishReading(bool resetProgressFirst) {
             ended_ = true;
             return;
         case VerifyOutcome::Failed:
-            floppyPrompt();
+            if (!readFailingDiskettesAgain(context.checksumFailures)) {
+                floppyPrompt();
+            }
             return;
         case VerifyOutcome::Passed:
             break;

@@ -180,6 +180,7 @@ void Wizard::confirmQuit() {
 
 void Wizard::restartFromFirstDiskette(bool hideDriveList) {
     panes_.logMessage(std::string("Going back to 1st diskette").append(CRLF));
+    rereadQueue_.clear();
     state_.diskNumber = 1;
     panes_.promptDiskette(1);
     window_.ProgressBar1.visible = false;
@@ -271,6 +272,7 @@ void Wizard::rereadDrives() {
 }
 
 void Wizard::floppyPrompt() {
+    rereadQueue_.clear();
     driveInfo_.floppyPrompt();
     window_.form.moveFocus(Control::DriveList);
     state_.wizardStep = WizardStep::SelectFloppy;
@@ -303,6 +305,7 @@ void Wizard::selectFloppyDrive() {
     panes_.logMessage("Floppy drive " + state_.floppyDrive + " was selected");
     driveInfo_.hideDriveList();
     window_.buttonBack.enabled = true;
+    rereadQueue_.clear();
     state_.diskNumber = 1;
     panes_.promptDiskette(1);
     state_.wizardStep = WizardStep::FirstDiskette;

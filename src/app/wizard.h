@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/message_panes.h"
 #include "app/wizard_state.h"
@@ -67,6 +68,8 @@ class Wizard : public WindowController {
     const WizardState& state() const { return state_; }
     // What the last OK in the card step did with the card; nothing before the first.
     std::optional<PlaceOutcome> lastPlacement() const { return lastPlacement_; }
+    // How the last reading of a diskette ended; nothing before the first.
+    std::optional<ReadResult> lastReading() const { return lastReading_; }
     // Told how far the work has got, phase by phase.
     void watchWork(ProgressObserver* observer) { op_.watchWork(observer); }
     // Told the number of every diskette the wizard asks for.
@@ -101,6 +104,12 @@ class Wizard : public WindowController {
     ReadResult readDiskette();
     void actOnReadResult(ReadResult result, bool resetProgressFirst);
     void finishReading(bool resetProgressFirst);
+    // Asks for diskette `n` in the step that reads the next diskette.
+    void askForDiskette(std::int16_t n);
+    // After a failed verification: offers to read again only the diskettes whose pieces failed,
+    // and asks for the first of them. False when the set is to be read again from diskette 1.
+    bool readFailingDiskettesAgain(const std::vector<ChecksumFailure>& failures);
+    static std::string rereadQuestion(const std::vector<std::int16_t>& diskettes);
     ConversionContext conversion();
     void setDriveListIndex(int index);
     void selectDriveLetter(char letter);
@@ -122,10 +131,17 @@ class Wizard : public WindowController {
     bool keyCodeIsRec_ = false;
     // The highest diskette number read so far: the working directories that may exist.
     std::int16_t disketteDirectories_ = 0;
+    // The diskette whose copy lacks what could not be read of it, 0 for none.
+    std::int16_t incompleteDiskette_ = 0;
+    // The diskettes still to be read again because their pieces failed the verification, and
+    // what those pieces held then.
+    std::vector<std::int16_t> rereadQueue_;
+    std::vector<ChecksumFailure> rereadFailures_;
     // What the database read from the diskettes is, once it has been built: every card is proven
     // against it.
     std::optional<DatabaseProof> proof_;
     std::optional<PlaceOutcome> lastPlacement_;
+    std::optional<ReadResult> lastReading_;
     bool ended_ = false;
     bool busy_ = false;
 };

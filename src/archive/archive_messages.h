@@ -14,4 +14,12 @@ std::string driveRootText(char driveLetter);
 // available on drive " & letter & ":\"
 std::string directoryCreationFailure(std::string_view directory, char driveLetter);
 
+// "Failed writing: " & file & CR LF & "Ensure there is enough free space available on drive " &
+// letter & ":\"
+std::string writeFailure(std::string_view file, char driveLetter);
+
+// "Can not copy file " & source & " to " & target & CR LF & "Ensure that the floppy disk is
+// readable and that " & CR LF & "there is enough free space available on drive " & letter & ":\"
+std::string copyFailure(std::string_view source, std::string_view target, char driveLetter);
+
 }  // namespace xq

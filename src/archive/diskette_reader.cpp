@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
+#include <utility>
+#include <vector>
 
 #include "archive/archive_descriptor.h"
 #include "archive/archive_messages.h"
@@ -54,7 +57,13 @@ class DisketteRead {
         // is that of its drive, not of the floppy drive the list shows at this time.
         const char tempDrive = driveLetterOf(temp);
         const std::string copy = disketteDirectory(temp, n_);
-        if (!recreate(copy, tempDrive)) {
+        const std::string record = missingBytesFile(temp, n_);
+        // After a reading of this diskette that could not read all of it, only the rest is read.
+        std::optional<MissingBytes> earlier;
+        if (std::exchange(c_.incompleteDiskette, 0) == n_) {
+            earlier = earlierReading(copy, record);
+        }
+        if (!earlier && !recreate(copy, tempDrive, record)) {
             return ReadResult::Rejected;
         }
         if (n_ == 1) {
@@ -62,6 +71,13 @@ class DisketteRead {
                 return ReadResult::Rejected;
             }
             op_.window().ProgressBar1.max = c_.archive.disketteCount * kProgressPerDiskette;
+            // Diskette 1 of another set in its place: its copy is made anew.
+            if (earlier && earlier->archiveId != c_.archive.archiveIdDigits) {
+                earlier.reset();
+                if (!recreate(copy, tempDrive, record)) {
+                    return ReadResult::Rejected;
+                }
+            }
         }
         if (!sameArchive(*firstLine)) {
             return ReadResult::AnotherArchive;
@@ -76,9 +92,16 @@ class DisketteRead {
         const TreeFilter leaveOut = [this, &name](std::string_view relative) {
             return n_ > 1 && equalsIgnoringAsciiCase(relative.substr(1), name);
         };
-        if (CopyTree(files_, op_, root, copy + "\\", step, leaveOut) == CopyOutcome::Failed) {
+        DisketteCopier copier(files_, op_, root, root + name, c_.rescue, std::move(earlier));
+        if (CopyTree(files_, op_, root, copy + "\\", step, leaveOut, copier) ==
+            CopyOutcome::Failed) {
             return ReadResult::CopyFailed;
         }
+        if (!copier.missing().empty()) {
+            return keepIncomplete(copier, root, copy, record);
+        }
+        // Complete now: a record left by an earlier reading goes.
+        passOver(files_.deleteFile(record));
         const ReadResult result =
             n_ == c_.archive.disketteCount ? ReadResult::LastDiskette : ReadResult::MoreToFollow;
         if (n_ == 1) {
@@ -96,14 +119,100 @@ class DisketteRead {
     // Empties and recreates a working directory, private to this user: the temporary folder may
     // be shared with other users of the machine. A link standing where the directory should be is
     // not a folder here, so it is neither walked nor removed, and the creation then fails.
-    bool recreate(const std::string& directory, char driveLetter) {
-        // Whatever cannot be removed makes the creation fail, which is reported.
+    bool recreate(const std::string& directory, char driveLetter, const std::string& record = {}) {
+        // Whatever cannot be removed makes the creation fail, which is reported. The record of
+        // what an earlier copy lacked goes with it (it may not be there; nothing else is).
+        if (!record.empty()) {
+            passOver(files_.deleteFile(record));
+        }
         passOver(DeleteTree(files_, directory + "\\", Listing::WithHidden));
         if (files_.makeDir(directory, DirAccess::OwnerOnly) != FileError::None) {
             op_.reportFailure(directoryCreationFailure(directory, driveLetter));
             return false;
         }
         return true;
+    }
+
+    // The record of an earlier reading of this diskette that its copy still lacks something, when
+    // it belongs to this set and the copy is there.
+    std::optional<MissingBytes> earlierReading(const std::string& copy, const std::string& record) {
+        std::optional<MissingBytes> earlier = readMissingBytes(files_, record);
+        if (!earlier || earlier->archiveId != c_.archive.archiveIdDigits ||
+            !files_.folderExists(copy)) {
+            return std::nullopt;
+        }
+        return earlier;
+    }
+
+    // The diskette could not be read whole: its copy keeps what was read, the record says what it
+    // lacks, and the same diskette is asked for again.
+    ReadResult keepIncomplete(DisketteCopier& copier, const std::string& root,
+                              const std::string& copy, const std::string& record) {
+        MissingBytes& missing = copier.missing();
+        missing.archiveId = c_.archive.archiveIdDigits;
+        if (writeMissingBytes(files_, record, missing) != FileError::None) {
+            op_.reportFailure(writeFailure(record, driveLetterOf(record)));
+            return ReadResult::CopyFailed;
+        }
+        c_.incompleteDiskette = n_;
+        const std::string message =
+            copier.mediumGone() ? mediumGoneReport(root) : unreadableReport(missing, root, copy);
+        op_.logMessage(message);
+        op_.promptDiskette(n_);
+        op_.showErrorBox(message);
+        return ReadResult::Unreadable;
+    }
+
+    std::string mediumGoneReport(const std::string& root) const {
+        return std::string("Diskette #")
+            .append(formatNumber(n_))
+            .append(" was taken out of drive ")
+            .append(root)
+            .append(" while it was being read.")
+            .append(CRLF)
+            .append("What was read of it is kept. Insert diskette #")
+            .append(formatNumber(n_))
+            .append(" again and press OK to read the rest");
+    }
+
+    std::string unreadableReport(const MissingBytes& missing, const std::string& root,
+                                 const std::string& copy) const {
+        const std::string first =
+            missing.files.empty() ? missing.folders.front() : missing.files.front().path;
+        std::string report = copyFailure(root + first.substr(1), copy + first,
+                                         driveLetterOf(op_.window().DriveList.drive()));
+        std::vector<std::string> lines;
+        for (const MissingBytes::File& file : missing.files) {
+            std::uint64_t bytes = 0;
+            for (const ByteRange& range : file.ranges) {
+                bytes += range.size();
+            }
+            lines.push_back(file.ranges.empty()
+                                ? file.path + " could not be opened."
+                                : formatNumber(static_cast<double>(bytes)) + " bytes of " +
+                                      file.path + " could not be read.");
+        }
+        for (const std::string& folder : missing.folders) {
+            lines.push_back("The folder " + folder + " could not be read.");
+        }
+        // A diskette with wide damage names its first few losses; the log has every sector.
+        constexpr std::size_t kNamed = 4;
+        report.append(CRLF).append("Diskette #").append(formatNumber(n_)).append(":");
+        for (std::size_t i = 0; i < std::min(lines.size(), kNamed); ++i) {
+            report.append(CRLF).append(lines[i]);
+        }
+        if (lines.size() > kNamed) {
+            report.append(CRLF)
+                .append("... and ")
+                .append(std::to_string(lines.size() - kNamed))
+                .append(" more.");
+        }
+        return report.append(CRLF)
+            .append("What was read is kept.")
+            .append(CRLF)
+            .append("Clean the drive or use another drive, then press OK to read diskette #")
+            .append(formatNumber(n_))
+            .append(" again");
     }
 
     bool takeDescriptor(const std::string& root) {

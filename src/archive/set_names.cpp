@@ -16,6 +16,10 @@ std::string disketteDirectory(std::string_view temporaryFolder, int n) {
            formatNumber(n);
 }
 
+std::string missingBytesFile(std::string_view temporaryFolder, int n) {
+    return disketteDirectory(temporaryFolder, n) + std::string(kMissingBytesExtension);
+}
+
 std::string flatDirectory(std::string_view temporaryFolder) {
     return std::string(temporaryFolder) + "\\" + std::string(kFlatDirectoryName);
 }

@@ -26,6 +26,11 @@ inline constexpr std::string_view kFlatDirectoryName = "XQ3100_flat";
 // "C:\Temp\XQ3100_disk3".
 std::string disketteDirectory(std::string_view temporaryFolder, int n);
 
+// The record of what the copy of diskette `n` lacks, beside it: "C:\Temp\XQ3100_disk3.missing".
+// No set can name it, as every name of a set lies inside a diskette's copy.
+std::string missingBytesFile(std::string_view temporaryFolder, int n);
+inline constexpr std::string_view kMissingBytesExtension = ".missing";
+
 // The flat database directory under the temporary folder: "C:\Temp\XQ3100_flat".
 std::string flatDirectory(std::string_view temporaryFolder);
 

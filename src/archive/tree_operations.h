@@ -25,6 +25,8 @@ std::string TemporaryFolder(FileService& files);
 enum class [[nodiscard]] CopyOutcome : std::int16_t{
     Copied = 1,   // the whole tree was walked
     Failed = -1,  // stopped at a failure, which has been reported
+    // Stopped by the file copier (see FileCopier), which has not reported why: its caller does.
+    Stopped = -2,
 };
 
 // Copies the tree under `source` into `target`, creating subdirectories as needed. Before each file
@@ -41,6 +43,23 @@ using TreeFilter = std::function<bool(std::string_view relativePath)>;
 // The same copy, leaving out the files `leaveOut` names.
 CopyOutcome CopyTree(FileService& files, Operator& op, std::string_view source,
                      std::string_view target, std::int16_t step, const TreeFilter& leaveOut);
+
+// What a tree copy does with each file, and with a folder of the source it cannot list. The copies
+// above copy a new file, extend an existing one, and fail (reported) where anything fails.
+class FileCopier {
+  public:
+    virtual ~FileCopier() = default;
+    // `relativePath` is the file's path below the tree's root ("\db\main.dat").
+    virtual CopyOutcome copyFile(std::string_view relativePath, const std::string& source,
+                                 const std::string& target) = 0;
+    virtual CopyOutcome unlistedFolder(std::string_view relativePath, const std::string& source,
+                                       FileError error) = 0;
+};
+
+// The same copy, each file copied by `copier`. The walk goes on while the copier answers Copied.
+CopyOutcome CopyTree(FileService& files, Operator& op, std::string_view source,
+                     std::string_view target, std::int16_t step, const TreeFilter& leaveOut,
+                     FileCopier& copier);
 
 // Removes the tree under `path` and `path` itself. A path that is not a folder (missing, or a link)
 // is left alone. Failures are passed over: what cannot be removed stays, and the result is false.

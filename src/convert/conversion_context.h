@@ -20,6 +20,15 @@ struct VerifiedPiece {
     Digest128 digest;
 };
 
+// A piece that did not match its archived checksum.
+struct ChecksumFailure {
+    std::int16_t diskNumber = 0;
+    // What its copy holds; nullopt when the copy has no such file.
+    std::optional<Digest128> digest;
+
+    bool operator==(const ChecksumFailure&) const = default;
+};
+
 // What verification, recombination, the flat image and the card writer work with: the wizard's
 // state for the whole run, handed over by reference or as it stands at the call.
 struct ConversionContext {
@@ -37,6 +46,9 @@ struct ConversionContext {
     // What the last verification read, by index in the file table; nullopt for an entry it did
     // not read whole.
     std::vector<std::optional<VerifiedPiece>> verifiedPieces;
+    // The pieces the last verification found not matching their archived checksums, in the order
+    // of the file table.
+    std::vector<ChecksumFailure> checksumFailures;
 };
 
 }  // namespace xq

@@ -10,12 +10,8 @@ namespace xq {
 
 namespace {
 
-// Whether `name` is one of the working directories' names: "XQ3100_flat" or "XQ3100_disk" and a
-// diskette number.
-bool isWorkingDirectoryName(std::string_view name) {
-    if (equalsIgnoringAsciiCase(name, kFlatDirectoryName)) {
-        return true;
-    }
+// Whether `name` is "XQ3100_disk" and a diskette number.
+bool isDisketteDirectoryName(std::string_view name) {
     const std::string_view diskPrefix = kDisketteDirectoryPrefix;
     if (name.size() <= diskPrefix.size() ||
         !equalsIgnoringAsciiCase(name.substr(0, diskPrefix.size()), diskPrefix)) {
@@ -23,6 +19,27 @@ bool isWorkingDirectoryName(std::string_view name) {
     }
     const std::string_view number = name.substr(diskPrefix.size());
     return number.size() <= 3 && std::all_of(number.begin(), number.end(), isAsciiDigit);
+}
+
+// Whether `name` is one of the working directories' names: "XQ3100_flat" or a diskette's copy.
+bool isWorkingDirectoryName(std::string_view name) {
+    return equalsIgnoringAsciiCase(name, kFlatDirectoryName) || isDisketteDirectoryName(name);
+}
+
+// Whether `name` is the record of what a diskette's copy lacks: a copy's name and ".missing".
+bool isMissingBytesName(std::string_view name) {
+    const std::string_view extension = kMissingBytesExtension;
+    return name.size() > extension.size() &&
+           equalsIgnoringAsciiCase(name.substr(name.size() - extension.size()), extension) &&
+           isDisketteDirectoryName(name.substr(0, name.size() - extension.size()));
+}
+
+// Removes the record of what a diskette's copy lacked, where there is one.
+void removeMissingBytesFile(FileService& files, Operator& op, const std::string& file) {
+    const FileError e = files.deleteFile(file);
+    if (e != FileError::None && e != FileError::FileNotFound && e != FileError::PathNotFound) {
+        op.logMessage("Failed to remove " + file);
+    }
 }
 
 // Removes one working directory; what cannot go is named in the log, and the next run of the
@@ -45,6 +62,7 @@ void RemoveTemporaryDirectories(ConversionContext& context) {
         const std::string disk = disketteDirectory(temp, n) + "\\";
         context.op.logMessage("Remove temporary directory " + disk);
         removeWorkingDirectory(context.files, context.op, disk);
+        removeMissingBytesFile(context.files, context.op, missingBytesFile(temp, n));
     }
 }
 
@@ -61,6 +79,8 @@ void RemoveLeftoverDirectories(FileService& files, Operator& op) {
             const std::string folder = temp + entry.name + "\\";
             op.logMessage("Remove temporary directory " + folder + " left by an earlier run");
             removeWorkingDirectory(files, op, folder);
+        } else if (entry.kind == EntryKind::File && isMissingBytesName(entry.name)) {
+            removeMissingBytesFile(files, op, temp + entry.name);
         }
     }
 }

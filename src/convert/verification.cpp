@@ -29,6 +29,7 @@ VerifyOutcome VerifyArchivedFiles(ConversionContext& context) {
     // file of any length sums to 0), but the database would lack it.
     std::optional<std::string> missing;
     context.verifiedPieces.assign(table.size(), std::nullopt);
+    context.checksumFailures.clear();
     for (std::size_t i = 0; i < table.size(); ++i) {
         const ArchivedFile& entry = table[i];
         const std::string disk = disketteDirectory(temp, entry.diskNumber);
@@ -60,6 +61,7 @@ VerifyOutcome VerifyArchivedFiles(ConversionContext& context) {
             if (!checksum.measured()) {
                 op.reportError("Failed to read file " + path + std::string(CRLF) +
                                "Ensure that the floppy disk is readable ");
+                context.checksumFailures.clear();  // the copy, not a diskette, failed
                 return VerifyOutcome::Failed;
             }
             computed = checksum.value;
@@ -68,12 +70,21 @@ VerifyOutcome VerifyArchivedFiles(ConversionContext& context) {
 
         computed = runningChecksum(computed, table, i);
         if (computed != entry.archivedChecksum) {
-            op.reportError("Wrong checksum at " + path + std::string(CRLF) + "Actual " +
-                           formatNumber(computed) + " archived " +
-                           formatNumber(entry.archivedChecksum));
-            return VerifyOutcome::Failed;
+            // The first mismatch is reported; the rest of the table is still checked, so that
+            // every diskette holding a bad piece is known and only those need reading again.
+            if (context.checksumFailures.empty()) {
+                op.reportError("Wrong checksum at " + path + std::string(CRLF) + "Actual " +
+                               formatNumber(computed) + " archived " +
+                               formatNumber(entry.archivedChecksum));
+            }
+            const std::optional<VerifiedPiece>& piece = context.verifiedPieces[i];
+            context.checksumFailures.push_back(
+                {entry.diskNumber, piece ? std::optional(piece->digest) : std::nullopt});
         }
         op.advanceWork();
+    }
+    if (!context.checksumFailures.empty()) {
+        return VerifyOutcome::Failed;
     }
     if (missing) {
         op.reportError("File " + *missing + " is not on the diskettes." + std::string(CRLF) +

@@ -14,7 +14,8 @@ enum class [[nodiscard]] VerifyOutcome{
 };
 
 // Checks every file of the descriptor's table, in the copies of the diskettes, against its
-// archived checksum. Also finds out whether diskette 1 holds "keycode.rec" (`keyCodeIsRec`).
+// archived checksum. Also finds out whether diskette 1 holds "keycode.rec" (`keyCodeIsRec`). The
+// first piece that does not match is reported, and every one is listed in `checksumFailures`.
 VerifyOutcome VerifyArchivedFiles(ConversionContext& context);
 
 // The value that table entry `i` must match, given the checksum of its own bytes: a continued

@@ -30,12 +30,16 @@ struct DirEntry {
     bool operator==(const DirEntry&) const = default;
 };
 
-// A file open for reading its bytes, start to end.
+// A file open for reading: start to end with read(), or at chosen offsets with readAt() (one way or
+// the other for one open file, not both).
 class InputFile {
   public:
     virtual ~InputFile() = default;
     // Fills the buffer as far as the file reaches; fewer bytes than asked for only at its end.
     virtual Result<std::size_t> read(std::span<char> buffer) = 0;
+    // The same from `offset` on. Opened FromMedium, every call goes to the medium again: a read
+    // tried once more is a new try of the device, not an answer from a cache.
+    virtual Result<std::size_t> readAt(std::uint64_t offset, std::span<char> buffer) = 0;
 };
 
 // A file open for writing. Closing it without close() (by destruction) drops any error.
@@ -43,6 +47,8 @@ class OutputFile {
   public:
     virtual ~OutputFile() = default;
     virtual FileError write(std::span<const char> bytes) = 0;
+    // Writes at `offset`, wherever the last write ended (a file opened to Update is written so).
+    virtual FileError writeAt(std::uint64_t offset, std::span<const char> bytes) = 0;
     // Puts everything written so far on the medium itself, not only in the host's caches.
     virtual FileError flush() = 0;
     // Cuts the file back to `length` bytes (used to take back a failed append).
@@ -58,6 +64,7 @@ enum class Listing {
 enum class WriteMode {
     Create,  // a new, empty file (an existing one is emptied)
     Append,  // written after the existing content; created when missing
+    Update,  // an existing file, its content kept, to be written over at chosen offsets
 };
 
 enum class ReadMode {

@@ -56,7 +56,7 @@ class Descriptor {
 
 class PosixInputFile final : public InputFile {
   public:
-    explicit PosixInputFile(int fd) : fd_(fd) {}
+    PosixInputFile(int fd, bool fromMedium) : fd_(fd), fromMedium_(fromMedium) {}
 
     Result<std::size_t> read(std::span<char> buffer) override {
         std::size_t filled = 0;
@@ -76,8 +76,34 @@ class PosixInputFile final : public InputFile {
         return filled;
     }
 
+    Result<std::size_t> readAt(std::uint64_t offset, std::span<char> buffer) override {
+        if (fromMedium_) {
+            // A range read before, or read ahead along with its neighbours, would otherwise be
+            // answered from memory.
+            ::posix_fadvise(fd_.get(), static_cast<off_t>(offset),
+                            static_cast<off_t>(buffer.size()), POSIX_FADV_DONTNEED);
+        }
+        std::size_t filled = 0;
+        while (filled < buffer.size()) {
+            const ssize_t got = ::pread(fd_.get(), buffer.data() + filled, buffer.size() - filled,
+                                        static_cast<off_t>(offset + filled));
+            if (got < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                return lastError();
+            }
+            if (got == 0) {
+                break;
+            }
+            filled += static_cast<std::size_t>(got);
+        }
+        return filled;
+    }
+
   private:
     Descriptor fd_;
+    bool fromMedium_;
 };
 
 class PosixOutputFile final : public OutputFile {
@@ -94,6 +120,22 @@ class PosixOutputFile final : public OutputFile {
                 return lastError();
             }
             bytes = bytes.subspan(static_cast<std::size_t>(put));
+        }
+        return FileError::None;
+    }
+
+    FileError writeAt(std::uint64_t offset, std::span<const char> bytes) override {
+        while (!bytes.empty()) {
+            const ssize_t put =
+                ::pwrite(fd_.get(), bytes.data(), bytes.size(), static_cast<off_t>(offset));
+            if (put < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                return lastError();
+            }
+            bytes = bytes.subspan(static_cast<std::size_t>(put));
+            offset += static_cast<std::uint64_t>(put);
         }
         return FileError::None;
     }
@@ -144,12 +186,22 @@ Result<std::unique_ptr<InputFile>> openRead(const fs::path& path, ReadMode mode)
         // reads below then come from the device.
         ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_DONTNEED);
     }
-    return std::unique_ptr<InputFile>(std::make_unique<PosixInputFile>(fd.release()));
+    return std::unique_ptr<InputFile>(
+        std::make_unique<PosixInputFile>(fd.release(), mode == ReadMode::FromMedium));
 }
 
 Result<std::unique_ptr<OutputFile>> openWrite(const fs::path& path, WriteMode mode) {
-    const int flags = O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK |
-                      (mode == WriteMode::Create ? O_TRUNC : O_APPEND);
+    int flags = O_WRONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK;
+    switch (mode) {
+        case WriteMode::Create:
+            flags |= O_CREAT | O_TRUNC;
+            break;
+        case WriteMode::Append:
+            flags |= O_CREAT | O_APPEND;
+            break;
+        case WriteMode::Update:
+            break;
+    }
     Descriptor fd(::open(path.c_str(), flags, 0666));
     if (fd.get() < 0) {
         return lastError();

@@ -274,7 +274,75 @@ class Win32InputFile final : public InputFile {
         return stage_ == nullptr ? readDirect(buffer) : readStaged(buffer);
     }
 
+    Result<std::size_t> readAt(std::uint64_t offset, std::span<char> buffer) override {
+        return stage_ == nullptr ? readDirectAt(offset, buffer) : readStagedAt(offset, buffer);
+    }
+
   private:
+    // One ReadFile at `offset`; the end of the file reads as 0 bytes.
+    DWORD readOnceAt(std::uint64_t offset, char* into, DWORD count, DWORD& got) {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(offset);
+        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        got = 0;
+        if (::ReadFile(file_.get(), into, count, &got, &at)) {
+            return ERROR_SUCCESS;
+        }
+        const DWORD error = ::GetLastError();
+        return error == ERROR_HANDLE_EOF ? ERROR_SUCCESS : error;
+    }
+
+    Result<std::size_t> readDirectAt(std::uint64_t offset, std::span<char> buffer) {
+        std::size_t filled = 0;
+        while (filled < buffer.size()) {
+            const auto wanted = static_cast<DWORD>(std::min(buffer.size() - filled, kMaxTransfer));
+            DWORD got = 0;
+            if (DWORD error = readOnceAt(offset + filled, buffer.data() + filled, wanted, got);
+                error != ERROR_SUCCESS) {
+                return fromWin32(error);
+            }
+            if (got == 0) {
+                break;
+            }
+            filled += got;
+        }
+        return filled;
+    }
+
+    // Unbuffered: whole device sectors around the range go through the stage. A diskette's
+    // sectors are 512 bytes, and reading only those asked for keeps a weak neighbour from failing
+    // a good one; a device with larger sectors refuses that, and is then read in its own.
+    Result<std::size_t> readStagedAt(std::uint64_t offset, std::span<char> buffer) {
+        std::size_t filled = 0;
+        while (filled < buffer.size()) {
+            const std::uint64_t at = offset + filled;
+            const std::uint64_t start = at - at % granule_;
+            const std::uint64_t end = at + (buffer.size() - filled);
+            const std::uint64_t span = std::min<std::uint64_t>(
+                kStageSize, (end - start + granule_ - 1) / granule_ * granule_);
+            DWORD got = 0;
+            const DWORD error = readOnceAt(start, stage_, static_cast<DWORD>(span), got);
+            if (error == ERROR_INVALID_PARAMETER && granule_ < kSectorAlignment) {
+                granule_ = kSectorAlignment;
+                continue;
+            }
+            if (error != ERROR_SUCCESS) {
+                return fromWin32(error);
+            }
+            const auto skip = static_cast<std::size_t>(at - start);
+            if (got <= skip) {
+                break;
+            }
+            const std::size_t count = std::min<std::size_t>(got - skip, buffer.size() - filled);
+            std::copy_n(stage_ + skip, count, buffer.data() + filled);
+            filled += count;
+            if (got < span) {
+                break;
+            }
+        }
+        return filled;
+    }
+
     Result<std::size_t> readDirect(std::span<char> buffer) {
         std::size_t filled = 0;
         while (filled < buffer.size()) {
@@ -330,6 +398,7 @@ class Win32InputFile final : public InputFile {
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
     bool atEnd_ = false;
+    std::uint64_t granule_ = 512;  // the sector size readStagedAt aligns to
 };
 
 class Win32OutputFile final : public OutputFile {
@@ -348,6 +417,22 @@ class Win32OutputFile final : public OutputFile {
                 return lastError();
             }
             bytes = bytes.subspan(put);
+        }
+        return FileError::None;
+    }
+
+    FileError writeAt(std::uint64_t offset, std::span<const char> bytes) override {
+        while (!bytes.empty()) {
+            OVERLAPPED at{};
+            at.Offset = static_cast<DWORD>(offset);
+            at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+            const auto count = static_cast<DWORD>(std::min(bytes.size(), kMaxTransfer));
+            DWORD put = 0;
+            if (!::WriteFile(file_.get(), bytes.data(), count, &put, &at)) {
+                return lastError();
+            }
+            bytes = bytes.subspan(put);
+            offset += put;
         }
         return FileError::None;
     }
@@ -435,7 +520,9 @@ Result<std::unique_ptr<OutputFile>> openWrite(const fs::path& path, WriteMode mo
     if (exists && (info.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0) {
         attributes = info.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     }
-    const DWORD disposition = mode == WriteMode::Create ? CREATE_ALWAYS : OPEN_ALWAYS;
+    const DWORD disposition = mode == WriteMode::Create   ? CREATE_ALWAYS
+                              : mode == WriteMode::Append ? OPEN_ALWAYS
+                                                          : OPEN_EXISTING;
     Handle file(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition,
                               attributes | linkFlags(info), nullptr));
     if (!file.valid()) {

@@ -40,6 +40,19 @@ bool TerminalConversion::waitForOperator(const std::string& request) {
     return std::getline(in_, line) && asciiUpper(line) != "Q";
 }
 
+bool TerminalConversion::offerDisketteAgain(int n) {
+    // A folder read again reads the same bytes, unless someone has mended what is behind it (the
+    // image remounted, the faulty medium replaced): offered only when not all could be read, and
+    // only to someone at the other end of the input.
+    if (wizard_.lastReading() != ReadResult::Unreadable) {
+        return false;
+    }
+    view_.catchUp();
+    view_.tell("Press Enter to read diskette #" + std::to_string(n) + " again, or type q to stop");
+    std::string line;
+    return std::getline(in_, line) && asciiUpper(line) != "Q";
+}
+
 bool TerminalConversion::anotherCard(const std::string& flash) {
     return setup_.interactive && !setup_.flashIsVirtual &&
            waitForOperator("Put another card into drive " + flash + " and press Enter");
@@ -81,7 +94,8 @@ int TerminalConversion::run() {
                 }
                 wizard_.okPressed();
                 if (!operatorFeedsDrives && wizard_.state().wizardStep == before.wizardStep &&
-                    wizard_.state().diskNumber == before.diskNumber) {
+                    wizard_.state().diskNumber == before.diskNumber &&
+                    !offerDisketteAgain(before.diskNumber)) {
                     return stop(exit_status::Failed);
                 }
                 break;

@@ -35,6 +35,9 @@ class TerminalConversion {
     // The card step did not move on (declined, refused or failed): asks for another card, as the
     // window's card request does, where someone can put one in. False to end the run.
     bool anotherCard(const std::string& flash);
+    // A diskette folder could not be read whole: asks whether to read it again. False to end the
+    // run.
+    bool offerDisketteAgain(int n);
     int stop(int status);
 
     Wizard& wizard_;

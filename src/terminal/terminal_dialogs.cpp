@@ -49,6 +49,18 @@ Answer TerminalDialogs::messageBox(std::string_view text, std::string_view title
     return answer;
 }
 
+Answer TerminalDialogs::askInPerson(std::string_view text, std::string_view title, BoxStyle style) {
+    if (quitting_ || style.buttons == BoxButtons::Ok) {
+        return messageBox(text, title, style);
+    }
+    const bool yesNo = style.buttons == BoxButtons::YesNo;
+    view_.tell("[" + std::string(title) + "] " + terminalLines(text));
+    out_ << (yesNo ? "Yes/No? " : "OK/Cancel? ");
+    const Answer answer = readAnswer(yesNo);
+    out_.flush();
+    return answer;
+}
+
 Answer TerminalDialogs::ask(bool yesNo) {
     const Answer yes = yesNo ? Answer::Yes : Answer::Ok;
     const Answer no = yesNo ? Answer::No : Answer::Cancel;
@@ -61,6 +73,12 @@ Answer TerminalDialogs::ask(bool yesNo) {
         }
         return saysYes ? yes : no;
     }
+    return readAnswer(yesNo);
+}
+
+Answer TerminalDialogs::readAnswer(bool yesNo) {
+    const Answer yes = yesNo ? Answer::Yes : Answer::Ok;
+    const Answer no = yesNo ? Answer::No : Answer::Cancel;
     for (;;) {
         out_.flush();
         std::string line;

@@ -18,12 +18,16 @@ class TerminalDialogs : public Dialogs {
                     Verbosity verbosity, bool echoAnswers);
 
     Answer messageBox(std::string_view text, std::string_view title, BoxStyle style) override;
+    // Asked at the terminal whatever --yes or --no say; at the end of the input the answer is the
+    // cautious one.
+    Answer askInPerson(std::string_view text, std::string_view title, BoxStyle style) override;
 
     // The front end is ending the program: its own quit question is answered Yes.
     void quitting() { quitting_ = true; }
 
   private:
     Answer ask(bool yesNo);
+    Answer readAnswer(bool yesNo);
 
     TerminalView& view_;
     std::istream& in_;

@@ -52,6 +52,11 @@ class Dialogs {
   public:
     virtual ~Dialogs() = default;
     virtual Answer messageBox(std::string_view text, std::string_view title, BoxStyle style) = 0;
+    // A question only the person at the machine can answer (whether to feed diskettes again): a
+    // front end that answers questions on its own (a terminal's --yes) asks it all the same.
+    virtual Answer askInPerson(std::string_view text, std::string_view title, BoxStyle style) {
+        return messageBox(text, title, style);
+    }
 };
 
 }  // namespace xq

@@ -26,6 +26,15 @@ Answer Operator::ask(std::string_view question, std::string_view title, BoxStyle
     return messageBox(question, title, style);
 }
 
+Answer Operator::askInPerson(std::string_view question, std::string_view title, BoxStyle style) {
+    panes_.logMessage(std::string("QUERY ").append(question));
+    if (interruptRequested()) {
+        return style.cautiousAnswer();
+    }
+    window_.repaint(Control::Form);
+    return dialogs_.askInPerson(question, title, style);
+}
+
 Answer Operator::messageBox(std::string_view text, std::string_view title, BoxStyle style) {
     if (interruptRequested()) {
         // The program is stopping: nobody is asked anything any more, and nothing is started.
@@ -54,6 +63,11 @@ void Operator::endWork(bool completed) {
     work_.now.ended = true;
     work_.now.completed = completed;
     reportWork();
+}
+
+void Operator::stillWorking() {
+    reportWork();
+    window_.repaint(Control::ProgressBar1);
 }
 
 void Operator::reportWork() {

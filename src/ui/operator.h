@@ -45,6 +45,8 @@ class Operator {
     void showErrorBox(std::string_view message) { showErrorBox(message, kErrorTitle); }
     // Logs "QUERY " and the question, then asks it.
     Answer ask(std::string_view question, std::string_view title, BoxStyle style);
+    // The same for a question only the person at the machine can answer (Dialogs::askInPerson).
+    Answer askInPerson(std::string_view question, std::string_view title, BoxStyle style);
     // A message box as it stands, nothing logged. The window shows what the work has changed
     // before the box comes up. Once the program is being interrupted, boxes are no longer shown:
     // each gets its cautious answer.
@@ -57,6 +59,9 @@ class Operator {
     void setWorkTotal(std::uint64_t total);
     void advanceWork(std::uint64_t done = 1);
     void endWork(bool completed);
+    // Long work with nothing new to show (a weak sector read again and again): the window and the
+    // terminal are told that it goes on, and stay responsive meanwhile.
+    void stillWorking();
 
   private:
     void reportWork();

@@ -13,6 +13,7 @@
 #include "platform/host_file_service.h"
 #include "platform/text.h"
 #include "support/disk_set_writer.h"
+#include "support/faulty_mount.h"
 #include "support/scripted_dialogs.h"
 #include "support/temp_dir.h"
 #include "support/test_drives.h"
@@ -499,23 +500,170 @@ TEST_F(ConversionTest, ADevicePluggedInDuringACardWriteDoesNotRePointTheCardsLet
     EXPECT_EQ(drives.letters.hostRoot('E'), stick.string());
 }
 
-TEST_F(ConversionTest, AFailedVerificationStartsOverAndASecondPassSucceeds) {
+TEST_F(ConversionTest, AFailedVerificationOffersToReadOnlyTheFailingDisketteAgain) {
     const WrittenSet set = writeSet(threeDisketteSet());
     const fs::path piece = set.diskette(2) / "db" / "main.dat";
     const std::string good = test::readFile(piece);
     std::string bad = good;
     bad[bad.size() / 2] ^= 0x01;
     test::writeFile(piece, bad);
-    readSet(set);
+    const std::string question =
+        "Diskette #2 holds data that does not match its archived checksum.\r\nRead only diskette "
+        "#2 again? No reads the whole set again, from diskette #1.";
+    const auto readAgainFromDisketteTwo = [&](Answer answer) {
+        dialogs.clear();
+        dialogs.answer(Answer::Ok);  // the wrong checksum
+        dialogs.answer(answer);
+        readSet(set);
+        ASSERT_EQ(dialogs.shown().size(), 2u);
+        EXPECT_TRUE(dialogs.shown()[0].text.starts_with(
+            "Wrong checksum at C:\\Temp\\XQ3100_disk2\\db\\main.dat\r\nActual "));
+        EXPECT_EQ(dialogs.last(), (ShownBox{question, "problem!", box_style::YesNoQuestion}));
+        EXPECT_NE(window.logText.text.find("QUERY " + question), std::string::npos);
+    };
+
+    // No: the set is read again from its first diskette.
+    readAgainFromDisketteTwo(Answer::No);
     EXPECT_EQ(wizard.state().wizardStep, WizardStep::SelectFloppy);
     EXPECT_EQ(window.mainText.text, kFloppyRequest);
-    EXPECT_TRUE(dialogs.last().text.starts_with(
-        "Wrong checksum at C:\\Temp\\XQ3100_disk2\\db\\main.dat\r\nActual "));
     EXPECT_TRUE(window.DriveList.visible);
 
+    // Yes: only diskette 2 is asked for. Read again, it gives the same bytes: the diskette itself
+    // is damaged.
+    readAgainFromDisketteTwo(Answer::Yes);
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::NextDiskette);
+    EXPECT_EQ(window.mainText.text, "Please insert diskette #2 and press the OK button\r\n");
+    drives.insertFloppy(set.diskette(2));
+    wizard.okPressed();
+    EXPECT_EQ(dialogs.last(),
+              (ShownBox{"Diskette #2 holds damaged data: read again, it gave the same bytes, which "
+                        "do not match the archived checksum.\r\nReading it again can not help. "
+                        "Use another copy of this diskette, or of the whole set.",
+                        "Error!", box_style::OkStop}));
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::SelectFloppy);
+
+    // Yes, and this time diskette 2 reads as written: the set is verified whole and converted.
+    readAgainFromDisketteTwo(Answer::Yes);
     test::writeFile(piece, good);
-    readSet(set);
+    drives.insertFloppy(set.diskette(2));
+    wizard.okPressed();
     EXPECT_EQ(wizard.state().wizardStep, WizardStep::SelectFlash);
+    EXPECT_EQ(wizard.state().diskNumber, 3);
+    writeCard('e');
+    EXPECT_EQ(cardDatabase(), expectedDatabase(set));
+}
+
+// Diskettes read through a file system that fails chosen sectors, as old diskettes do.
+class DamagedDisketteTest : public ConversionTest {
+  protected:
+    void SetUp() override {
+        if (!mount.unavailable().empty()) {
+            GTEST_SKIP() << mount.unavailable();
+        }
+    }
+
+    // The set written below the mount's source, its diskettes read through the mount.
+    WrittenSet writeSet(const DiskSet& description) {
+        WrittenSet set = test::writeDiskSet(mount.source() / "set", description);
+        for (fs::path& diskette : set.diskettes) {
+            diskette = mount.path() / fs::relative(diskette, mount.source());
+        }
+        return set;
+    }
+
+    // Picks the floppy drive and reads diskettes `first` to `last` of the set.
+    void readDiskettes(const WrittenSet& set, int first, int last) {
+        if (first == 1) {
+            select('a');
+            wizard.okPressed();
+        }
+        for (int n = first; n <= last; ++n) {
+            drives.insertFloppy(set.diskette(n));
+            wizard.okPressed();
+        }
+    }
+
+    std::uint64_t bytesRead(const std::string& path) { return mount.reads().bytes[path]; }
+
+    test::FaultyMount mount;
+};
+
+TEST_F(DamagedDisketteTest, WeakSectorsAreReadOnALaterTryAndLogged) {
+    const WrittenSet set = writeSet(threeDisketteSet());
+    mount.setFaults(
+        "fail /set/diskette2/db/main.dat 4096 4608 3\n"
+        "fail /set/diskette3/db/main.dat 1024 1536 6\n");
+    readDiskettes(set, 1, 3);
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::SelectFlash);
+    EXPECT_TRUE(dialogs.shown().empty());
+    const test::FaultyMount::Reads reads = mount.reads();
+    EXPECT_EQ(reads.tries.at("/set/diskette2/db/main.dat 4096 4608"), 3u);
+    EXPECT_EQ(reads.tries.at("/set/diskette3/db/main.dat 1024 1536"), 6u);
+    const std::string& log = window.logText.text;
+    EXPECT_NE(log.find("A:\\db\\main.dat bytes 4096-4607 read on try 3\r\n"), std::string::npos);
+    EXPECT_NE(log.find("A:\\db\\main.dat bytes 1024-1535 read on try 6\r\n"), std::string::npos);
+    writeCard('e');
+    EXPECT_EQ(cardDatabase(), expectedDatabase(set));
+}
+
+TEST_F(DamagedDisketteTest, ADeadSectorKeepsTheReadingAndOnlyWhatIsMissingIsReadAgain) {
+    const WrittenSet set = writeSet(threeDisketteSet());
+    mount.setFaults("fail /set/diskette2/db/main.dat 8192 8704\n");
+    readDiskettes(set, 1, 2);
+    const std::string report =
+        "Can not copy file A:\\db\\main.dat to C:\\Temp\\XQ3100_disk2\\db\\main.dat\r\n"
+        "Ensure that the floppy disk is readable and that \r\n"
+        "there is enough free space available on drive A:\\\r\n"
+        "Diskette #2:\r\n512 bytes of \\db\\main.dat could not be read.\r\n"
+        "What was read is kept.\r\n"
+        "Clean the drive or use another drive, then press OK to read diskette #2 again";
+    EXPECT_EQ(dialogs.shown(), (std::vector<ShownBox>{{report, "Error!", box_style::OkStop}}));
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::NextDiskette);
+    EXPECT_EQ(wizard.state().diskNumber, 2);
+    EXPECT_EQ(window.mainText.text, "Please insert diskette #2 and press the OK button\r\n");
+    EXPECT_NE(window.logText.text.find("A:\\db\\main.dat bytes 8192-8703 could not be read\r\n"),
+              std::string::npos);
+    // Diskette 1 was read once, diskette 2 all but its dead sector, which was tried 8 times.
+    const test::FaultyMount::Reads first = mount.reads();
+    for (const char* file : {"/set/diskette1/db/main.dat", "/set/diskette1/keycode.rec"}) {
+        EXPECT_EQ(first.bytes.at(file), fs::file_size(mount.source() / (file + 1))) << file;
+    }
+    const std::uint64_t pieceSize = fs::file_size(set.diskette(2) / "db" / "main.dat");
+    EXPECT_EQ(first.bytes.at("/set/diskette2/db/main.dat"), pieceSize - 512);
+    EXPECT_EQ(first.tries.at("/set/diskette2/db/main.dat 8192 8704"), 8u);
+
+    // In another drive (the fault gone), the same diskette reads only the sector it lacked.
+    mount.setFaults("");
+    readDiskettes(set, 2, 3);
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::SelectFlash);
+    EXPECT_EQ(bytesRead("/set/diskette2/db/main.dat"), 512u);
+    EXPECT_EQ(bytesRead("/set/diskette1/db/main.dat"), 0u);
+    EXPECT_FALSE(fs::exists(drives.hostPath("C:\\Temp\\XQ3100_disk2.missing")));
+    writeCard('e');
+    EXPECT_EQ(cardDatabase(), expectedDatabase(set));
+}
+
+TEST_F(DamagedDisketteTest, ADisketteTakenOutDuringTheReadingKeepsWhatWasRead) {
+    DiskSet one;
+    one.files = {{.name = "/keycode.rec", .content = "KEY"},
+                 {.name = "/a.dat", .content = bytes(30000, 4)},
+                 {.name = "/b.dat", .content = bytes(30000, 5)}};
+    const WrittenSet set = writeSet(one);
+    mount.setFaults("gone /set/diskette1 /set/diskette1/b.dat 1000\n");
+    readDiskettes(set, 1, 1);
+    const std::string report =
+        "Diskette #1 was taken out of drive A:\\ while it was being read.\r\n"
+        "What was read of it is kept. Insert diskette #1 again and press OK to read the rest";
+    EXPECT_EQ(dialogs.shown(), (std::vector<ShownBox>{{report, "Error!", box_style::OkStop}}));
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::FirstDiskette);
+    EXPECT_EQ(test::readFile(drives.hostPath("C:\\Temp\\XQ3100_disk1\\a.dat")),
+              set.wholeFiles.at("/a.dat"));
+
+    mount.setFaults("");
+    wizard.okPressed();
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::SelectFlash);
+    EXPECT_EQ(bytesRead("/set/diskette1/a.dat"), 0u);
+    EXPECT_EQ(bytesRead("/set/diskette1/b.dat"), 30000u);
     writeCard('e');
     EXPECT_EQ(cardDatabase(), expectedDatabase(set));
 }

@@ -51,7 +51,8 @@ class DisketteReaderTest : public ArchiveTest {
     WrittenSet set;
     ArchiveState archive;
     std::string floppyDrive = "A:";
-    DisketteReadContext context{files, op, archive, floppyDrive};
+    std::int16_t incompleteDiskette = 0;
+    DisketteReadContext context{files, op, archive, floppyDrive, incompleteDiskette};
 };
 
 TEST_F(DisketteReaderTest, ReadsASetOfOneDiskette) {

@@ -56,7 +56,8 @@ class ConvertTest : public ::testing::Test {
     ArchiveState archive;
     bool keyCodeIsRec = false;
     std::string floppyDrive = "A:";
-    DisketteReadContext reader{drives.files, op, archive, floppyDrive};
+    std::int16_t incompleteDiskette = 0;
+    DisketteReadContext reader{drives.files, op, archive, floppyDrive, incompleteDiskette};
     ConversionContext context{drives.files, op, archive, keyCodeIsRec, 0, "E:", 0};
     WrittenSet set;
 };

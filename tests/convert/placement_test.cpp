@@ -33,6 +33,9 @@ struct ScramblingCard : FaultyFileService {
             }
             return got;
         }
+        Result<std::size_t> readAt(std::uint64_t offset, std::span<char> buffer) override {
+            return inner->readAt(offset, buffer);
+        }
         std::unique_ptr<InputFile> inner;
     };
     Result<std::unique_ptr<InputFile>> openRead(std::string_view path, ReadMode mode) override {

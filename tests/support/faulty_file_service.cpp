@@ -17,6 +17,12 @@ class FaultyInput final : public InputFile {
         }
         return inner_->read(buffer);
     }
+    Result<std::size_t> readAt(std::uint64_t offset, std::span<char> buffer) override {
+        if (FileError e = faults_.check(FileOp::Read, path_); e != FileError::None) {
+            return e;
+        }
+        return inner_->readAt(offset, buffer);
+    }
 
   private:
     std::unique_ptr<InputFile> inner_;
@@ -36,6 +42,10 @@ class FaultyOutput final : public OutputFile {
             return e;
         }
         return inner_->write(bytes);
+    }
+    FileError writeAt(std::uint64_t offset, std::span<const char> bytes) override {
+        FileError e = faults_.check(FileOp::Write, path_);
+        return e != FileError::None ? e : inner_->writeAt(offset, bytes);
     }
     FileError flush() override {
         FileError e = faults_.check(FileOp::Flush, path_);

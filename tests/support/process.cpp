@@ -151,13 +151,18 @@ std::wstring environmentBlockWith(const EnvironmentChanges& changes) {
 }
 
 ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
-                           const EnvironmentChanges& environment, const fs::path& outputFolder)
+                           const EnvironmentChanges& environment, const fs::path& outputFolder,
+                           const std::optional<std::string>& input)
     : out_(outputFolder / "out.txt"), err_(outputFolder / "err.txt") {
+    const fs::path in = input ? outputFolder / "in.txt" : fs::path();
+    if (input) {
+        writeFile(in, *input);
+    }
     const std::wstring application = utf16FromUtf8(program);
     std::wstring commandLine = commandLineOf(program, arguments);
     std::wstring block = environmentBlockWith(environment);
 
-    const HANDLE input = inheritable(L"NUL", GENERIC_READ, OPEN_EXISTING);
+    const HANDLE input = inheritable(in.empty() ? L"NUL" : in.c_str(), GENERIC_READ, OPEN_EXISTING);
     const HANDLE output = inheritable(out_.c_str(), GENERIC_WRITE, CREATE_ALWAYS);
     const HANDLE error = inheritable(err_.c_str(), GENERIC_WRITE, CREATE_ALWAYS);
     STARTUPINFOW startup{};
@@ -231,11 +236,16 @@ void setVariable(const std::string& name, const std::optional<std::string>& valu
 #else
 
 ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
-                           const EnvironmentChanges& environment, const fs::path& outputFolder)
+                           const EnvironmentChanges& environment, const fs::path& outputFolder,
+                           const std::optional<std::string>& input)
     : out_(outputFolder / "out.txt"), err_(outputFolder / "err.txt") {
+    const fs::path in = input ? outputFolder / "in.txt" : fs::path();
+    if (input) {
+        writeFile(in, *input);
+    }
     posix_spawn_file_actions_t files;
     posix_spawn_file_actions_init(&files);
-    posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&files, 0, in.empty() ? "/dev/null" : in.c_str(), O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&files, 1, out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&files, 2, err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     std::vector<std::string> env = environmentWith(environment);
@@ -317,8 +327,9 @@ void setVariable(const std::string& name, const std::optional<std::string>& valu
 #endif
 
 ProcessOutcome runProgram(const std::string& program, const std::vector<std::string>& arguments,
-                          const EnvironmentChanges& environment, const fs::path& outputFolder) {
-    return ChildProcess(program, arguments, environment, outputFolder).wait();
+                          const EnvironmentChanges& environment, const fs::path& outputFolder,
+                          const std::optional<std::string>& input) {
+    return ChildProcess(program, arguments, environment, outputFolder, input).wait();
 }
 
 ScopedEnvironmentVariable::ScopedEnvironmentVariable(std::string name,

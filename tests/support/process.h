@@ -24,12 +24,14 @@ struct ProcessOutcome {
     std::string err;
 };
 
-// A program running as a child process, with standard input empty and its output going to files
-// in `outputFolder` (out.txt, err.txt). It is killed if it is still running on destruction.
+// A program running as a child process, its output going to files in `outputFolder` (out.txt,
+// err.txt) and its standard input empty, or `input` (from in.txt there). It is killed if it is
+// still running on destruction.
 class ChildProcess {
   public:
     ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
-                 const EnvironmentChanges& environment, const std::filesystem::path& outputFolder);
+                 const EnvironmentChanges& environment, const std::filesystem::path& outputFolder,
+                 const std::optional<std::string>& input = std::nullopt);
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
     ~ChildProcess();
@@ -58,7 +60,8 @@ class ChildProcess {
 // Runs a program to its end (see ChildProcess).
 ProcessOutcome runProgram(const std::string& program, const std::vector<std::string>& arguments,
                           const EnvironmentChanges& environment,
-                          const std::filesystem::path& outputFolder);
+                          const std::filesystem::path& outputFolder,
+                          const std::optional<std::string>& input = std::nullopt);
 
 #ifdef _WIN32
 // The command line CreateProcessW takes for `program` with `arguments`, each quoted the way the C
