@@ -162,17 +162,18 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     std::wstring commandLine = commandLineOf(program, arguments);
     std::wstring block = environmentBlockWith(environment);
 
-    const HANDLE input = inheritable(in.empty() ? L"NUL" : in.c_str(), GENERIC_READ, OPEN_EXISTING);
+    const HANDLE standardInput =
+        inheritable(in.empty() ? L"NUL" : in.c_str(), GENERIC_READ, OPEN_EXISTING);
     const HANDLE output = inheritable(out_.c_str(), GENERIC_WRITE, CREATE_ALWAYS);
     const HANDLE error = inheritable(err_.c_str(), GENERIC_WRITE, CREATE_ALWAYS);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = input;
+    startup.hStdInput = standardInput;
     startup.hStdOutput = output;
     startup.hStdError = error;
     PROCESS_INFORMATION info{};
-    if (input != INVALID_HANDLE_VALUE && output != INVALID_HANDLE_VALUE &&
+    if (standardInput != INVALID_HANDLE_VALUE && output != INVALID_HANDLE_VALUE &&
         error != INVALID_HANDLE_VALUE &&
         ::CreateProcessW(application.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
                          CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, block.data(), nullptr,
@@ -180,7 +181,7 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
         ::CloseHandle(info.hThread);
         process_ = info.hProcess;
     }
-    for (const HANDLE handle : {input, output, error}) {
+    for (const HANDLE handle : {standardInput, output, error}) {
         if (handle != INVALID_HANDLE_VALUE) {
             ::CloseHandle(handle);
         }

@@ -3,12 +3,14 @@
 
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "support/disk_set_writer.h"
+#include "support/faulty_mount.h"
 #include "support/process.h"
 #include "support/reference_checksum.h"
 #include "support/temp_dir.h"
@@ -58,17 +60,27 @@ class ConversionSetsTest : public ::testing::Test {
     }
     ProcessOutcome convert(const WrittenSet& set, const std::string& answer,
                            const std::string& tmp) {
+        return run(set, {answer}, std::nullopt, tmp);
+    }
+    // The same with these options, and `input` as what the operator types.
+    ProcessOutcome convertTyping(const WrittenSet& set, const std::vector<std::string>& options,
+                                 const std::string& input) {
+        return run(set, options, input, (temp / "tmp").string());
+    }
+    ProcessOutcome run(const WrittenSet& set, const std::vector<std::string>& options,
+                       const std::optional<std::string>& input, const std::string& tmp) {
         std::vector<std::string> arguments = {"--diskettes"};
         for (const fs::path& diskette : set.diskettes) {
             arguments.push_back(utf8(diskette));
         }
-        arguments.insert(arguments.end(), {"--card", utf8(card), answer});
+        arguments.insert(arguments.end(), {"--card", utf8(card)});
+        arguments.insert(arguments.end(), options.begin(), options.end());
         return runProgram(XQ_CONVERT_PROGRAM, arguments,
                           {{"TMPDIR", tmp},
                            {"TMP", tmp},
                            {"TEMP", tmp},
                            {"XDG_RUNTIME_DIR", (temp / "runtime").string()}},
-                          temp.path());
+                          temp.path(), input);
     }
 
     // The card the set gives: every listed file whole under the name it has on the diskettes,
@@ -162,6 +174,74 @@ TEST_F(ConversionSetsTest, ADeclinedReplacementKeepsTheCardAsItWas) {
     const ProcessOutcome result = convert(set, "--no");
     EXPECT_EQ(result.status, 3) << result.out << result.err;
     EXPECT_EQ(filesUnder(card), before);
+    expectNoWorkingFolders();
+}
+
+// Diskettes read through a file system that fails chosen sectors, as old diskettes do: a weak
+// sector costs a few tries, a dead one the reading of its own diskette, never the set.
+TEST_F(ConversionSetsTest, DamagedDiskettesThroughAFaultyFileSystem) {
+    FaultyMount mount;
+    if (!mount.unavailable().empty()) {
+        GTEST_SKIP() << mount.unavailable();
+    }
+    const DiskSet description = twoFileSet(1000);
+    WrittenSet set = writeDiskSet(mount.source() / "set", description);
+    for (fs::path& diskette : set.diskettes) {
+        diskette = mount.path() / fs::relative(diskette, mount.source());
+    }
+    ASSERT_EQ(set.disketteCount(), 3);
+    const Tree expected = expectedCard(set, description);
+    const auto startOver = [&](const std::string& faults) {
+        fs::remove_all(card);
+        fs::create_directories(card);
+        mount.setFaults(faults);
+    };
+
+    // Sectors that read on their 3rd and on their 6th try.
+    startOver(
+        "fail /set/diskette2/db/records.dat 0 512 3\n"
+        "fail /set/diskette2/db/records.dat 512 1024 6\n");
+    ProcessOutcome result = convertTyping(set, {"--yes", "--verbose"}, "");
+    EXPECT_EQ(result.status, 0) << result.out << result.err;
+    EXPECT_NE(result.out.find("\\db\\records.dat bytes 0-511 read on try 3"), std::string::npos)
+        << result.out;
+    EXPECT_NE(result.out.find("\\db\\records.dat bytes 512-999 read on try 6"), std::string::npos)
+        << result.out;
+    EXPECT_EQ(filesUnder(card), expected);
+
+    // A sector that does not read in this drive: the same diskette is offered again, and read in
+    // a drive where it does, only that sector is read.
+    startOver("fail /set/diskette2/db/records.dat 512 1024 9\n");
+    result = convertTyping(set, {"--yes"}, "\n");
+    EXPECT_EQ(result.status, 0) << result.out << result.err;
+    EXPECT_NE(result.err.find("488 bytes of \\db\\records.dat could not be read."),
+              std::string::npos)
+        << result.err;
+    EXPECT_NE(result.out.find("Press Enter to read diskette #2 again, or type q to stop"),
+              std::string::npos)
+        << result.out;
+    FaultyMount::Reads reads = mount.reads();
+    EXPECT_EQ(reads.tries.at("/set/diskette2/db/records.dat 512 1024"), 9u);
+    for (int n = 1; n <= 3; ++n) {
+        const std::string piece = "/set/diskette" + std::to_string(n) + "/db/records.dat";
+        EXPECT_EQ(reads.bytes[piece], fs::file_size(set.diskette(n) / "db" / "records.dat"))
+            << piece;
+    }
+    EXPECT_EQ(filesUnder(card), expected);
+
+    // A byte that read wrong: only its diskette is read again.
+    startOver("flip /set/diskette2/db/records.dat 100 1\n");
+    result = convertTyping(set, {"--yes"}, "yes\n");
+    EXPECT_EQ(result.status, 0) << result.out << result.err;
+    EXPECT_NE(result.out.find("Read only diskette #2 again?"), std::string::npos) << result.out;
+    reads = mount.reads();
+    for (int n = 1; n <= 3; ++n) {
+        const std::string piece = "/set/diskette" + std::to_string(n) + "/db/records.dat";
+        EXPECT_EQ(reads.bytes[piece],
+                  (n == 2 ? 2 : 1) * fs::file_size(set.diskette(n) / "db" / "records.dat"))
+            << piece;
+    }
+    EXPECT_EQ(filesUnder(card), expected);
     expectNoWorkingFolders();
 }
 
