@@ -1,7 +1,11 @@
 // A pass-through file system that fails chosen byte ranges of chosen files, the way an old
 // diskette's weak and dead sectors do, for the tests of reading damaged diskettes.
 //
-//   xq3100-faulty-fs SOURCE MOUNTPOINT [fuse options]
+//   xq3100-faulty-fs [--probe-size N] SOURCE MOUNTPOINT [fuse options]
+//
+// With --probe-size, reads of exactly N bytes at offset 0 are passed through untouched and
+// uncounted: Wine reads the first 23 bytes of every file it opens, before the program's own first
+// read, and those reads are neither the program's nor a try of a weak sector.
 //
 // Every folder of the mount may hold two files of the file system's own, not listed:
 //   .faults  written by a test: the faults of the folder's tree, one per line, paths relative to
@@ -77,6 +81,7 @@ struct Faults {
 
 std::string source;
 std::mutex lock;
+std::size_t probeSize = 0;
 std::map<std::string, Faults> byFolder;  // the folder whose .faults set them
 
 std::string hostPath(const char* path) {
@@ -278,6 +283,11 @@ int readFile(const char* path, char* buffer, size_t size, off_t offset, fuse_fil
     if (file->fh == 0) {
         return 0;
     }
+    if (probeSize != 0 && offset == 0 && size == probeSize) {
+        held.unlock();
+        const ssize_t count = ::pread(static_cast<int>(file->fh - 1), buffer, size, offset);
+        return count < 0 ? -errno : static_cast<int>(count);
+    }
     std::uint64_t delay = 0;
     const int error = faultsOfRead(path, static_cast<std::uint64_t>(offset), size, delay);
     held.unlock();
@@ -349,11 +359,17 @@ int fileSystemSpace(const char*, struct statvfs* space) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: %s SOURCE MOUNTPOINT [fuse options]\n", argv[0]);
+    int first = 1;
+    if (argc > 2 && std::strcmp(argv[1], "--probe-size") == 0) {
+        probeSize = std::strtoull(argv[2], nullptr, 10);
+        first = 3;
+    }
+    if (argc < first + 2) {
+        std::fprintf(stderr, "usage: %s [--probe-size N] SOURCE MOUNTPOINT [fuse options]\n",
+                     argv[0]);
         return 2;
     }
-    source = argv[1];
+    source = argv[first];
     while (source.size() > 1 && source.back() == '/') {
         source.pop_back();
     }
@@ -370,9 +386,9 @@ int main(int argc, char* argv[]) {
     operations.statfs = fileSystemSpace;
     // The source folder is taken from the arguments; fuse_main gets the program's name, the mount
     // point and the options: foreground, and one thread.
-    std::vector<char*> arguments{argv[0], argv[2], const_cast<char*>("-f"),
+    std::vector<char*> arguments{argv[0], argv[first + 1], const_cast<char*>("-f"),
                                  const_cast<char*>("-s")};
-    for (int i = 3; i < argc; ++i) {
+    for (int i = first + 2; i < argc; ++i) {
         arguments.push_back(argv[i]);
     }
     return fuse_main(static_cast<int>(arguments.size()), arguments.data(), &operations, nullptr);
