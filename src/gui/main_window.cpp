@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QLayout>
 #include <QMenuBar>
 #include <QScreen>
@@ -291,6 +292,10 @@ void MainWindow::drawNow(Control control) {
     if (auto* text = qobject_cast<QPlainTextEdit*>(widget)) {
         text->viewport()->repaint();
     }
+}
+
+void MainWindow::handleWaitingEvents() {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 QWidget* MainWindow::widgetOf(Control control) const {

@@ -74,6 +74,7 @@ class MainWindow : public QMainWindow, private WindowSurface {
     void setPicture(Control button, std::string_view picture) override;
     void setFocus(Control control) override;
     void drawNow(Control control) override;
+    void handleWaitingEvents() override;
     void closeWindow() override;
 
     bool closing_ = false;

@@ -206,8 +206,16 @@ void WindowBinding::repaintNow(Control control) {
     // The interface thread is busy with disk work: the control is drawn now, not when the action
     // has ended and the window's events are handled again.
     sync();
-    if (!ended_) {
-        surface_.drawNow(control);
+    if (ended_) {
+        return;
+    }
+    surface_.drawNow(control);
+    // A few times a second is enough for the window to stay alive, and costs nothing measurable
+    // when the progress moves thousands of times.
+    const auto now = std::chrono::steady_clock::now();
+    if (now - eventsHandled_ >= std::chrono::milliseconds(100)) {
+        eventsHandled_ = now;
+        surface_.handleWaitingEvents();
     }
 }
 

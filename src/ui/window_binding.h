@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -67,6 +68,10 @@ class WindowSurface {
     virtual void synced() {}
     // Draws the control at once: the action that changed it keeps the thread busy.
     virtual void drawNow(Control control) = 0;
+    // Handles the window system's events that are waiting, except the operator's input (which
+    // waits for the action to end): painting, requests of the window manager or the desktop, so
+    // that a window busy for minutes (a diskette read again and again) is not taken for hung.
+    virtual void handleWaitingEvents() = 0;
     // The program has ended: the window goes, and handles nothing more.
     virtual void closeWindow() = 0;
 };
@@ -129,6 +134,7 @@ class WindowBinding : private WindowObserver {
     WindowController& controller_;
     WindowSurface& surface_;
     bool ended_ = false;
+    std::chrono::steady_clock::time_point eventsHandled_;
     // What arrived while an action ran, to be taken in once it has ended.
     bool closeWaiting_ = false;
     bool drivesChangedWaiting_ = false;

@@ -499,6 +499,21 @@ void MainWindow::drawNow(Control control) {
     }
 }
 
+void MainWindow::handleWaitingEvents() {
+    // Input stays in the queue: keys and clicks are the operator's, taken once the action ends.
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0,
+                          PM_REMOVE | PM_QS_PAINT | PM_QS_POSTMESSAGE | PM_QS_SENDMESSAGE)) {
+        if (message.message == WM_QUIT) {
+            // Left for the message loop, which ends the program with it.
+            ::PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+}
+
 void MainWindow::closeWindow() {
     // Ending the program handles no further window events.
     if (about_.handle() != nullptr) {

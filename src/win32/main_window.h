@@ -78,6 +78,7 @@ class MainWindow : private WindowSurface {
     void setFocus(Control control) override;
     void synced() override;
     void drawNow(Control control) override;
+    void handleWaitingEvents() override;
     void closeWindow() override;
 
     void drawItem(const DRAWITEMSTRUCT& item);

@@ -53,10 +53,15 @@ TEST(ConversionWindow, AThreeDisketteSetIsWrittenOverAnOldDatabaseThroughTheWind
     ok->click();
     EXPECT_EQ(error, QStringLiteral("Error!|\nDrive A: is not ready."));
 
+    // A diskette read can take minutes: the window handles its events meanwhile (here a timer),
+    // not only once the action has ended.
+    bool handledDuringTheReading = false;
+    QTimer::singleShot(0, [&] { handledDuringTheReading = wizard.busy(); });
     for (int n = 1; n <= 3; ++n) {
         drives.insertFloppy(set.diskette(n));
         ok->click();
     }
+    EXPECT_TRUE(handledDuringTheReading);
     EXPECT_EQ(message->toPlainText(),
               QStringLiteral("Please select the Compact Flash\ndrive and press the OK button\n"));
     list->setCurrentIndex(2);
@@ -77,7 +82,9 @@ TEST(ConversionWindow, AThreeDisketteSetIsWrittenOverAnOldDatabaseThroughTheWind
         }
         boxes.push_back(box->windowTitle());
         if (boxes.size() == 1) {
-            drives.table.add(Drive{.letter = 'D', .type = drive_type::Removable, .ready = true,
+            drives.table.add(Drive{.letter = 'D',
+                                   .type = drive_type::Removable,
+                                   .ready = true,
                                    .volumeName = "STICK",
                                    .hostRoot = (drives.temp() / "stick").string()});
             window.drivesChanged();
