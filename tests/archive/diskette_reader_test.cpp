@@ -1,6 +1,7 @@
 #include "archive/diskette_reader.h"
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -278,6 +279,28 @@ TEST_F(DisketteReaderTest, TellsACopyFailureFromARejection) {
               "Can not copy file A:\\db\\main.dat to C:\\Temp\\XQ3100_disk2\\db\\main.dat\r\n"
               "Ensure that the floppy disk is readable and that \r\n"
               "there is enough free space available on drive A:\\");
+}
+
+// A diskette with wide damage: once its failed reads have used up their time, a failing chunk is
+// read once and recorded as missing, as many reads as an undamaged diskette takes.
+TEST_F(DisketteReaderTest, StopsReadingSectorsAgainOnceTheDiskettesTimeForFailedReadsIsSpent) {
+    write();
+    const auto readsOfDiskette1 = [&](ReadResult expected) {
+        archive = {};
+        incompleteDiskette = 0;
+        const int before = files.count(FileOp::Read);
+        EXPECT_EQ(read(1), expected);
+        return files.count(FileOp::Read) - before;
+    };
+    const int undamaged = readsOfDiskette1(ReadResult::MoreToFollow);
+    files.inject({.op = FileOp::Read,
+                  .drive = 'A',
+                  .pathContains = "main.dat",
+                  .error = FileError::DeviceIo});
+    EXPECT_GT(readsOfDiskette1(ReadResult::Unreadable), undamaged + 7);
+    context.rescue.failedReadBudget = std::chrono::milliseconds(0);
+    EXPECT_EQ(readsOfDiskette1(ReadResult::Unreadable), undamaged);
+    EXPECT_NE(log().find("A:\\db\\main.dat bytes 0-"), std::string::npos);
 }
 
 TEST_F(DisketteReaderTest, AdvancesByNothingWhenTheDisketteListsNoFiles) {
