@@ -53,8 +53,8 @@ std::vector<std::string> environmentWith(const std::vector<std::string>& overrid
     return environment;
 }
 
-Measured spawnAndWait(const std::vector<std::string>& command,
-                      std::vector<std::string> environment) {
+Measured spawnAndWait(const std::vector<std::string>& command, std::vector<std::string> environment,
+                      const std::string& input, const std::string& errors) {
     std::vector<char*> argv;
     for (const std::string& part : command) {
         argv.push_back(const_cast<char*>(part.c_str()));
@@ -67,8 +67,12 @@ Measured spawnAndWait(const std::vector<std::string>& command,
     envp.push_back(nullptr);
     posix_spawn_file_actions_t files;
     posix_spawn_file_actions_init(&files);
-    posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&files, 0, input.c_str(), O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&files, 1, "/dev/null", O_WRONLY, 0);
+    if (!errors.empty()) {
+        posix_spawn_file_actions_addopen(&files, 2, errors.c_str(), O_WRONLY | O_CREAT | O_APPEND,
+                                         0600);
+    }
     Measured measured;
     const auto start = std::chrono::steady_clock::now();
     pid_t child = 0;

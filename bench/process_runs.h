@@ -45,9 +45,10 @@ class ScratchFolder {
 // This process's environment with `overrides` ("NAME=value") in place of the same names.
 std::vector<std::string> environmentWith(const std::vector<std::string>& overrides);
 
-// Runs `command` (looked up on PATH) with stdin and stdout on /dev/null and waits for it.
-Measured spawnAndWait(const std::vector<std::string>& command,
-                      std::vector<std::string> environment);
+// Runs `command` (looked up on PATH) with stdout on /dev/null, stdin from `input` and stderr to
+// `errors` (this program's own when empty), and waits for it.
+Measured spawnAndWait(const std::vector<std::string>& command, std::vector<std::string> environment,
+                      const std::string& input = "/dev/null", const std::string& errors = "");
 
 // An empty folder for the next round's output, with the previous round's writes out of the way.
 std::filesystem::path freshFolder(const std::filesystem::path& folder);

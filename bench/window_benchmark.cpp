@@ -19,8 +19,8 @@
 #include <QComboBox>
 #include <QPushButton>
 
-#include "command_line/virtual_drives.h"
 #include "app/wizard.h"
+#include "command_line/virtual_drives.h"
 #include "gui/main_window.h"
 #include "platform/host_file_service.h"
 #include "platform/instance_lock.h"

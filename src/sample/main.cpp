@@ -1,7 +1,9 @@
-// Writes the bundled sample diskette set (or, with --largest, the largest set the format allows)
-// into a folder: FOLDER/diskette1, FOLDER/diskette2, ...
+// Writes the bundled sample diskette set (or, with --largest, the largest set the format allows;
+// with --full N, N full diskettes) into a folder: FOLDER/diskette1, FOLDER/diskette2, ...
 
+#include <charconv>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,11 +13,37 @@
 #include "platform/host_folders.h"
 #include "sample/sample_set.h"
 
+namespace {
+
+// The layout the options ask for; nothing when they ask for none that exists.
+std::optional<xq::SampleSetLayout> layoutOf(const std::vector<std::string>& options) {
+    if (options.empty()) {
+        return xq::bundledSampleSet();
+    }
+    if (options.size() == 1 && options[0] == "--largest") {
+        return xq::largestSampleSet();
+    }
+    if (options.size() == 2 && options[0] == "--full") {
+        int diskettes = 0;
+        const std::string& count = options[1];
+        const auto [end, error] =
+            std::from_chars(count.data(), count.data() + count.size(), diskettes);
+        if (error == std::errc() && end == count.data() + count.size() && diskettes >= 1 &&
+            diskettes <= 99) {
+            return xq::fullSampleSet(diskettes);
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
-    const std::string usage = "Usage: xq3100-sample-set FOLDER [--largest]\n";
+    const std::string usage = "Usage: xq3100-sample-set FOLDER [--largest | --full DISKETTES]\n";
     const std::vector<std::string> arguments = xq::commandLineArguments(argc, argv);
-    if (arguments.empty() || arguments.size() > 2 ||
-        (arguments.size() == 2 && arguments[1] != "--largest")) {
+    const std::optional<xq::SampleSetLayout> layout =
+        arguments.empty() ? std::nullopt : layoutOf({arguments.begin() + 1, arguments.end()});
+    if (!layout) {
         std::cerr << usage;
         return 2;
     }
@@ -35,10 +63,8 @@ int main(int argc, char* argv[]) {
     drives.add(target);
     xq::HostFileService files(drives, "S:");
 
-    const xq::SampleSetLayout layout =
-        arguments.size() == 2 ? xq::largestSampleSet() : xq::bundledSampleSet();
     std::string failed;
-    const int diskettes = xq::writeSampleSet(files, "S:", layout, failed);
+    const int diskettes = xq::writeSampleSet(files, "S:", *layout, failed);
     if (diskettes == 0) {
         std::cerr << "xq3100-sample-set: cannot write " << failed << '\n';
         return 1;

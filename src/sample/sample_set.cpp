@@ -190,14 +190,19 @@ SampleSetLayout bundledSampleSet() {
     return layout;
 }
 
-SampleSetLayout largestSampleSet() {
+SampleSetLayout fullSampleSet(int diskettes) {
     SampleSetLayout layout;
-    layout.minimumDiskettes = 99;
-    // The key-code file and one record file filling all 99 diskettes: 100 file lines.
-    layout.files = {
-        {.name = "/keycode.rec", .size = 256, .secondString = "KEYCODE"},
-        {.name = "/db/records.dat", .size = 99 * layout.capacity - 256, .secondString = "RECORDS"}};
+    layout.minimumDiskettes = diskettes;
+    // The key-code file and one record file filling every diskette: a file line per diskette and
+    // one more.
+    const std::uint64_t total = static_cast<std::uint64_t>(diskettes) * layout.capacity;
+    layout.files = {{.name = "/keycode.rec", .size = 256, .secondString = "KEYCODE"},
+                    {.name = "/db/records.dat", .size = total - 256, .secondString = "RECORDS"}};
     return layout;
+}
+
+SampleSetLayout largestSampleSet() {
+    return fullSampleSet(99);
 }
 
 int writeSampleSet(FileService& files, const std::string& folder, const SampleSetLayout& layout,

@@ -30,6 +30,9 @@ struct SampleSetLayout {
 // Three diskettes: a key-code file, a configuration file and a record file split over all three.
 SampleSetLayout bundledSampleSet();
 
+// `diskettes` full 1.44 MB diskettes (1 to 99), one descriptor entry for each and one more.
+SampleSetLayout fullSampleSet(int diskettes);
+
 // 99 full 1.44 MB diskettes and 100 descriptor entries: the largest set the format allows.
 SampleSetLayout largestSampleSet();
 
