@@ -59,21 +59,9 @@ class PosixInputFile final : public InputFile {
     PosixInputFile(int fd, bool fromMedium) : fd_(fd), fromMedium_(fromMedium) {}
 
     Result<std::size_t> read(std::span<char> buffer) override {
-        std::size_t filled = 0;
-        while (filled < buffer.size()) {
-            const ssize_t got = ::read(fd_.get(), buffer.data() + filled, buffer.size() - filled);
-            if (got < 0) {
-                if (errno == EINTR) {
-                    continue;
-                }
-                return lastError();
-            }
-            if (got == 0) {
-                break;
-            }
-            filled += static_cast<std::size_t>(got);
-        }
-        return filled;
+        return fill(buffer, [this](char* at, std::size_t size, std::size_t) {
+            return ::read(fd_.get(), at, size);
+        });
     }
 
     Result<std::size_t> readAt(std::uint64_t offset, std::span<char> buffer) override {
@@ -83,10 +71,19 @@ class PosixInputFile final : public InputFile {
             ::posix_fadvise(fd_.get(), static_cast<off_t>(offset),
                             static_cast<off_t>(buffer.size()), POSIX_FADV_DONTNEED);
         }
+        return fill(buffer, [this, offset](char* at, std::size_t size, std::size_t filled) {
+            return ::pread(fd_.get(), at, size, static_cast<off_t>(offset + filled));
+        });
+    }
+
+  private:
+    // Fills the buffer with calls of `readSome(at, size, filled)` until the file ends: a read may
+    // give fewer bytes than asked for, or be interrupted by a signal.
+    template <typename ReadSome>
+    static Result<std::size_t> fill(std::span<char> buffer, ReadSome readSome) {
         std::size_t filled = 0;
         while (filled < buffer.size()) {
-            const ssize_t got = ::pread(fd_.get(), buffer.data() + filled, buffer.size() - filled,
-                                        static_cast<off_t>(offset + filled));
+            const ssize_t got = readSome(buffer.data() + filled, buffer.size() - filled, filled);
             if (got < 0) {
                 if (errno == EINTR) {
                     continue;
@@ -101,7 +98,6 @@ class PosixInputFile final : public InputFile {
         return filled;
     }
 
-  private:
     Descriptor fd_;
     bool fromMedium_;
 };

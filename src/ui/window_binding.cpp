@@ -210,10 +210,11 @@ void WindowBinding::repaintNow(Control control) {
         return;
     }
     surface_.drawNow(control);
-    // A few times a second is enough for the window to stay alive, and costs nothing measurable
-    // when the progress moves thousands of times.
+    // Only inside an action, where whatever the events bring is deferred or refused (never a
+    // second action run inside the first); a few times a second is enough for the window to stay
+    // alive, and costs nothing measurable when the progress moves thousands of times.
     const auto now = std::chrono::steady_clock::now();
-    if (now - eventsHandled_ >= std::chrono::milliseconds(100)) {
+    if (controller_.busy() && now - eventsHandled_ >= std::chrono::milliseconds(100)) {
         eventsHandled_ = now;
         surface_.handleWaitingEvents();
     }

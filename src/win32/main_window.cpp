@@ -500,16 +500,16 @@ void MainWindow::drawNow(Control control) {
 }
 
 void MainWindow::handleWaitingEvents() {
-    // Input stays in the queue: keys and clicks are the operator's, taken once the action ends.
+    // Only painting and the messages other threads send (the desktop's, the device changes):
+    // input and posted messages (a click posted by a keyboard shortcut or by automation) stay in
+    // the queue for when the action has ended, rather than being dropped as the action's. Peeking
+    // at all is what tells Windows the window is not hung.
+    // Bounded: a control that does not validate what it painted would keep its WM_PAINT coming.
     MSG message;
-    while (::PeekMessageW(&message, nullptr, 0, 0,
-                          PM_REMOVE | PM_QS_PAINT | PM_QS_POSTMESSAGE | PM_QS_SENDMESSAGE)) {
-        if (message.message == WM_QUIT) {
-            // Left for the message loop, which ends the program with it.
-            ::PostQuitMessage(static_cast<int>(message.wParam));
-            return;
-        }
-        ::TranslateMessage(&message);
+    for (int handled = 0;
+         handled < 64 &&
+         ::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT | PM_QS_SENDMESSAGE);
+         ++handled) {
         ::DispatchMessageW(&message);
     }
 }
