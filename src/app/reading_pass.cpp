@@ -43,8 +43,13 @@ ReadResult Wizard::readDiskette() {
     // The set's size is known from diskette 1 on.
     WorkScope work(op_, WorkPhase::Reading, state_.diskNumber,
                    state_.diskNumber == 1 ? 0 : archive_.disketteCount);
+    const int progressBefore = window_.ProgressBar1.value;
     const ReadResult result = ReadDiskette(context, state_.diskNumber);
     lastReading_ = result;
+    if (result == ReadResult::Unreadable) {
+        // The diskette counts once on the bar, when it has been read whole.
+        window_.setProgressValue(progressBefore);
+    }
     if (result == ReadResult::MoreToFollow || result == ReadResult::LastDiskette) {
         work.completed();
     }
@@ -133,6 +138,7 @@ bool Wizard::readFailingDiskettesAgain(const std::vector<ChecksumFailure>& failu
     for (const std::int16_t n : diskettes) {
         const std::vector<ChecksumFailure> now = ofDiskette(failures, n);
         // Read again, the diskette gave the very bytes that failed before: they are what it holds.
+        // The question still follows, for another copy of it.
         if (now == ofDiskette(before, n)) {
             op_.reportError("Diskette #" + formatNumber(n) +
                             " holds damaged data: read again, it gave the same bytes, which do "
@@ -140,7 +146,6 @@ bool Wizard::readFailingDiskettesAgain(const std::vector<ChecksumFailure>& failu
                             std::string(CRLF) +
                             "Reading it again can not help. Use another copy of this diskette, "
                             "or of the whole set.");
-            return false;
         }
     }
     if (diskettes.empty() || op_.askInPerson(rereadQuestion(diskettes), "problem!",
@@ -149,7 +154,10 @@ bool Wizard::readFailingDiskettesAgain(const std::vector<ChecksumFailure>& failu
     }
     rereadQueue_ = diskettes;
     rereadFailures_ = failures;
-    window_.setProgressValue(0);
+    // The bar shows the diskettes kept as read; each one read again fills its share.
+    const int perDiskette = window_.ProgressBar1.max / std::max<int>(archive_.disketteCount, 1);
+    window_.setProgressValue(perDiskette *
+                             (archive_.disketteCount - static_cast<int>(diskettes.size())));
     askForDiskette(rereadQueue_.front());
     return true;
 }

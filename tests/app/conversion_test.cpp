@@ -529,17 +529,24 @@ TEST_F(ConversionTest, AFailedVerificationOffersToReadOnlyTheFailingDisketteAgai
     EXPECT_TRUE(window.DriveList.visible);
 
     // Yes: only diskette 2 is asked for. Read again, it gives the same bytes: the diskette itself
-    // is damaged.
+    // is damaged, and the question is asked again for another copy of it; No.
     readAgainFromDisketteTwo(Answer::Yes);
     EXPECT_EQ(wizard.state().wizardStep, WizardStep::NextDiskette);
     EXPECT_EQ(window.mainText.text, "Please insert diskette #2 and press the OK button\r\n");
+    EXPECT_EQ(window.ProgressBar1.value, 200);  // diskettes 1 and 3 of 3 are kept
     drives.insertFloppy(set.diskette(2));
+    dialogs.clear();
+    dialogs.answer(Answer::Ok);
+    dialogs.answer(Answer::Ok);
+    dialogs.answer(Answer::No);
     wizard.okPressed();
-    EXPECT_EQ(dialogs.last(),
+    ASSERT_EQ(dialogs.shown().size(), 3u);
+    EXPECT_EQ(dialogs.shown()[1],
               (ShownBox{"Diskette #2 holds damaged data: read again, it gave the same bytes, which "
                         "do not match the archived checksum.\r\nReading it again can not help. "
                         "Use another copy of this diskette, or of the whole set.",
                         "Error!", box_style::OkStop}));
+    EXPECT_EQ(dialogs.last(), (ShownBox{question, "problem!", box_style::YesNoQuestion}));
     EXPECT_EQ(wizard.state().wizardStep, WizardStep::SelectFloppy);
 
     // Yes, and this time diskette 2 reads as written: the set is verified whole and converted.
@@ -609,7 +616,10 @@ TEST_F(DamagedDisketteTest, WeakSectorsAreReadOnALaterTryAndLogged) {
 TEST_F(DamagedDisketteTest, ADeadSectorKeepsTheReadingAndOnlyWhatIsMissingIsReadAgain) {
     const WrittenSet set = writeSet(threeDisketteSet());
     mount.setFaults("fail /set/diskette2/db/main.dat 8192 8704\n");
-    readDiskettes(set, 1, 2);
+    readDiskettes(set, 1, 1);
+    const int progressOfDiskette1 = window.ProgressBar1.value;
+    readDiskettes(set, 2, 2);
+    EXPECT_EQ(window.ProgressBar1.value, progressOfDiskette1);
     const std::string report =
         "Can not copy file A:\\db\\main.dat to C:\\Temp\\XQ3100_disk2\\db\\main.dat\r\n"
         "Ensure that the floppy disk is readable and that \r\n"

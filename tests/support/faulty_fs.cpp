@@ -34,6 +34,8 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -214,7 +216,10 @@ int openFile(const char* path, fuse_file_info* file) {
     const std::lock_guard<std::mutex> held(lock);
     file->direct_io = 1;
     if (controlFolder(path, kFaults, folder)) {
-        byFolder[folder].pendingText.clear();
+        // Only writing replaces the faults; a look at the file leaves them.
+        if ((file->flags & O_ACCMODE) != O_RDONLY) {
+            byFolder[folder].pendingText.clear();
+        }
         file->fh = 0;
         return 0;
     }
@@ -333,8 +338,10 @@ int writeFile(const char* path, const char* buffer, size_t size, off_t offset, f
 int releaseFile(const char* path, fuse_file_info* file) {
     std::string folder;
     if (controlFolder(path, kFaults, folder)) {
-        const std::lock_guard<std::mutex> held(lock);
-        parseFaults(folder, byFolder[folder]);
+        if ((file->flags & O_ACCMODE) != O_RDONLY) {
+            const std::lock_guard<std::mutex> held(lock);
+            parseFaults(folder, byFolder[folder]);
+        }
     } else if (file->fh != 0) {
         ::close(static_cast<int>(file->fh - 1));
     }
@@ -369,7 +376,14 @@ int main(int argc, char* argv[]) {
                      argv[0]);
         return 2;
     }
-    source = argv[first];
+    // Made absolute: the file system runs from the root folder once mounted.
+    char* absolute = ::realpath(argv[first], nullptr);
+    if (absolute == nullptr) {
+        std::fprintf(stderr, "%s: %s: %s\n", argv[0], argv[first], std::strerror(errno));
+        return 2;
+    }
+    source = absolute;
+    std::free(absolute);
     while (source.size() > 1 && source.back() == '/') {
         source.pop_back();
     }
