@@ -175,7 +175,13 @@ CopyOutcome DisketteCopier::copyFile(std::string_view relativePath, const std::s
     WriteMode mode = WriteMode::Create;
     const Result<std::uint64_t> keptLength = kept ? files_.fileLength(target) : FileError::None;
     if (kept && !before->ranges.empty() && keptLength && *keptLength == *length) {
-        wanted = before->ranges;
+        // Within the file as it is: a record that says otherwise is not trusted beyond its end.
+        wanted.clear();
+        for (const ByteRange& range : before->ranges) {
+            if (range.begin < *length) {
+                wanted.push_back({range.begin, std::min(range.end, *length)});
+            }
+        }
         mode = WriteMode::Update;
     }
     Result<std::unique_ptr<OutputFile>> out = files_.openWrite(target, mode);
