@@ -108,12 +108,10 @@ int main() {
         return 1;
     }
     const fs::path base = scratch.path();
-    for (const char* folder : {"largest", "sample", "tmp", "run"}) {
+    for (const char* folder : {"largest", "sample"}) {
         fs::create_directories(base / folder);
     }
-    // The converter's working folders and instance lock are private to this run.
-    const std::vector<std::string> env = environmentWith(
-        {"TMPDIR=" + (base / "tmp").string(), "XDG_RUNTIME_DIR=" + (base / "run").string()});
+    const std::vector<std::string> env = converterEnvironment(base);
 
     if (spawnAndWait({XQ_SAMPLE_PROGRAM, (base / "largest").string(), "--largest"}, env).status !=
             0 ||

@@ -86,11 +86,10 @@ int main() {
         return 1;
     }
     const fs::path base = scratch.path();
-    for (const char* folder : {"source/set", "mount", "tmp", "run"}) {
+    for (const char* folder : {"source/set", "mount"}) {
         fs::create_directories(base / folder);
     }
-    const std::vector<std::string> env = environmentWith(
-        {"TMPDIR=" + (base / "tmp").string(), "XDG_RUNTIME_DIR=" + (base / "run").string()});
+    const std::vector<std::string> env = converterEnvironment(base);
     if (spawnAndWait({XQ_SAMPLE_PROGRAM, (base / "source" / "set").string(), "--full",
                       std::to_string(kDiskettes)},
                      env)

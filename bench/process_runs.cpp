@@ -53,6 +53,16 @@ std::vector<std::string> environmentWith(const std::vector<std::string>& overrid
     return environment;
 }
 
+std::vector<std::string> converterEnvironment(const fs::path& base,
+                                              std::vector<std::string> overrides) {
+    fs::create_directories(base / "tmp");
+    fs::create_directories(base / "run");
+    fs::permissions(base / "run", fs::perms::owner_all);
+    overrides.push_back("TMPDIR=" + (base / "tmp").string());
+    overrides.push_back("XDG_RUNTIME_DIR=" + (base / "run").string());
+    return environmentWith(overrides);
+}
+
 Measured spawnAndWait(const std::vector<std::string>& command, std::vector<std::string> environment,
                       const std::string& input, const std::string& errors) {
     std::vector<char*> argv;

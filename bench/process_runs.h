@@ -45,6 +45,11 @@ class ScratchFolder {
 // This process's environment with `overrides` ("NAME=value") in place of the same names.
 std::vector<std::string> environmentWith(const std::vector<std::string>& overrides);
 
+// The environment for the converter's runs: its working folders and instance lock private to the
+// benchmark, in the folders tmp and run made below `base`; `overrides` as above.
+std::vector<std::string> converterEnvironment(const std::filesystem::path& base,
+                                              std::vector<std::string> overrides = {});
+
 // Runs `command` (looked up on PATH) with stdout on /dev/null, stdin from `input` and stderr to
 // `errors` (this program's own when empty), and waits for it.
 Measured spawnAndWait(const std::vector<std::string>& command, std::vector<std::string> environment,

@@ -133,15 +133,9 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     const fs::path base = scratch.path();
-    for (const char* folder : {"largest", "tmp", "run"}) {
-        fs::create_directories(base / folder);
-    }
-    fs::permissions(base / "run", fs::perms::owner_all);
-    // The converter's working folders and instance lock are private to this run; the window draws
-    // offscreen.
-    const std::vector<std::string> env = environmentWith(
-        {"TMPDIR=" + (base / "tmp").string(), "XDG_RUNTIME_DIR=" + (base / "run").string(),
-         "QT_QPA_PLATFORM=offscreen"});
+    fs::create_directories(base / "largest");
+    // The window draws offscreen.
+    const std::vector<std::string> env = converterEnvironment(base, {"QT_QPA_PLATFORM=offscreen"});
     if (spawnAndWait({XQ_SAMPLE_PROGRAM, (base / "largest").string(), "--largest"}, env).status !=
         0) {
         std::fprintf(stderr, "cannot write the set\n");

@@ -20,9 +20,9 @@ class JoiningCopier final : public FileCopier {
   public:
     JoiningCopier(FileService& files, Operator& op) : files_(files), op_(op) {}
 
-    CopyOutcome copyFile(std::string_view, const std::string& source,
-                         const std::string& target) override {
-        if (files_.fileExists(target)) {
+    CopyOutcome copyFile(std::string_view, const std::string& source, const std::string& target,
+                         bool targetExists) override {
+        if (targetExists) {
             // Extended byte for byte; on failure the target is left as it was before.
             const TransferResult appended = files_.appendFile(source, target);
             if (!appended.ok()) {
@@ -102,10 +102,11 @@ class TreeCopy {
 
     // The bar advances for each file the target does not hold yet; extending one does not.
     CopyOutcome copyFile(const std::string& source, const std::string& target) {
-        if (!files_.fileExists(target)) {
+        const bool targetExists = files_.fileExists(target);
+        if (!targetExists) {
             op_.window().advanceProgress(step_);
         }
-        return copier_.copyFile(relative(source), source, target);
+        return copier_.copyFile(relative(source), source, target, targetExists);
     }
 
     CopyOutcome copyFolder(const std::string& source, const std::string& target,

@@ -148,9 +148,9 @@ DisketteCopier::DisketteCopier(FileService& files, Operator& op, std::string roo
 DisketteCopier::~DisketteCopier() = default;
 
 CopyOutcome DisketteCopier::copyFile(std::string_view relativePath, const std::string& source,
-                                     const std::string& target) {
+                                     const std::string& target, bool targetExists) {
     const MissingBytes::File* before = earlier_ ? earlier_->find(relativePath) : nullptr;
-    const bool kept = files_.fileExists(target);
+    const bool kept = targetExists;
     if (kept && before == nullptr) {
         return CopyOutcome::Copied;  // complete from the earlier reading
     }

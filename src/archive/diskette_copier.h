@@ -42,7 +42,7 @@ class DisketteCopier final : public FileCopier {
     ~DisketteCopier() override;
 
     CopyOutcome copyFile(std::string_view relativePath, const std::string& source,
-                         const std::string& target) override;
+                         const std::string& target, bool targetExists) override;
     CopyOutcome unlistedFolder(std::string_view relativePath, const std::string& source,
                                FileError error) override;
 

@@ -49,9 +49,10 @@ CopyOutcome CopyTree(FileService& files, Operator& op, std::string_view source,
 class FileCopier {
   public:
     virtual ~FileCopier() = default;
-    // `relativePath` is the file's path below the tree's root ("\db\main.dat").
+    // `relativePath` is the file's path below the tree's root ("\db\main.dat"); `targetExists`
+    // says whether the target holds a file of that name already.
     virtual CopyOutcome copyFile(std::string_view relativePath, const std::string& source,
-                                 const std::string& target) = 0;
+                                 const std::string& target, bool targetExists) = 0;
     virtual CopyOutcome unlistedFolder(std::string_view relativePath, const std::string& source,
                                        FileError error) = 0;
 };

@@ -10,6 +10,7 @@
 #include <climits>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -271,33 +272,38 @@ class Win32InputFile final : public InputFile {
     }
 
     Result<std::size_t> read(std::span<char> buffer) override {
-        return stage_ == nullptr ? readDirect(buffer) : readStaged(buffer);
+        return stage_ == nullptr ? readDirect(std::nullopt, buffer) : readStaged(buffer);
     }
 
     Result<std::size_t> readAt(std::uint64_t offset, std::span<char> buffer) override {
-        return stage_ == nullptr ? readDirectAt(offset, buffer) : readStagedAt(offset, buffer);
+        return stage_ == nullptr ? readDirect(offset, buffer) : readStagedAt(offset, buffer);
     }
 
   private:
-    // One ReadFile at `offset`; the end of the file reads as 0 bytes.
-    DWORD readOnceAt(std::uint64_t offset, char* into, DWORD count, DWORD& got) {
+    // One ReadFile at `offset`, or where the last one ended; the end of the file reads as 0 bytes.
+    DWORD readOnce(std::optional<std::uint64_t> offset, char* into, DWORD count, DWORD& got) {
         OVERLAPPED at{};
-        at.Offset = static_cast<DWORD>(offset);
-        at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+        if (offset) {
+            at.Offset = static_cast<DWORD>(*offset);
+            at.OffsetHigh = static_cast<DWORD>(*offset >> 32);
+        }
         got = 0;
-        if (::ReadFile(file_.get(), into, count, &got, &at)) {
+        if (::ReadFile(file_.get(), into, count, &got, offset ? &at : nullptr)) {
             return ERROR_SUCCESS;
         }
         const DWORD error = ::GetLastError();
         return error == ERROR_HANDLE_EOF ? ERROR_SUCCESS : error;
     }
 
-    Result<std::size_t> readDirectAt(std::uint64_t offset, std::span<char> buffer) {
+    // Buffered: the buffer filled in pieces ReadFile takes, from `offset` or on from the last read.
+    Result<std::size_t> readDirect(std::optional<std::uint64_t> offset, std::span<char> buffer) {
         std::size_t filled = 0;
         while (filled < buffer.size()) {
             const auto wanted = static_cast<DWORD>(std::min(buffer.size() - filled, kMaxTransfer));
+            const std::optional<std::uint64_t> at =
+                offset ? std::optional(*offset + filled) : std::nullopt;
             DWORD got = 0;
-            if (DWORD error = readOnceAt(offset + filled, buffer.data() + filled, wanted, got);
+            if (const DWORD error = readOnce(at, buffer.data() + filled, wanted, got);
                 error != ERROR_SUCCESS) {
                 return fromWin32(error);
             }
@@ -321,7 +327,7 @@ class Win32InputFile final : public InputFile {
             const std::uint64_t span = std::min<std::uint64_t>(
                 kStageSize, (end - start + granule_ - 1) / granule_ * granule_);
             DWORD got = 0;
-            const DWORD error = readOnceAt(start, stage_, static_cast<DWORD>(span), got);
+            const DWORD error = readOnce(start, stage_, static_cast<DWORD>(span), got);
             if (error == ERROR_INVALID_PARAMETER && granule_ < kSectorAlignment) {
                 granule_ = kSectorAlignment;
                 continue;
@@ -339,22 +345,6 @@ class Win32InputFile final : public InputFile {
             if (got < span) {
                 break;
             }
-        }
-        return filled;
-    }
-
-    Result<std::size_t> readDirect(std::span<char> buffer) {
-        std::size_t filled = 0;
-        while (filled < buffer.size()) {
-            const auto wanted = static_cast<DWORD>(std::min(buffer.size() - filled, kMaxTransfer));
-            DWORD got = 0;
-            if (!::ReadFile(file_.get(), buffer.data() + filled, wanted, &got, nullptr)) {
-                return lastError();
-            }
-            if (got == 0) {
-                break;
-            }
-            filled += got;
         }
         return filled;
     }

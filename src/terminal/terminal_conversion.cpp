@@ -35,7 +35,11 @@ bool TerminalConversion::listed(char letter) const {
 }
 
 bool TerminalConversion::waitForOperator(const std::string& request) {
-    view_.tell(request + " (or type q to stop)");
+    return goOn(request + " (or type q to stop)");
+}
+
+bool TerminalConversion::goOn(const std::string& prompt) {
+    view_.tell(prompt);
     std::string line;
     return std::getline(in_, line) && asciiUpper(line) != "Q";
 }
@@ -48,9 +52,7 @@ bool TerminalConversion::offerDisketteAgain(int n) {
         return false;
     }
     view_.catchUp();
-    view_.tell("Press Enter to read diskette #" + std::to_string(n) + " again, or type q to stop");
-    std::string line;
-    return std::getline(in_, line) && asciiUpper(line) != "Q";
+    return goOn("Press Enter to read diskette #" + std::to_string(n) + " again, or type q to stop");
 }
 
 bool TerminalConversion::anotherCard(const std::string& flash) {

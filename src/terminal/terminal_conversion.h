@@ -32,6 +32,8 @@ class TerminalConversion {
     bool select(char letter);
     bool listed(char letter) const;  // the drive list has the drive, ready or not
     bool waitForOperator(const std::string& request);
+    // Shows the prompt and reads a line: true unless the input has ended or the line is "q".
+    bool goOn(const std::string& prompt);
     // The card step did not move on (declined, refused or failed): asks for another card, as the
     // window's card request does, where someone can put one in. False to end the run.
     bool anotherCard(const std::string& flash);

@@ -28,20 +28,21 @@ Answer Operator::ask(std::string_view question, std::string_view title, BoxStyle
 
 Answer Operator::askInPerson(std::string_view question, std::string_view title, BoxStyle style) {
     panes_.logMessage(std::string("QUERY ").append(question));
-    if (interruptRequested()) {
-        return style.cautiousAnswer();
-    }
-    window_.repaint(Control::Form);
-    return dialogs_.askInPerson(question, title, style);
+    return show(question, title, style, &Dialogs::askInPerson);
 }
 
 Answer Operator::messageBox(std::string_view text, std::string_view title, BoxStyle style) {
+    return show(text, title, style, &Dialogs::messageBox);
+}
+
+Answer Operator::show(std::string_view text, std::string_view title, BoxStyle style,
+                      Answer (Dialogs::*box)(std::string_view, std::string_view, BoxStyle)) {
     if (interruptRequested()) {
         // The program is stopping: nobody is asked anything any more, and nothing is started.
         return style.cautiousAnswer();
     }
     window_.repaint(Control::Form);
-    return dialogs_.messageBox(text, title, style);
+    return (dialogs_.*box)(text, title, style);
 }
 
 void Operator::beginWork(WorkPhase phase, int item, int items) {

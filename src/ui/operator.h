@@ -64,6 +64,8 @@ class Operator {
     void stillWorking();
 
   private:
+    Answer show(std::string_view text, std::string_view title, BoxStyle style,
+                Answer (Dialogs::*box)(std::string_view, std::string_view, BoxStyle));
     void reportWork();
 
     Panes& panes_;
