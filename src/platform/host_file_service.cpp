@@ -58,8 +58,9 @@ bool stopping() {
 
 }  // namespace
 
-HostFileService::HostFileService(const DriveTable& drives, std::string temporaryFolder)
-    : drives_(drives), temporaryFolder_(std::move(temporaryFolder)) {}
+HostFileService::HostFileService(const DriveTable& drives, std::string temporaryFolder,
+                                 Clock& clock)
+    : drives_(drives), temporaryFolder_(std::move(temporaryFolder)), clock_(clock) {}
 
 namespace {
 
@@ -246,7 +247,7 @@ FileError HostFileService::rename(std::string_view from, std::string_view to) {
     if (typeOf(*target) != fs::file_type::not_found) {
         return FileError::FileAlreadyExists;
     }
-    return native::renameEntry(*source, *target);
+    return native::renameEntry(*source, *target, clock_);
 }
 
 Result<std::unique_ptr<InputFile>> HostFileService::openRead(std::string_view path, ReadMode mode) {

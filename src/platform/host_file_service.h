@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/clock.h"
 #include "platform/drive_table.h"
 #include "platform/file_service.h"
 #include "platform/instance_lock.h"
@@ -15,8 +16,10 @@ namespace xq {
 // drive table to a host path, on every call (a drive's medium may have changed in between).
 class HostFileService : public FileService {
   public:
-    // `temporaryFolder` is the Windows-form path returned as the system's temporary folder.
-    HostFileService(const DriveTable& drives, std::string temporaryFolder);
+    // `temporaryFolder` is the Windows-form path returned as the system's temporary folder;
+    // `clock` paces the tries of a rename that another program holds up.
+    HostFileService(const DriveTable& drives, std::string temporaryFolder,
+                    Clock& clock = systemClock());
 
     bool folderExists(std::string_view path) override;
     bool fileExists(std::string_view path) override;
@@ -47,6 +50,7 @@ class HostFileService : public FileService {
 
     const DriveTable& drives_;
     std::string temporaryFolder_;
+    Clock& clock_;
 };
 
 // Takes the lock of the working directories in the temporary folder of `files`.

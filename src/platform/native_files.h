@@ -14,6 +14,7 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/clock.h"
 #include "platform/file_service.h"
 
 namespace xq::native {
@@ -46,8 +47,9 @@ FileError removeFolder(const std::filesystem::path& path);
 FileError deleteEntry(const std::filesystem::path& path);
 // Renames within one volume without replacing anything. On Windows, while another program (a
 // virus scanner, a file manager, an indexer) holds the entry or something in it open, the rename
-// is tried again for a few seconds; if it never goes through, the error is FileInUse.
-FileError renameEntry(const std::filesystem::path& from, const std::filesystem::path& to);
+// is tried again for a few seconds of `clock`; if it never goes through, the error is FileInUse.
+FileError renameEntry(const std::filesystem::path& from, const std::filesystem::path& to,
+                      Clock& clock);
 FileError flushFile(const std::filesystem::path& path);
 
 // Copies a file's bytes to the target (replaced, or appended to) where the host keeps them, without

@@ -365,7 +365,7 @@ FileError removeFolder(const fs::path& path) {
     return ::rmdir(path.c_str()) == 0 ? FileError::None : lastError();
 }
 
-FileError renameEntry(const fs::path& from, const fs::path& to) {
+FileError renameEntry(const fs::path& from, const fs::path& to, Clock&) {
     return ::rename(from.c_str(), to.c_str()) == 0 ? FileError::None : lastError();
 }
 

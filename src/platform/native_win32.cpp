@@ -787,12 +787,12 @@ bool keepsAccessLists(const fs::path& path) {
 
 }  // namespace
 
-FileError renameEntry(const fs::path& from, const fs::path& to) {
+FileError renameEntry(const fs::path& from, const fs::path& to, Clock& clock) {
     // A virus scanner looking at a new file, a file manager or the search indexer showing a
     // folder holds it open for a moment; while it does, neither the entry nor (for a folder)
     // anything in it can be renamed.
     constexpr auto kPatience = std::chrono::seconds(3);
-    const auto deadline = std::chrono::steady_clock::now() + kPatience;
+    const Clock::Time deadline = clock.now() + kPatience;
     DWORD error = ERROR_SUCCESS;
     for (DWORD pause = 20;; pause = std::min<DWORD>(pause * 2, 250)) {
         if (::MoveFileExW(from.c_str(), to.c_str(), 0)) {
@@ -801,10 +801,10 @@ FileError renameEntry(const fs::path& from, const fs::path& to) {
         error = ::GetLastError();
         const bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
                           error == ERROR_ACCESS_DENIED;
-        if (!held || std::chrono::steady_clock::now() >= deadline) {
+        if (!held || clock.now() >= deadline) {
             break;
         }
-        ::Sleep(pause);
+        clock.sleepFor(std::chrono::milliseconds(pause));
     }
     if (error == ERROR_ACCESS_DENIED && !keepsAccessLists(from)) {
         return FileError::FileInUse;

@@ -109,8 +109,13 @@ std::string clockText(std::chrono::seconds duration) {
 }
 
 TerminalView::TerminalView(const WindowModel& window, std::ostream& out, std::ostream& err,
-                           Verbosity verbosity, bool redrawsLines)
-    : window_(window), out_(out), err_(err), verbosity_(verbosity), redrawsLines_(redrawsLines) {}
+                           Verbosity verbosity, bool redrawsLines, Clock& clock)
+    : window_(window),
+      out_(out),
+      err_(err),
+      verbosity_(verbosity),
+      redrawsLines_(redrawsLines),
+      clock_(clock) {}
 
 void TerminalView::repaintNow(Control) {
     catchUp();
@@ -193,7 +198,7 @@ void TerminalView::progressed(const WorkProgress& progress) {
             finishPhase();  // the set has been read: the next phase begins
         }
         phase_ = progress.phase;
-        phaseStart_ = std::chrono::steady_clock::now();
+        phaseStart_ = clock_.now();
         announcedItem_ = 0;
     }
     if (progress.ended) {
@@ -220,7 +225,7 @@ void TerminalView::progressed(const WorkProgress& progress) {
 }
 
 void TerminalView::drawProgress(const WorkProgress& progress) {
-    const auto now = std::chrono::steady_clock::now();
+    const Clock::Time now = clock_.now();
     const double within = progress.total > 0
                               ? std::min(1.0, static_cast<double>(progress.done) /
                                                   static_cast<double>(progress.total))
@@ -259,8 +264,8 @@ void TerminalView::finishPhase() {
     if (!phase_) {
         return;
     }
-    const auto elapsed = std::chrono::duration_cast<std::chrono::seconds>(
-        std::chrono::steady_clock::now() - phaseStart_);
+    const auto elapsed =
+        std::chrono::duration_cast<std::chrono::seconds>(clock_.now() - phaseStart_);
     std::string done;
     switch (*phase_) {
         case WorkPhase::Reading:

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/clock.h"
 #include "terminal/terminal_options.h"
 #include "ui/window_model.h"
 #include "ui/work_progress.h"
@@ -20,7 +21,7 @@ namespace xq {
 class TerminalView : public WindowObserver, public ProgressObserver {
   public:
     TerminalView(const WindowModel& window, std::ostream& out, std::ostream& err,
-                 Verbosity verbosity, bool redrawsLines);
+                 Verbosity verbosity, bool redrawsLines, Clock& clock = systemClock());
 
     void repaintNow(Control control) override;
     void progressed(const WorkProgress& progress) override;
@@ -53,12 +54,13 @@ class TerminalView : public WindowObserver, public ProgressObserver {
     std::ostream& err_;
     Verbosity verbosity_;
     bool redrawsLines_;
+    Clock& clock_;
     std::size_t shownLog_ = 0;
     bool progressOnScreen_ = false;
     // The phase on screen: when it began, and what was last drawn of it.
     std::optional<WorkPhase> phase_;
-    std::chrono::steady_clock::time_point phaseStart_;
-    std::chrono::steady_clock::time_point drawnAt_;
+    Clock::Time phaseStart_;
+    Clock::Time drawnAt_;
     std::string drawn_;
     int announcedItem_ = 0;
     int readDiskettes_ = 0;

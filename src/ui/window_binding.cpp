@@ -1,6 +1,7 @@
 #include "ui/window_binding.h"
 
 #include <algorithm>
+#include <chrono>
 #include <utility>
 
 #include "platform/text.h"
@@ -28,11 +29,13 @@ bool sameLayout(const FormControl& a, const FormControl& b) {
                       });
 }
 
+constexpr std::chrono::milliseconds kEventsInterval{100};
+
 }  // namespace
 
 WindowBinding::WindowBinding(WindowModel& model, WindowController& controller,
-                             WindowSurface& surface)
-    : model_(model), controller_(controller), surface_(surface) {
+                             WindowSurface& surface, Clock& clock)
+    : model_(model), controller_(controller), surface_(surface), clock_(clock) {
     model_.observer = this;
 }
 
@@ -211,10 +214,14 @@ void WindowBinding::repaintNow(Control control) {
     }
     surface_.drawNow(control);
     // Only inside an action, where whatever the events bring is deferred or refused (never a
-    // second action run inside the first); a few times a second is enough for the window to stay
-    // alive, and costs nothing measurable when the progress moves thousands of times.
-    const auto now = std::chrono::steady_clock::now();
-    if (controller_.busy() && now - eventsHandled_ >= std::chrono::milliseconds(100)) {
+    // second action run inside the first): at the action's first repaint, whatever the machine's
+    // speed, then a few times a second, which is enough for the window to stay alive and costs
+    // nothing measurable when the progress moves thousands of times.
+    if (!controller_.busy()) {
+        return;
+    }
+    const Clock::Time now = clock_.now();
+    if (!eventsHandled_ || now - *eventsHandled_ >= kEventsInterval) {
         eventsHandled_ = now;
         surface_.handleWaitingEvents();
     }
@@ -225,6 +232,7 @@ void WindowBinding::act(Action&& action) {
     if (ended_ || controller_.busy()) {
         return;  // a box of the running action is up: the operator answers that first
     }
+    eventsHandled_.reset();
     action();
     afterAction();
 }

@@ -1,12 +1,12 @@
 #pragma once
 
 #include <array>
-#include <chrono>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/clock.h"
 #include "ui/window_model.h"
 
 namespace xq {
@@ -83,7 +83,8 @@ class WindowSurface {
 // machine's drives waits until the action has ended, and so does an interruption.
 class WindowBinding : private WindowObserver {
   public:
-    WindowBinding(WindowModel& model, WindowController& controller, WindowSurface& surface);
+    WindowBinding(WindowModel& model, WindowController& controller, WindowSurface& surface,
+                  Clock& clock = systemClock());
     WindowBinding(const WindowBinding&) = delete;
     WindowBinding& operator=(const WindowBinding&) = delete;
     ~WindowBinding() override;
@@ -133,8 +134,11 @@ class WindowBinding : private WindowObserver {
     WindowModel& model_;
     WindowController& controller_;
     WindowSurface& surface_;
+    Clock& clock_;
     bool ended_ = false;
-    std::chrono::steady_clock::time_point eventsHandled_;
+    // When the running action last handled the window's waiting events; nothing before its first
+    // repaint.
+    std::optional<Clock::Time> eventsHandled_;
     // What arrived while an action ran, to be taken in once it has ended.
     bool closeWaiting_ = false;
     bool drivesChangedWaiting_ = false;

@@ -4,12 +4,12 @@
 #include <chrono>
 #include <filesystem>
 #include <string>
-#include <thread>
 
 #include <gtest/gtest.h>
 
 #include "platform/file_service.h"
 #include "platform/windows_headers.h"
+#include "support/manual_clock.h"
 #include "support/test_drives.h"
 
 namespace xq::test {
@@ -44,20 +44,26 @@ class ForeignHandle {
 class WindowsFileServiceTest : public ::testing::Test {
   protected:
     TestDrives drives;
-    FileService& files = drives.files;
+    ManualClock clock;
+    // The drives' file service, but for the clock that paces a held rename's tries.
+    HostFileService host{drives.letters, "C:\\Temp", clock};
+    FileService& files = host;
     fs::path c = drives.hostPath("C:\\");
 };
 
+// The program holding the folder lets it go during the rename's second pause, by the rename's own
+// clock: however fast or slow the machine, the rename has waited for it.
 TEST_F(WindowsFileServiceTest, ARenameWaitsWhileAnotherProgramHoldsTheFolderForAMoment) {
     fs::create_directories(c / "backup" / "single.new");
     ForeignHandle scanner(c / "backup" / "single.new");
     ASSERT_TRUE(scanner.valid());
-    std::thread release([&scanner] {
-        std::this_thread::sleep_for(300ms);
-        scanner.close();
-    });
+    clock.onSleep = [&scanner](int sleeps) {
+        if (sleeps == 2) {
+            scanner.close();
+        }
+    };
     EXPECT_EQ(files.rename("C:\\backup\\single.new", "C:\\backup\\single"), FileError::None);
-    release.join();
+    EXPECT_EQ(clock.sleeps(), 2);
     EXPECT_TRUE(fs::is_directory(c / "backup" / "single"));
     EXPECT_FALSE(fs::exists(c / "backup" / "single.new"));
 }
@@ -67,6 +73,7 @@ TEST_F(WindowsFileServiceTest, ARenameThatStaysBlockedSaysTheEntryIsInUse) {
     ForeignHandle indexer(c / "backup" / "single");
     ASSERT_TRUE(indexer.valid());
     EXPECT_EQ(files.rename("C:\\backup\\single", "C:\\backup\\single.old"), FileError::FileInUse);
+    EXPECT_GE(clock.now() - Clock::Time{}, 3s);  // it was patient, by its clock
     EXPECT_EQ(errorDescription(FileError::FileInUse), "File already open");
     EXPECT_EQ(readFile(c / "backup" / "single" / "archive.dat"), "old");
     EXPECT_FALSE(fs::exists(c / "backup" / "single.old"));

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "support/disk_set_writer.h"
+#include "support/manual_clock.h"
 #include "support/temp_dir.h"
 #include "support/test_drives.h"
 
@@ -50,7 +51,7 @@ class TerminalConversionTest : public ::testing::Test {
     // Runs a conversion with `typed` as all the operator types.
     int run(const std::string& typed) {
         std::istringstream in(typed);
-        TerminalView view(window, out, err, Verbosity::Normal, false);
+        TerminalView view(window, out, err, Verbosity::Normal, false, clock);
         window.observer = &view;
         TerminalDialogs dialogs(view, in, out, AnswerPolicy::Ask, Verbosity::Normal, false);
         Wizard wizard(window, drives.letters, drives.files, dialogs);
@@ -71,6 +72,7 @@ class TerminalConversionTest : public ::testing::Test {
     }
 
     fs::path card() const { return drives.hostPath("E:\\"); }
+    ManualClock clock;  // no phase takes any time
     bool workingDirectoriesGone() const {
         for (const auto& entry : fs::directory_iterator(drives.hostPath("C:\\Temp"))) {
             if (entry.path().filename().string().starts_with("XQ3100_")) {
@@ -131,9 +133,9 @@ TEST_F(TerminalConversionTest, EachPhaseIsNamedOnceAndEndsWithItsTime) {
     std::string phases;
     for (const char* line :
          {"Reading diskette 1\n", "Reading diskette 2 of 3\n", "Reading diskette 3 of 3\n",
-          "Read 3 diskettes in 0:0", "Verifying the files\n", "Verified the files in 0:0",
-          "Joining the files\n", "Joined the files in 0:0", "Writing the card\n",
-          "Wrote the card in 0:0", "Proving the card\n", "Proved the card in 0:0"}) {
+          "Read 3 diskettes in 0:00\n", "Verifying the files\n", "Verified the files in 0:00\n",
+          "Joining the files\n", "Joined the files in 0:00\n", "Writing the card\n",
+          "Wrote the card in 0:00\n", "Proving the card\n", "Proved the card in 0:00\n"}) {
         EXPECT_EQ(occurrences(out.str(), line), 1u) << line << " in\n" << out.str();
     }
     EXPECT_EQ(err.str(), "");
@@ -144,7 +146,8 @@ TEST(ProgressLine, ShowsThePhaseItsShareAndLeavesOnlyWhatRanThrough) {
     WindowModel window;
     std::ostringstream out;
     std::ostringstream err;
-    TerminalView view(window, out, err, Verbosity::Normal, true);
+    ManualClock clock;
+    TerminalView view(window, out, err, Verbosity::Normal, true, clock);
     const auto report = [&](WorkProgress progress) { view.progressed(progress); };
     report({.phase = WorkPhase::Reading, .item = 2, .items = 4, .done = 1, .total = 2});
     EXPECT_TRUE(
@@ -153,6 +156,11 @@ TEST(ProgressLine, ShowsThePhaseItsShareAndLeavesOnlyWhatRanThrough) {
     report({.phase = WorkPhase::Reading, .item = 4, .items = 4, .ended = true, .completed = true});
     report({.phase = WorkPhase::Verifying, .total = 10});
     EXPECT_NE(out.str().find("\rRead 4 diskettes in 0:00\n"), std::string::npos) << out.str();
+    // Its time, and an estimate of the rest once a second has passed.
+    clock.advance(std::chrono::seconds(75));
+    report({.phase = WorkPhase::Verifying, .done = 5, .total = 10});
+    EXPECT_TRUE(out.str().ends_with("[##########..........] 50%  1:15, about 1:15 left"))
+        << out.str();
     // A phase given up leaves nothing on the screen.
     report({.phase = WorkPhase::Verifying, .done = 5, .total = 10, .ended = true});
     EXPECT_EQ(out.str().find("Verified"), std::string::npos);
