@@ -54,7 +54,7 @@ bool enterNamespacesOfItsOwn() {
 bool waitFor(const std::function<bool()>& condition) {
     QElapsedTimer waited;
     waited.start();
-    while (!condition() && waited.elapsed() < 5000) {
+    while (!condition() && waited.elapsed() < 60000) {
         QApplication::processEvents(QEventLoop::AllEvents, 20);
     }
     return condition();

@@ -3,11 +3,9 @@
 // redraw a line), its answers piped in.
 
 #include <fcntl.h>
-#include <poll.h>
 #include <pty.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/inotify.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,6 +13,7 @@
 #include <chrono>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -22,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include "support/disk_set_writer.h"
+#include "support/signal_point.h"
 #include "support/temp_dir.h"
 
 namespace xq::test {
@@ -40,8 +40,14 @@ class Converter {
         Full,        // a device that refuses every write (/dev/full)
         Terminal,    // a pseudo-terminal, read back with out()
     };
+    // With `signalAt`, the converter gets the signal at the moment it makes that folder.
+    struct SignalAt {
+        fs::path folder;
+        int signal = 0;
+    };
     Converter(const std::vector<std::string>& arguments, const std::vector<std::string>& env,
-              const fs::path& output, Output to = Output::File)
+              const fs::path& output, Output to = Output::File,
+              const std::optional<SignalAt>& signalAt = std::nullopt)
         : out_(output.string() + ".out"), err_(output.string() + ".err") {
         int pipe[2];
         EXPECT_EQ(::pipe2(pipe, O_CLOEXEC), 0);
@@ -74,6 +80,10 @@ class Converter {
                                          0600);
         std::vector<std::string> all = {XQ_CONVERT_PROGRAM};
         all.insert(all.end(), arguments.begin(), arguments.end());
+        if (signalAt) {
+            all = signalOnMaking(signalAt->folder, Made::Folder, signalAt->signal,
+                                 XQ_CONVERT_PROGRAM, arguments);
+        }
         std::vector<char*> argv;
         for (std::string& argument : all) {
             argv.push_back(argument.data());
@@ -85,8 +95,7 @@ class Converter {
             envp.push_back(e.data());
         }
         envp.push_back(nullptr);
-        EXPECT_EQ(posix_spawn(&pid_, XQ_CONVERT_PROGRAM, &files, nullptr, argv.data(), envp.data()),
-                  0);
+        EXPECT_EQ(posix_spawn(&pid_, argv[0], &files, nullptr, argv.data(), envp.data()), 0);
         posix_spawn_file_actions_destroy(&files);
         ::close(pipe[0]);
         ::close(unread[0]);
@@ -155,39 +164,13 @@ class Converter {
     fs::path err_;
 };
 
-// Freezes the converter the moment `name` appears in `folder`: it is then in the middle of the
-// work that made it.
-bool freezeWhenCreated(const fs::path& folder, const std::string& name, Converter& converter,
-                       int watch) {
-    for (auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-         std::chrono::steady_clock::now() < until;) {
-        pollfd ready{watch, POLLIN, 0};
-        if (::poll(&ready, 1, 20) > 0) {
-            alignas(inotify_event) char events[4096];
-            const ssize_t got = ::read(watch, events, sizeof events);
-            for (ssize_t at = 0; at < got;) {
-                const auto* event = reinterpret_cast<const inotify_event*>(events + at);
-                if (event->len > 0 && name == event->name) {
-                    converter.signal(SIGSTOP);
-                    return true;
-                }
-                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
-            }
-        }
-        if (fs::exists(folder / name) || !converter.running()) {
-            return false;  // too late to catch it at work
-        }
-    }
-    return false;
-}
-
 class InterruptionTest : public ::testing::Test {
   protected:
     void SetUp() override {
         for (const char* folder : {"tmp", "card", "card2", "run1", "run2", "home1", "home2"}) {
             fs::create_directories(temp / folder);
         }
-        // Large enough that copying it takes a while: 8 diskettes of a split record file.
+        // 8 diskettes of a split record file, large enough to be written in many chunks.
         std::string records(10'000'000, '\0');
         for (std::size_t i = 0; i < records.size(); ++i) {
             records[i] = static_cast<char>((i * 131) >> 3);
@@ -217,30 +200,18 @@ class InterruptionTest : public ::testing::Test {
         writeFile(temp / "card" / "backup" / "single" / "old.dat", "old");
         writeFile(temp / "card" / "notes.txt", "mine");
     }
-    int watchFor(const fs::path& folder) {
-        watch_ = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
-        EXPECT_GE(::inotify_add_watch(watch_, folder.c_str(), IN_CREATE | IN_MOVED_TO), 0);
-        return watch_;
-    }
-    void TearDown() override {
-        if (watch_ >= 0) {
-            ::close(watch_);
-        }
-    }
-
     TempDir temp;
     WrittenSet set;
-    int watch_ = -1;
 };
 
 TEST_F(InterruptionTest, AnInterruptedReadingLeavesNoWorkingDirectory) {
+    if (const std::string why = signalPointsUnavailable(); !why.empty()) {
+        GTEST_SKIP() << why;
+    }
     oldDatabase();
     const Tree card = filesUnder(temp / "card");
-    const int watch = watchFor(temp / "tmp");
-    Converter converter(arguments(temp / "card", {"--yes"}), environment(), temp / "reading");
-    ASSERT_TRUE(freezeWhenCreated(temp / "tmp", "XQ3100_disk3", converter, watch));
-    converter.signal(SIGINT);
-    converter.signal(SIGCONT);
+    Converter converter(arguments(temp / "card", {"--yes"}), environment(), temp / "reading",
+                        Converter::Output::File, {{temp / "tmp" / "XQ3100_disk3", SIGINT}});
     EXPECT_EQ(converter.wait(), 128 + SIGINT) << converter.out() << converter.err();
     EXPECT_TRUE(fs::is_empty(temp / "tmp"));
     EXPECT_EQ(filesUnder(temp / "card"), card);
@@ -249,6 +220,9 @@ TEST_F(InterruptionTest, AnInterruptedReadingLeavesNoWorkingDirectory) {
 // Ctrl+C or a kill while the card is written: the card is as it was before, with its old database
 // or without a backup folder, and no working directory is left.
 TEST_F(InterruptionTest, AnInterruptedCardWriteLeavesTheCardAsItWas) {
+    if (const std::string why = signalPointsUnavailable(); !why.empty()) {
+        GTEST_SKIP() << why;
+    }
     for (const int signal : {SIGINT, SIGTERM}) {
         for (const bool withOldDatabase : {true, false}) {
             SCOPED_TRACE(testing::Message()
@@ -259,22 +233,16 @@ TEST_F(InterruptionTest, AnInterruptedCardWriteLeavesTheCardAsItWas) {
                 oldDatabase();
             }
             const Tree card = filesUnder(temp / "card");
-            // Caught as the staging folder appears, or as the backup folder is made for it.
-            const fs::path watched = withOldDatabase ? temp / "card" / "backup" : temp / "card";
-            const int watch = watchFor(watched);
+            // As the staging folder is made, or the backup folder for it.
+            const fs::path made = withOldDatabase ? temp / "card" / "backup" / "XQ3100.NEW"
+                                                  : temp / "card" / "backup";
             Converter converter(arguments(temp / "card", {"--yes"}), environment(),
-                                temp / "writing");
-            ASSERT_TRUE(freezeWhenCreated(watched, withOldDatabase ? "XQ3100.NEW" : "backup",
-                                          converter, watch));
-            converter.signal(signal);
-            converter.signal(SIGCONT);
+                                temp / "writing", Converter::Output::File, {{made, signal}});
             EXPECT_EQ(converter.wait(), 128 + signal) << converter.out() << converter.err();
             EXPECT_TRUE(fs::is_empty(temp / "tmp"));
             EXPECT_EQ(filesUnder(temp / "card"), card);
             EXPECT_EQ(fs::exists(temp / "card" / "backup"), withOldDatabase);
             EXPECT_FALSE(fs::exists(temp / "card" / "backup" / "XQ3100.NEW"));
-            ::close(watch);
-            watch_ = -1;
         }
     }
 }
@@ -327,11 +295,12 @@ TEST_F(InterruptionTest, TheProgressFitsTheTerminalAndAnswersShow) {
 }
 
 TEST_F(InterruptionTest, WhatAKilledRunLeftIsRemovedByTheNextRun) {
-    const int watch = watchFor(temp / "tmp");
+    if (const std::string why = signalPointsUnavailable(); !why.empty()) {
+        GTEST_SKIP() << why;
+    }
     {
-        Converter killed(arguments(temp / "card", {"--yes"}), environment(), temp / "killed");
-        ASSERT_TRUE(freezeWhenCreated(temp / "tmp", "XQ3100_disk3", killed, watch));
-        killed.signal(SIGKILL);
+        Converter killed(arguments(temp / "card", {"--yes"}), environment(), temp / "killed",
+                         Converter::Output::File, {{temp / "tmp" / "XQ3100_disk3", SIGKILL}});
         EXPECT_EQ(killed.wait(), 128 + SIGKILL);
     }
     ASSERT_TRUE(fs::exists(temp / "tmp" / "XQ3100_disk2"));

@@ -165,6 +165,11 @@ void press(HWND button) {
     ::PostMessageW(button, BM_CLICK, 0, 0);
 }
 
+void click(HWND button) {
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutW(button, BM_CLICK, 0, 0, SMTO_ABORTIFHUNG, 30000, &result);
+}
+
 std::vector<std::string> driveListEntries(HWND list) {
     std::vector<std::string> entries;
     const auto count = static_cast<int>(::SendMessageW(list, CB_GETCOUNT, 0, 0));

@@ -62,6 +62,9 @@ bool answer(const MessageBoxShown& shown, int button);
 
 // Presses a button as a click on it would.
 void press(HWND button);
+// Clicks a button and returns once the window has handled the click (for a click that opens no
+// box): what it changes is there when the call returns.
+void click(HWND button);
 // The entries of the drive list, as it shows them.
 std::vector<std::string> driveListEntries(HWND list);
 // Selects the drive list's entry whose text satisfies `wanted`, as the operator picking it would;

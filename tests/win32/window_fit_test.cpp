@@ -8,7 +8,6 @@
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -65,8 +64,8 @@ TEST(WindowFit, EveryButtonIsInTheWorkAreaAtEveryScale) {
                              "--gtest_filter=WindowFit.ChildFindsEveryButtonInTheWorkArea"},
                             {{kResult, native::utf8FromUtf16(result.wstring())}});
             ASSERT_TRUE(desktop.started());
+            // Written beside it, then renamed: complete once it is there.
             ASSERT_TRUE(waitUntil([&] { return fs::exists(result); }, 90s));
-            std::this_thread::sleep_for(200ms);  // written in full
             std::ifstream in(result);
             std::stringstream text;
             text << in.rdbuf();
@@ -100,8 +99,7 @@ TEST(WindowFit, ChildFindsEveryButtonInTheWorkArea) {
                << monitor.rcMonitor.bottom - monitor.rcMonitor.top << "\n";
         for (const bool logShown : {false, true}) {
             if (logShown) {
-                press(::GetDlgItem(form, control::buttonLog));
-                std::this_thread::sleep_for(500ms);
+                click(::GetDlgItem(form, control::buttonLog));
             }
             // The frame's sides reach down to its bottom line.
             RECT bottom{};

@@ -185,8 +185,9 @@ TEST_F(WindowProgram, ConvertsTheSampleSetThroughItsButtonsAndMessageBoxes) {
     const std::optional<MessageBoxShown> kept = waitForMessageBox(program.id(), "Replace");
     ASSERT_TRUE(kept);
     ArrivingDrive::tell(form, DBT_DEVICEARRIVAL, stick.letter());
-    ::PostMessageW(form, WM_CLOSE, 0, 0);
-    std::this_thread::sleep_for(200ms);
+    // Sent, not posted: taken by the window (and held back) by the time the call returns.
+    DWORD_PTR closeResult = 0;
+    ::SendMessageTimeoutW(form, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 30000, &closeResult);
     EXPECT_FALSE(listed(stick.entry()));
     ASSERT_TRUE(answer(*kept, IDNO));
     const std::optional<MessageBoxShown> closing = waitForMessageBox(program.id(), "warning!");
