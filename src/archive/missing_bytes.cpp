@@ -66,20 +66,6 @@ bool readLine(std::string_view line, MissingBytes& missing) {
     return true;
 }
 
-std::optional<std::string> readSmallFile(FileService& files, std::string_view path) {
-    Result<std::unique_ptr<InputFile>> in = files.openRead(path);
-    if (!in) {
-        return std::nullopt;
-    }
-    std::string text(kMaxRecordSize + 1, '\0');
-    Result<std::size_t> got = (*in)->read(text);
-    if (!got || *got > kMaxRecordSize) {
-        return std::nullopt;
-    }
-    text.resize(*got);
-    return text;
-}
-
 }  // namespace
 
 const MissingBytes::File* MissingBytes::find(std::string_view path) const {
@@ -132,7 +118,7 @@ FileError writeMissingBytes(FileService& files, std::string_view path,
 }
 
 std::optional<MissingBytes> readMissingBytes(FileService& files, std::string_view path) {
-    const std::optional<std::string> text = readSmallFile(files, path);
+    const std::optional<std::string> text = readSmallFile(files, path, kMaxRecordSize);
     if (!text || !text->starts_with(kHeading)) {
         return std::nullopt;
     }

@@ -42,18 +42,24 @@ Measured measure(FileService& files, const std::string& path, const FileProof& f
     if (!in) {
         return measured;
     }
-    // Not zeroed first: only the bytes a read has filled are ever looked at.
-    const std::unique_ptr<char[]> buffer = std::make_unique_for_overwrite<char[]>(kReadSize);
+    // Not zeroed first: only the bytes a read has filled are ever looked at. A small file takes a
+    // buffer of its own size (and one byte more, to see its end).
+    std::uint64_t length = 0;
+    for (const ProvenRun& run : file.runs) {
+        length += run.length;
+    }
+    const auto readSize = static_cast<std::size_t>(std::min<std::uint64_t>(kReadSize, length + 1));
+    const std::unique_ptr<char[]> buffer = std::make_unique_for_overwrite<char[]>(readSize);
     std::span<const unsigned char> unread;  // read from the file, not yet taken by a run
     bool atEnd = false;
     // The file's next bytes, at most `most`: none at its end, nullopt when a read fails.
     auto next = [&](std::uint64_t most) -> std::optional<std::span<const unsigned char>> {
         if (unread.empty() && !atEnd) {
-            const Result<std::size_t> got = (*in)->read(std::span<char>(buffer.get(), kReadSize));
+            const Result<std::size_t> got = (*in)->read(std::span<char>(buffer.get(), readSize));
             if (!got) {
                 return std::nullopt;
             }
-            atEnd = *got < kReadSize;
+            atEnd = *got < readSize;
             unread = {reinterpret_cast<const unsigned char*>(buffer.get()), *got};
         }
         const std::span<const unsigned char> taken =
@@ -104,8 +110,9 @@ std::uint64_t lengthOf(const FileProof& file) {
 
 // The files below `root`, by their paths below it; nullopt when the tree cannot be read whole or
 // holds anything but files and folders.
-std::optional<std::vector<std::string>> filesBelow(FileService& files, const std::string& root) {
-    const std::optional<std::vector<TreeEntry>> tree = ListTree(files, root);
+std::optional<std::vector<std::string>> filesBelow(FileService& files, const std::string& root,
+                                                   Listing listing = Listing::Visible) {
+    const std::optional<std::vector<TreeEntry>> tree = ListTree(files, root, listing);
     if (!tree) {
         return std::nullopt;
     }
@@ -116,6 +123,19 @@ std::optional<std::vector<std::string>> filesBelow(FileService& files, const std
         }
     }
     return found;
+}
+
+// A file of `length` bytes as one run of its digest; nullopt when it cannot be read as long as
+// that.
+std::optional<FileProof> describeFile(FileService& files, const std::string& path,
+                                      const std::string& name, std::uint64_t length) {
+    FileProof file{.name = name, .runs = {ProvenRun{.length = length}}};
+    const Measured measured = measure(files, path, file, {}, ReadMode::Cached);
+    if (!measured.read || !measured.runsHold) {
+        return std::nullopt;
+    }
+    file.runs.front().digest = measured.digests.front();
+    return file;
 }
 
 template <typename Proofs>
@@ -156,16 +176,12 @@ class Description {
                 if (*length != lengthOf(file)) {
                     return fail(path);
                 }
+                described.push_back(std::move(file));
+            } else if (std::optional<FileProof> whole = describeFile(files_, path, name, *length)) {
+                described.push_back(std::move(*whole));
             } else {
-                file.runs = {ProvenRun{.length = *length}};
-                const Measured measured =
-                    measure(files_, path, file, proof_.table, ReadMode::Cached);
-                if (!measured.read || !measured.runsHold) {
-                    return fail(path);
-                }
-                file.runs.front().digest = measured.digests.front();
+                return fail(path);
             }
-            described.push_back(std::move(file));
         }
         // Every file the descriptor lists must be there.
         for (const FileProof& listed : proof_.files) {
@@ -232,9 +248,9 @@ std::optional<DatabaseProof> DescribeDatabase(ConversionContext& context) {
 
 std::optional<std::string> FindUnprovenFile(FileService& files, std::string_view root,
                                             const DatabaseProof& proof, ReadMode mode,
-                                            const std::function<void()>& proven) {
+                                            const std::function<void()>& proven, Listing listing) {
     const std::string folder(root);
-    const std::optional<std::vector<std::string>> present = filesBelow(files, folder);
+    const std::optional<std::vector<std::string>> present = filesBelow(files, folder, listing);
     if (!present) {
         return std::string("\\");
     }
@@ -258,6 +274,36 @@ std::optional<std::string> FindUnprovenFile(FileService& files, std::string_view
         }
     }
     return std::nullopt;
+}
+
+std::optional<std::vector<FileProof>> DescribeTreeShape(FileService& files, std::string_view root) {
+    const std::string folder(root);
+    const std::optional<std::vector<std::string>> present =
+        filesBelow(files, folder, Listing::WithHidden);
+    if (!present) {
+        return std::nullopt;
+    }
+    std::vector<FileProof> described;
+    for (const std::string& name : *present) {
+        const Result<std::uint64_t> length = files.fileLength(folder + name.substr(1));
+        if (!length) {
+            return std::nullopt;
+        }
+        described.push_back({.name = name, .runs = {ProvenRun{.length = *length}}});
+    }
+    return described;
+}
+
+bool HasShape(FileService& files, std::string_view root, const std::vector<FileProof>& shape) {
+    const std::string folder(root);
+    const std::optional<std::vector<FileProof>> found = DescribeTreeShape(files, folder);
+    if (!found || found->size() != shape.size()) {
+        return false;
+    }
+    return std::all_of(found->begin(), found->end(), [&](const FileProof& file) {
+        const FileProof* expected = findProof(shape, file.name);
+        return expected != nullptr && lengthOf(*expected) == lengthOf(file);
+    });
 }
 
 std::vector<ListedFileCheck> CheckListedFiles(FileService& files, std::string_view root,

@@ -49,10 +49,24 @@ struct DatabaseProof {
 
 // The first file under the folder `root` (with its trailing "\") that is not as the proof says:
 // missing, of other bytes, or not in the proof at all. Its path below `root`, with a leading "\";
-// nullopt when every file is proven. `proven` is told of every file proven.
+// nullopt when every file is proven. `proven` is told of every file proven. With
+// Listing::WithHidden, hidden files count as any other.
 [[nodiscard]] std::optional<std::string> FindUnprovenFile(FileService& files, std::string_view root,
                                                           const DatabaseProof& proof, ReadMode mode,
-                                                          const std::function<void()>& proven = {});
+                                                          const std::function<void()>& proven = {},
+                                                          Listing listing = Listing::Visible);
+
+// Every file under the folder `root` (with its trailing "\"), hidden ones too, by its name and
+// length (one run each, without a digest): the shape of a database that is not one the program
+// built (the card's old one), so that a folder can later be shown to hold it whole after renames
+// and removals, which change no file's bytes. Nullopt when the tree cannot be listed whole or holds
+// anything else.
+[[nodiscard]] std::optional<std::vector<FileProof>> DescribeTreeShape(FileService& files,
+                                                                      std::string_view root);
+
+// Whether the folder `root` holds exactly the files of `shape`, by name and length.
+[[nodiscard]] bool HasShape(FileService& files, std::string_view root,
+                            const std::vector<FileProof>& shape);
 
 // What one file a descriptor lists is, read from its medium.
 enum class ListedFileState {

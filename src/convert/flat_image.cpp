@@ -99,9 +99,12 @@ class FlatImage {
     }
 
     bool put(std::string line) {
-        // The one-disk descriptor is read by a system that ends its lines with LF alone: the CRs
-        // of a descriptor written on DOS stay behind.
-        std::erase(line, '\r');
+        // The one-disk descriptor is read by a system that ends its lines with LF alone: the CR
+        // that ends a line of a descriptor written on DOS stays behind, as the descriptor's own
+        // reading takes it; a CR within a line is part of it.
+        if (line.ends_with('\r')) {
+            line.pop_back();
+        }
         line += '\n';
         return out_->write(line) == FileError::None;
     }

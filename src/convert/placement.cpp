@@ -1,12 +1,12 @@
 #include "convert/placement.h"
 
-#include <algorithm>
-#include <map>
 #include <optional>
 
 #include "archive/set_names.h"
 #include "archive/tree_operations.h"
 #include "convert/card_journal.h"
+#include "convert/card_recovery.h"
+#include "convert/card_room.h"
 #include "platform/text.h"
 
 namespace xq {
@@ -17,16 +17,13 @@ std::string kbytes(std::uint64_t bytes) {
     return formatNumber(static_cast<double>((bytes + 1023) / 1024));
 }
 
-std::uint64_t roundUp(std::uint64_t bytes, std::uint64_t unit) {
-    return (bytes + unit - 1) / unit * unit;
-}
+constexpr std::string_view kCardUnreadable =
+    "The card's backup folder can not be read any more, so what the card holds is not known. Do "
+    "not use this card before it has been written again.";
 
-enum class Room {
-    Beside,      // the new database fits beside the old one
-    InPlace,     // it fits once the old one is gone, and the operator agreed to that
-    Declined,    // ... and the operator did not agree
-    DoesNotFit,  // not even then (reported)
-};
+std::string withoutSlash(const std::string& folder) {
+    return folder.substr(0, folder.size() - 1);
+}
 
 class Placement {
   public:
@@ -35,20 +32,18 @@ class Placement {
           files_(context.files),
           op_(context.op),
           proof_(proof),
-          flat_(flatDirectory(TemporaryFolder(files_))),
-          backup_(context.flashDrive + "\\backup\\"),
-          single_(backup_ + "single\\"),
-          staging_(backup_ + std::string(kStagingName) + "\\"),
-          aside_(backup_ + std::string(kAsideName) + "\\"),
-          journal_(files_, backup_) {}
+          flat_(flatDirectory(TemporaryFolder(files_)) + "\\"),
+          card_(context.flashDrive),
+          journal_(files_, card_.backup) {}
 
     PlaceOutcome run() {
         op_.logMessage("Compact Flash drive " + c_.flashDrive + " was selected ");
         // The card is not made the current drive or directory: that would keep it busy, and
         // nothing here depends on it.
         if (const std::optional<std::string> changed =
-                FindUnprovenFile(files_, flat_ + "\\", proof_, ReadMode::Cached)) {
-            op_.reportError("Failed verifying: " + flat_ + *changed + std::string(CRLF) +
+                FindUnprovenFile(files_, flat_, proof_, ReadMode::Cached)) {
+            op_.reportError("Failed verifying: " + withoutSlash(flat_) + *changed +
+                            std::string(CRLF) +
                             "The database read from the diskettes has changed in the temporary "
                             "folder since it was verified." +
                             std::string(CRLF) + "Please read the diskettes again.");
@@ -56,29 +51,29 @@ class Placement {
         }
 
         bool replacing = false;
-        if (files_.folderExists(backup_)) {
+        if (files_.folderExists(card_.backup)) {
             if (!settleEarlierWrite()) {
                 return PlaceOutcome::NotPlaced;
             }
-            if (files_.folderExists(single_)) {
-                if (op_.messageBox("Directory " + single_ + " already exists" + std::string(CRLF) +
-                                       "Replace old database?",
+            if (files_.folderExists(card_.single)) {
+                if (op_.messageBox("Directory " + card_.single + " already exists" +
+                                       std::string(CRLF) + "Replace old database?",
                                    "Replace", box_style::YesNoQuestion) != Answer::Yes) {
                     return PlaceOutcome::Declined;
                 }
                 replacing = true;
             }
         }
-        const Room room = checkRoom(replacing);
-        if (room == Room::Declined) {
+        const std::optional<CardRoom> room = checkRoom(replacing);
+        if (!room) {
             return PlaceOutcome::Declined;
         }
-        if (room == Room::DoesNotFit) {
+        if (*room == CardRoom::DoesNotFit) {
             return PlaceOutcome::NotPlaced;
         }
-        if (!files_.folderExists(backup_)) {
-            if (files_.makeDir(backup_) != FileError::None) {
-                return directoryFailure(backup_);
+        if (!files_.folderExists(card_.backup)) {
+            if (files_.makeDir(card_.backup) != FileError::None) {
+                return directoryFailure(card_.backup);
             }
             madeBackup_ = true;
         }
@@ -88,35 +83,17 @@ class Placement {
         op_.window().ProgressBar1.visible = true;
         op_.window().setProgressValue(0);
 
-        if (room == Room::InPlace) {
-            if (!dropOldDatabase()) {
-                return PlaceOutcome::NotPlaced;
-            }
-            replacing = false;
-        }
-        if (!journal_.write(JournalStage::Writing)) {
-            writeFailure(journal_.path());
-            discardStaging();
+        if (replacing && !describeOldDatabase()) {
             return PlaceOutcome::NotPlaced;
         }
-        if (files_.makeDir(staging_) != FileError::None) {
-            discardStaging();
-            return directoryFailure(staging_);
-        }
-        op_.logMessage("Copy directory " + flat_ + " to " + single_);
-        const int count = c_.archive.fileCount;
-        const auto step = static_cast<std::int16_t>(count > 0 ? 100 / count : 0);
-        {
-            WorkScope work(op_, WorkPhase::Writing);
-            op_.setWorkTotal(static_cast<std::uint64_t>(CountFiles(files_, flat_ + "\\")));
-            if (CopyTree(files_, op_, flat_ + "\\", staging_, step) != CopyOutcome::Copied ||
-                !flushed()) {
-                discardStaging();
-                return PlaceOutcome::NotPlaced;
+        if (!writeDatabase(replacing, *room == CardRoom::InPlace)) {
+            // A failure after the old database was removed to make room: whatever the message
+            // said, the card holds no database now.
+            if (dropped_ && !stateTold_ && !files_.folderExists(card_.single)) {
+                op_.reportFailure(std::string("The card holds no database: the old one was removed "
+                                              "to make room for the new one.") +
+                                  std::string(CRLF) + readingKept());
             }
-            work.completed();
-        }
-        if (!swapIn(replacing)) {
             return PlaceOutcome::NotPlaced;
         }
         op_.window().ProgressBar1.visible = false;
@@ -124,8 +101,46 @@ class Placement {
     }
 
   private:
-    static std::string withoutSlash(const std::string& folder) {
-        return folder.substr(0, folder.size() - 1);
+    // Writes the database beside the old one (or in its place), swaps it in and proves it there.
+    // False after reporting.
+    bool writeDatabase(bool replacing, bool inPlace) {
+        if (inPlace) {
+            if (!dropOldDatabase()) {
+                return false;
+            }
+            replacing = false;
+        }
+        if (!journal_.write({.stage = JournalStage::Writing})) {
+            writeFailure(journal_.path());
+            discardStaging();
+            return false;
+        }
+        if (files_.makeDir(card_.staging) != FileError::None) {
+            discardStaging();
+            return directoryFailure(card_.staging) == PlaceOutcome::Placed;
+        }
+        op_.logMessage("Copy directory " + withoutSlash(flat_) + " to " + card_.single);
+        const int count = c_.archive.fileCount;
+        const auto step = static_cast<std::int16_t>(count > 0 ? 100 / count : 0);
+        {
+            WorkScope work(op_, WorkPhase::Writing);
+            op_.setWorkTotal(static_cast<std::uint64_t>(CountFiles(files_, flat_)));
+            if (CopyTree(files_, op_, flat_, card_.staging, step) != CopyOutcome::Copied ||
+                !flushed()) {
+                discardStaging();
+                return false;
+            }
+            work.completed();
+        }
+        if (replacing && !renamesKeepWhatTheyHold()) {
+            return false;
+        }
+        return swapIn(replacing);
+    }
+
+    static std::string readingKept() {
+        return "The reading of the diskettes stays in the temporary folder, so the writing can be "
+               "repeated.";
     }
 
     FileError rename(const std::string& from, const std::string& to) {
@@ -138,108 +153,87 @@ class Placement {
     bool settleEarlierWrite() {
         const Result<CardEntries> entries = journal_.look();
         if (!entries) {
-            op_.reportFailure("Failed to read " + backup_ + std::string(CRLF) +
+            op_.reportFailure("Failed to read " + card_.backup + std::string(CRLF) +
                               "Ensure the Compact Flash card in drive " + c_.flashDrive +
                               " is inserted and readable.");
             return false;
         }
         if (entries->foreign) {
-            op_.reportFailure("Failed writing: " + backup_ + *entries->foreign + std::string(CRLF) +
+            op_.reportFailure("Failed writing: " + card_.backup + *entries->foreign +
+                              std::string(CRLF) +
                               "This entry is not the converter's own. Please move it away from "
                               "the card's backup folder.");
+            return false;
+        }
+        if (entries->unknown) {
+            op_.reportFailure("Failed writing: " + card_.backup + *entries->unknown +
+                              std::string(CRLF) +
+                              "This journal of an unfinished write was made by a version of the "
+                              "converter that this one does not know. Please write the card with "
+                              "that version, or move the entry away from the card's backup "
+                              "folder.");
             return false;
         }
         if (!entries->journalled) {
             return true;  // nothing of ours is half done here
         }
-        return putRight(entries->stage);
-    }
-
-    // Puts the card right after a write that stopped at `stage` (nullopt: every word of the
-    // journal was cut off, so only what is on the card tells). What is at backup\single afterwards
-    // is the old database, or the new one proven there; nothing in between.
-    bool putRight(std::optional<JournalStage> stage) {
-        bool singleThere = files_.folderExists(single_);
-        bool asideThere = files_.folderExists(aside_);
-        const bool stagingThere = files_.folderExists(staging_);
-        // The staging folder gone, backup\single holds the new database, which was never proven
-        // there: the old one takes its place again. Without an old one, only a journal that says
-        // so for sure makes backup\single the program's to take back.
-        const bool swapping = stage == JournalStage::Swapping;
-        if ((swapping || !stage) && !stagingThere && singleThere && (asideThere || swapping)) {
-            op_.logMessage("Remove " + single_ + " written by a conversion that did not finish");
-            if (const FileError e = rename(single_, staging_); e != FileError::None) {
-                return restoreFailure(e);
-            }
-            singleThere = false;
+        const SettleResult settled =
+            settle(ExamineCard(files_, card_, *entries), WriteToSettle::Earlier);
+        if (settled.settled) {
+            return true;
         }
-        // Only a removal the operator agreed to leaves the old database aside for good: it may be
-        // half removed.
-        if (stage != JournalStage::Dropping && !singleThere && asideThere) {
-            if (const FileError e = rename(aside_, single_); e != FileError::None) {
-                return restoreFailure(e);
-            }
-            op_.logMessage("Restore " + single_ + " from " + aside_);
-            asideThere = false;
+        const CardState& now = settled.state;
+        if (settled.error == FileError::None && now.word &&
+            now.word->stage == JournalStage::Proven && !now.word->newDatabase) {
+            op_.reportFailure("Failed writing: " + card_.aside + std::string(CRLF) +
+                              "An earlier version of the converter put the new database in " +
+                              card_.single +
+                              " and proved it there, but did not remove the old "
+                              "one from " +
+                              card_.aside +
+                              ". This version can not prove which is which, and removes neither. "
+                              "Please move " +
+                              card_.aside +
+                              " away from the card's backup "
+                              "folder.");
+            return false;
         }
-        if (asideThere) {
-            if (stage != JournalStage::Proven && stage != JournalStage::Dropping) {
-                op_.reportFailure("Failed writing: " + aside_ + std::string(CRLF) +
-                                  "The card holds two databases, in " + single_ + " and in " +
-                                  aside_ +
-                                  ", and the converter can not tell which one is the newer. Please "
-                                  "move one of them away from the card's backup folder.");
-                return false;
-            }
-            if (!DeleteTree(files_, aside_, Listing::WithHidden)) {
-                return removalFailure(aside_);
-            }
+        if (settled.error == FileError::None) {
+            op_.reportFailure("Failed writing: " + card_.aside + std::string(CRLF) +
+                              "The card holds two databases, in " + card_.single + " and in " +
+                              card_.aside +
+                              ", and the converter can not tell which one is the newer. Please "
+                              "move one of them away from the card's backup folder.");
+            return false;
         }
-        if (!DeleteTree(files_, staging_, Listing::WithHidden)) {
-            return removalFailure(staging_);
-        }
-        if (!journal_.remove()) {
-            return removalFailure(journal_.path());
-        }
-        return true;
-    }
-
-    bool restoreFailure(FileError e) {
-        op_.reportFailure("Failed writing: " + single_ + std::string(CRLF) +
-                          "The old database is in " + aside_ +
-                          " and can not be put back: " + std::string(errorDescription(e)));
+        op_.reportFailure("Failed writing: " + settled.failedOn + std::string(CRLF) +
+                          "An earlier write of this card was cut off, and what it left can not "
+                          "be put right: " +
+                          std::string(errorDescription(settled.error)) + "." + std::string(CRLF) +
+                          CardHoldsText(now, card_) + std::string(CRLF) +
+                          "Ensure the Compact Flash card in drive " + c_.flashDrive +
+                          " is not write-protected.");
         return false;
     }
 
-    bool removalFailure(const std::string& what) {
-        op_.reportFailure("Failed writing: " + what + std::string(CRLF) +
-                          "An earlier write of this card was cut off, and what it left can not be "
-                          "removed. Ensure the Compact Flash card in drive " +
-                          c_.flashDrive + " is not write-protected.");
-        return false;
+    SettleResult settle(const CardState& state, WriteToSettle write) {
+        return SettleCard(files_, journal_, card_, state, write,
+                          [this](const std::string& line) { op_.logMessage(line); });
     }
 
-    // Whether the new database fits on the card, and how. Nothing has been written when it does
-    // not, or when the operator declines to remove the old one first.
-    Room checkRoom(bool replacing) {
-        const Result<DriveSpace> space = files_.space(c_.flashDrive + "\\");
-        if (!space || space->allocationUnit == 0) {
-            return Room::Beside;  // cannot tell: the writing itself finds out, and nothing is lost
-        }
-        const std::uint64_t unit = space->allocationUnit;
-        const std::optional<std::uint64_t> needed = roomFor(flat_ + "\\", unit);
-        if (!needed) {
-            return Room::Beside;
-        }
-        // The journal and the word written before it takes the journal's name; a new backup
-        // folder.
-        const std::uint64_t wanted = *needed + 2 * unit + (files_.folderExists(backup_) ? 0 : unit);
-        const std::uint64_t free = space->available;
-        if (wanted <= free) {
-            return Room::Beside;
-        }
-        const std::uint64_t old = replacing ? roomFor(single_, unit).value_or(0) : 0;
-        if (replacing && wanted <= free + old) {
+    // Whether the new database fits on the card, and how; nullopt when the operator declines to
+    // remove the old one first. Nothing has been written when it does not fit.
+    std::optional<CardRoom> checkRoom(bool replacing) {
+        // The journal's digests of both databases, the old one taken to be as large as the new.
+        const std::uint64_t journalBytes =
+            journalText({.stage = JournalStage::Swapping,
+                         .newDatabase = proof_.files,
+                         .oldDatabase = replacing ? std::optional(proof_.files) : std::nullopt})
+                .size();
+        const CardRoomCheck check =
+            CheckCardRoom(files_, flat_, c_.flashDrive, card_.backup,
+                          replacing ? std::optional(card_.single) : std::nullopt, journalBytes);
+        if (check.room == CardRoom::InPlace) {
             const std::string question =
                 "There is not enough free space on Compact Flash drive " + c_.flashDrive +
                 " for the new database beside the old one." + std::string(CRLF) +
@@ -247,156 +241,171 @@ class Placement {
                 "the diskettes stays in the temporary folder, so the writing can be repeated." +
                 std::string(CRLF) + "Remove the old database and write the new one?";
             if (op_.ask(question, "Replace", box_style::YesNoExclamation) != Answer::Yes) {
-                return Room::Declined;
+                return std::nullopt;
             }
-            return Room::InPlace;
+        } else if (check.room == CardRoom::DoesNotFit) {
+            op_.reportError("Not enough free space on Compact Flash drive " + c_.flashDrive +
+                            std::string(CRLF) + "The database needs " + kbytes(check.needed) +
+                            " Kbytes; the card has " + kbytes(check.free) + " Kbytes free" +
+                            (replacing ? ", " + kbytes(check.withoutOld) +
+                                             " Kbytes with the old database removed."
+                                       : ".") +
+                            std::string(CRLF) + "Please use a larger card.");
         }
-        op_.reportError("Not enough free space on Compact Flash drive " + c_.flashDrive +
-                        std::string(CRLF) + "The database needs " + kbytes(wanted) +
-                        " Kbytes; the card has " + kbytes(free) + " Kbytes free" +
-                        (replacing ? ", " + kbytes(free + old) +
-                                         " Kbytes with the old database"
-                                         " removed."
-                                   : ".") +
-                        std::string(CRLF) + "Please use a larger card.");
-        return Room::DoesNotFit;
+        return check.room;
     }
 
-    // The room a folder's tree takes on a drive that allocates in `unit`s: every file a whole
-    // number of them, every folder at least one for its entries (on FAT 32 bytes each, and one
-    // more for every 13 characters of a long name).
-    std::optional<std::uint64_t> roomFor(const std::string& folder, std::uint64_t unit) {
-        const std::optional<std::vector<TreeEntry>> tree =
-            ListTree(files_, folder, Listing::WithHidden);
-        if (!tree) {
-            return std::nullopt;
+    // The old database's files, for the journal: whichever folder holds it after a failure is
+    // shown to hold it whole before anything else is removed. False (reported) when it cannot be
+    // listed whole: a card that cannot be read is not written.
+    bool describeOldDatabase() {
+        oldDatabase_ = DescribeTreeShape(files_, card_.single);
+        if (!oldDatabase_) {
+            op_.reportFailure("Failed to read " + card_.single + std::string(CRLF) +
+                              "Ensure the Compact Flash card in drive " + c_.flashDrive +
+                              " is inserted and readable." + std::string(CRLF) +
+                              "The card still holds its old database.");
+            return false;
         }
-        constexpr std::uint64_t kEntry = 32;
-        constexpr std::uint64_t kDotEntries = 2 * kEntry;
-        std::map<std::string, std::uint64_t> entriesOf{{"", kDotEntries}};
-        std::uint64_t total = 0;
-        for (const TreeEntry& entry : *tree) {
-            const bool isFolder = entry.kind == EntryKind::Directory;
-            // Folders by their path without the trailing "\", the key their entries are counted
-            // under.
-            const std::string path =
-                isFolder ? entry.path.substr(0, entry.path.size() - 1) : entry.path;
-            const std::size_t cut = path.rfind('\\');
-            const std::size_t nameLength = path.size() - cut - 1;
-            entriesOf[path.substr(0, cut)] += kEntry * (1 + (nameLength + 12) / 13);
-            if (isFolder) {
-                entriesOf[path] += kDotEntries;
-            } else if (const Result<std::uint64_t> length =
-                           files_.fileLength(folder + entry.path.substr(1))) {
-                total += roundUp(*length, unit);
-            }
-        }
-        for (const auto& [path, bytes] : entriesOf) {
-            total += std::max(unit, roundUp(bytes, unit));
-        }
-        return total;
+        return true;
     }
 
     // Makes room for the new database in place of the old one. The old one is set aside first, so
     // a removal cut off half-way never leaves part of a database at backup\single.
     bool dropOldDatabase() {
-        if (!journal_.write(JournalStage::Dropping)) {
+        if (!journal_.write({.stage = JournalStage::Dropping, .oldDatabase = oldDatabase_})) {
             writeFailure(journal_.path());
             discardStaging();  // nothing else has changed
             return false;
         }
-        op_.logMessage("Remove " + single_);
-        if (const FileError e = rename(single_, aside_); e != FileError::None) {
+        op_.logMessage("Remove " + card_.single);
+        if (const FileError e = rename(card_.single, card_.aside); e != FileError::None) {
             discardStaging();
-            renameFailure(single_, aside_, e, true);
+            renameFailure(card_.single, card_.aside, e);
             return false;
         }
-        if (!DeleteTree(files_, aside_, Listing::WithHidden) ||
-            files_.flushFolder(backup_) != FileError::None) {
-            // The journal stays: the next write of this card finishes the removal.
-            writeFailure(aside_);
+        if (!DeleteTree(files_, card_.aside, Listing::WithHidden) ||
+            files_.flushFolder(card_.backup) != FileError::None) {
+            takeBack([this](const std::string& state) { writeFailure(card_.aside, state); });
             return false;
         }
+        dropped_ = true;
         return true;
     }
 
     // The copy is on the card itself, not only in the host's caches.
     bool flushed() {
-        const std::optional<std::vector<TreeEntry>> tree = ListTree(files_, staging_);
+        const std::optional<std::vector<TreeEntry>> tree = ListTree(files_, card_.staging);
         if (!tree) {
-            writeFailure(single_);
+            writeFailure(card_.single);
             return false;
         }
         for (const TreeEntry& entry : *tree) {
-            const std::string path = staging_ + entry.path.substr(1);
+            const std::string path = card_.staging + entry.path.substr(1);
             const FileError e = entry.kind == EntryKind::Directory ? files_.flushFolder(path)
                                                                    : files_.flushFile(path);
             if (e != FileError::None) {
-                writeFailure(single_ + entry.path.substr(1));
+                writeFailure(card_.single + entry.path.substr(1));
                 return false;
             }
         }
-        if (files_.flushFolder(staging_) != FileError::None ||
-            files_.flushFolder(backup_) != FileError::None) {
-            writeFailure(single_);
+        if (files_.flushFolder(card_.staging) != FileError::None ||
+            files_.flushFolder(card_.backup) != FileError::None) {
+            writeFailure(card_.single);
             return false;
         }
         return true;
     }
 
+    // Some file systems (a FAT driver of a few) lose what a folder holds when they rename it. The
+    // swap renames the old database: the card's driver is tried first on a folder of the
+    // program's own, so that such a card never costs the old database.
+    bool renamesKeepWhatTheyHold() {
+        const std::string probe = card_.staging + "XQ3100.PRB\\";
+        const std::string renamed = card_.staging + "XQ3100.PR2\\";
+        constexpr std::string_view kProbeText = "kept";
+        bool kept = files_.makeDir(probe) == FileError::None;
+        if (kept) {
+            Result<std::unique_ptr<OutputFile>> out =
+                files_.openWrite(probe + "PROBE.TXT", WriteMode::Create);
+            kept = out && (*out)->write(kProbeText) == FileError::None &&
+                   (*out)->close() == FileError::None && rename(probe, renamed) == FileError::None;
+        }
+        const Result<std::uint64_t> length = files_.fileLength(renamed + "PROBE.TXT");
+        kept = kept && length && *length == kProbeText.size();
+        const bool removed = DeleteTree(files_, probe, Listing::WithHidden) &&
+                             DeleteTree(files_, renamed, Listing::WithHidden);
+        if (kept && removed) {
+            return true;
+        }
+        discardStaging();
+        op_.reportFailure("Failed writing: " + card_.staging + std::string(CRLF) +
+                          (kept ? std::string("Ensure there is enough free space on Compact "
+                                              "Flash drive ") +
+                                      c_.flashDrive + "."
+                                : std::string("The card's file system does not keep what a "
+                                              "folder holds when it renames it, so the old "
+                                              "database can not be replaced safely. Please use "
+                                              "another card.")) +
+                          std::string(CRLF) + "The card still holds its old database.");
+        return false;
+    }
+
     // The new database takes the name backup\single, the old one (if any) set aside first. It is
     // then read back from the medium where it will stay, and proven; only then does the old one
-    // go. Whatever fails puts the old database back. False after reporting.
+    // go. Whatever fails takes the write back. False after reporting.
     bool swapIn(bool replacing) {
-        if (!journal_.write(JournalStage::Swapping)) {
+        JournalWord word{.stage = JournalStage::Swapping,
+                         .newDatabase = proof_.files,
+                         .oldDatabase = replacing ? oldDatabase_ : std::nullopt};
+        if (!journal_.write(word)) {
             writeFailure(journal_.path());
             discardStaging();
             return false;
         }
         if (replacing) {
-            if (const FileError e = rename(single_, aside_); e != FileError::None) {
+            if (const FileError e = rename(card_.single, card_.aside); e != FileError::None) {
                 discardStaging();
-                renameFailure(single_, aside_, e, true);
+                renameFailure(card_.single, card_.aside, e);
                 return false;
             }
         }
-        if (const FileError e = rename(staging_, single_); e != FileError::None) {
-            if (replacing && rename(aside_, single_) != FileError::None) {
-                op_.reportFailure("Failed writing: " + single_ + std::string(CRLF) +
-                                  "The old database is now in " + aside_ + " and the new one in " +
-                                  staging_ + "." + std::string(CRLF) + writeAgain(true));
-                return false;
-            }
-            discardStaging();
-            renameFailure(staging_, single_, e, replacing);
-            return false;
+        if (const FileError e = rename(card_.staging, card_.single); e != FileError::None) {
+            return takeBack([&](const std::string& state) {
+                op_.reportFailure("Failed writing: " + card_.single + std::string(CRLF) +
+                                  "Can not rename " + card_.staging + " to " + card_.single + ": " +
+                                  std::string(errorDescription(e)) + "." + std::string(CRLF) +
+                                  state);
+            });
         }
-        if (files_.flushFolder(backup_) != FileError::None) {
-            return putBack(replacing, [&](const std::string& state) {
-                op_.reportFailure("Failed writing: " + backup_ + std::string(CRLF) +
-                                  "The card did not confirm that " + single_ +
+        if (files_.flushFolder(card_.backup) != FileError::None) {
+            return takeBack([&](const std::string& state) {
+                op_.reportFailure("Failed writing: " + card_.backup + std::string(CRLF) +
+                                  "The card did not confirm that " + card_.single +
                                   " now holds the new database." + std::string(CRLF) + state);
             });
         }
         if (const std::optional<std::string> unproven = provenWhereItStays()) {
-            return putBack(replacing, [&](const std::string& state) {
-                op_.reportError("Failed verifying: " + single_ + unproven->substr(1) +
+            return takeBack([&](const std::string& state) {
+                op_.reportError("Failed verifying: " + card_.single + unproven->substr(1) +
                                 std::string(CRLF) +
                                 "The Compact Flash card may be faulty. Please try another card." +
                                 std::string(CRLF) + state);
             });
         }
-        if (!journal_.write(JournalStage::Proven)) {
-            return putBack(replacing,
-                           [&](const std::string& state) { writeFailure(journal_.path(), state); });
+        word.stage = JournalStage::Proven;
+        if (!journal_.write(word)) {
+            return takeBack(
+                [&](const std::string& state) { writeFailure(journal_.path(), state); });
         }
         if (replacing) {
-            op_.logMessage("Remove " + aside_);
+            op_.logMessage("Remove " + card_.aside);
             // All of it: hidden files the old database gathered would keep the folder, and with
             // it every later replacement, in place. What cannot go stays marked by the journal,
-            // and the next write of this card removes it; the new database is in place either way.
-            if (!DeleteTree(files_, aside_, Listing::WithHidden)) {
-                op_.logMessage("Failed to remove " + aside_);
+            // and the next write of this card removes it once it has proven the new database in
+            // place again; the new database is in place either way.
+            if (!DeleteTree(files_, card_.aside, Listing::WithHidden)) {
+                op_.logMessage("Failed to remove " + card_.aside);
                 return true;
             }
         }
@@ -412,68 +421,73 @@ class Placement {
         WorkScope work(op_, WorkPhase::Proving);
         op_.setWorkTotal(proof_.files.size());
         std::optional<std::string> unproven = FindUnprovenFile(
-            files_, single_, proof_, ReadMode::FromMedium, [this] { op_.advanceWork(); });
+            files_, card_.single, proof_, ReadMode::FromMedium, [this] { op_.advanceWork(); });
         if (!unproven) {
             work.completed();
         }
         return unproven;
     }
 
-    // After a failure once the new database has taken the name backup\single: the old database
-    // takes it back. `report` is given what the card now holds. The journal stays until the card
-    // is as it was, so a write cut off meanwhile is put right by the next one.
+    // After a failure once the card has begun to change: the write is taken back as far as the
+    // card lets it, the old database first, and `report` is given what the card holds then (and,
+    // where something is left, what the next write of the card does about it). The journal stays
+    // until the card is as it was, so that a write cut off meanwhile is put right by the next one.
     template <typename Report>
-    bool putBack(bool replacing, Report report) {
-        if (rename(single_, staging_) != FileError::None) {
-            report("The new database, which is not proven, is in " + single_ +
-                   (replacing ? " and the old one in " + aside_ : std::string()) + "." +
-                   std::string(CRLF) + writeAgain(replacing));
+    bool takeBack(Report report) {
+        const Result<CardEntries> entries = journal_.look();
+        if (!entries) {
+            report(std::string(kCardUnreadable));
             return false;
         }
-        if (replacing && rename(aside_, single_) != FileError::None) {
-            report("The old database is now in " + aside_ + " and the new one in " + staging_ +
-                   "." + std::string(CRLF) + writeAgain(replacing));
-            return false;
+        const SettleResult settled =
+            settle(ExamineCard(files_, card_, *entries), WriteToSettle::ThisOne);
+        std::string state = CardHoldsText(settled.state, card_);
+        if (settled.settled) {
+            if (madeBackup_ && settled.state.single == Holds::Nothing) {
+                passOver(files_.removeDir(card_.backup));  // only while nothing is in it
+            }
+        } else if (const std::string next = NextWriteText(settled.state); !next.empty()) {
+            state += std::string(CRLF) +
+                     "Do not use this card before it has been written again: the converter "
+                     "then " +
+                     next;
+        } else {
+            state += std::string(CRLF) +
+                     "Do not use this card: the converter can not tell which database to keep. "
+                     "Please move one of them away from the card's backup folder.";
         }
-        discardStaging();
-        report(cardHolds(replacing));
+        if (settled.state.single == Holds::Nothing && !settled.state.journalled) {
+            state += std::string(CRLF) + readingKept();
+        }
+        stateTold_ = true;
+        report(state);
         return false;
     }
 
-    static std::string writeAgain(bool replacing) {
-        return std::string(
-                   "Do not use this card before it has been written again: the converter "
-                   "then ") +
-               (replacing ? "puts the old database back first." : "removes the new one first.");
-    }
-
     // Removes what this write put on the card, after a failure that has been reported or is
-    // about to be.
+    // about to be, when nothing else has changed.
     void discardStaging() {
-        if (DeleteTree(files_, staging_, Listing::WithHidden)) {
+        if (DeleteTree(files_, card_.staging, Listing::WithHidden)) {
             passOver(journal_.remove());  // else the next write of this card removes it
         }
         if (madeBackup_) {
-            passOver(files_.removeDir(backup_));  // only while nothing is in it
+            passOver(files_.removeDir(card_.backup));  // only while nothing is in it
         }
-        passOver(files_.flushFolder(backup_));  // the failure is reported already
+        passOver(files_.flushFolder(card_.backup));  // the failure is reported already
     }
 
-    // What the card holds after a write that was taken back, as it is now.
-    std::string cardHolds(bool replacing) {
-        if (!files_.folderExists(single_)) {
-            return "The card holds no database.";
-        }
-        return replacing ? "The card still holds its old database."
-                         : "The card holds no database of this conversion.";
+    // What the card holds while the new database is not in its place.
+    std::string cardAsItWas() {
+        return files_.folderExists(card_.single) ? "The card still holds its old database."
+                                                 : "The card holds no database.";
     }
 
-    void renameFailure(const std::string& from, const std::string& to, FileError e,
-                       bool replacing) {
-        op_.reportFailure("Failed writing: " + single_ + std::string(CRLF) + "Can not rename " +
-                          from + " to " + to + ": " + std::string(errorDescription(e)) + "." +
-                          std::string(CRLF) + cardHolds(replacing) + " Close any program that " +
-                          "shows the card's folders, and ensure the card is not write-protected.");
+    void renameFailure(const std::string& from, const std::string& to, FileError e) {
+        op_.reportFailure("Failed writing: " + card_.single + std::string(CRLF) +
+                          "Can not rename " + from + " to " + to + ": " +
+                          std::string(errorDescription(e)) + "." + std::string(CRLF) +
+                          cardAsItWas() + " Close any program that shows the card's folders, " +
+                          "and ensure the card is not write-protected.");
     }
 
     void writeFailure(const std::string& what, const std::string& state = "") {
@@ -494,12 +508,12 @@ class Placement {
     Operator& op_;
     const DatabaseProof& proof_;
     std::string flat_;
-    std::string backup_;
-    std::string single_;
-    std::string staging_;
-    std::string aside_;
+    CardFolders card_;
     CardJournal journal_;
+    std::optional<std::vector<FileProof>> oldDatabase_;
     bool madeBackup_ = false;  // backup\ was not on the card before this write
+    bool dropped_ = false;     // the old database was removed to make room for the new one
+    bool stateTold_ = false;   // a message has said what the card holds
 };
 
 }  // namespace

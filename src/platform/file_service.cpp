@@ -11,7 +11,9 @@ constexpr std::size_t kTransferBlock = 256 * 1024;
 
 // Streams every byte of `source` into `target`; the stage and error of the first failure.
 TransferResult pump(InputFile& source, OutputFile& target) {
-    std::vector<char> block(kTransferBlock);
+    // Not zeroed first: only what a read has filled is written.
+    const std::unique_ptr<char[]> buffer = std::make_unique_for_overwrite<char[]>(kTransferBlock);
+    const std::span<char> block(buffer.get(), kTransferBlock);
     for (;;) {
         Result<std::size_t> got = source.read(block);
         if (!got) {
@@ -20,8 +22,7 @@ TransferResult pump(InputFile& source, OutputFile& target) {
         if (*got == 0) {
             return {};
         }
-        if (FileError e = target.write(std::span<const char>(block.data(), *got));
-            e != FileError::None) {
+        if (FileError e = target.write(block.first(*got)); e != FileError::None) {
             return {e, TransferStage::Write};
         }
         if (*got < block.size()) {
@@ -88,6 +89,25 @@ TransferResult FileService::appendFile(std::string_view source, std::string_view
         passOver(deleteFile(target));  // the append failed already; the new target goes if it can
     }
     return result;
+}
+
+std::optional<std::string> readSmallFile(FileService& files, std::string_view path,
+                                         std::size_t most) {
+    const Result<std::uint64_t> length = files.fileLength(path);
+    Result<std::unique_ptr<InputFile>> in =
+        length && *length <= most ? files.openRead(path)
+                                  : Result<std::unique_ptr<InputFile>>(FileError::FileNotFound);
+    if (!in) {
+        return std::nullopt;
+    }
+    // One byte more than its length: a file that grew meanwhile is not taken for what it was.
+    std::string text(static_cast<std::size_t>(*length) + 1, '\0');
+    const Result<std::size_t> got = (*in)->read(text);
+    if (!got || *got > most) {
+        return std::nullopt;
+    }
+    text.resize(*got);
+    return text;
 }
 
 }  // namespace xq

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -147,5 +148,10 @@ class FileService {
     // target is put back as it was: it never receives part of the source.
     virtual TransferResult appendFile(std::string_view source, std::string_view target);
 };
+
+// The whole of a small file the program keeps (a record, a journal); nullopt when it cannot be
+// read, or is longer than `most` bytes (then it is not one of the program's).
+[[nodiscard]] std::optional<std::string> readSmallFile(FileService& files, std::string_view path,
+                                                       std::size_t most);
 
 }  // namespace xq

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "archive/tree_operations.h"
+#include "convert/card_journal.h"
 #include "convert/database_proof.h"
 #include "convert/flat_image.h"
 #include "convert/recombination.h"
@@ -47,13 +48,12 @@ struct ScramblingCard : FaultyFileService {
     }
 };
 
-// A FAT driver that loses a folder's contents when it renames it: the staging folder arrives at
-// backup\single empty.
+// A FAT driver that loses a folder's contents when it renames it (as fusefat does).
 struct EmptyingCard : FaultyFileService {
     using FaultyFileService::FaultyFileService;
     FileError rename(std::string_view from, std::string_view to) override {
         const FileError e = FaultyFileService::rename(from, to);
-        if (e == FileError::None && from.find("XQ3100.NEW") != std::string_view::npos) {
+        if (e == FileError::None && folderExists(to)) {
             passOver(DeleteTree(*this, to, Listing::WithHidden));
             passOver(makeDir(to, DirAccess::Shared));
         }
@@ -126,14 +126,15 @@ TEST_F(PlacementTest, AnOldDatabaseIsKeptWhenTheOperatorSaysNoAndReplacedOnYes) 
 }
 
 // After the swap the new database is read back where it stays. A card whose reads give bytes in
-// the wrong places, a FAT driver that loses a folder's contents on rename, a card that does not
-// confirm the renames: each time the old database takes its place again, and the message says so.
+// the wrong places, a card that does not confirm the renames: each time the old database takes
+// its place again, and the message says so. A FAT driver that loses a folder's contents when it
+// renames it is found out on a folder of the program's own, before the old database is renamed.
 TEST_F(PlacementTest, ADatabaseNotProvenWhereItStaysGivesWayToTheOldOne) {
     ScramblingCard scrambling(drives.host);
     EmptyingCard emptying(drives.host);
     FaultyFileService unconfirmed(drives.host);
     unconfirmed.beforeCall = [&unconfirmed](FileOp op, std::string_view path) {
-        if (op == FileOp::Rename && path.find("XQ3100.NEW") != std::string_view::npos) {
+        if (op == FileOp::Rename && path.ends_with("XQ3100.NEW")) {
             unconfirmed.inject({.op = FileOp::FlushFolder, .nth = 1, .error = FileError::DeviceIo});
         }
     };
@@ -143,7 +144,11 @@ TEST_F(PlacementTest, ADatabaseNotProvenWhereItStaysGivesWayToTheOldOne) {
     const std::vector<std::tuple<const char*, FileService*, std::string, std::string>> cards = {
         {"scrambling", &scrambling,
          "ERROR Failed verifying: E:\\backup\\single\\archive.dat" + faulty, ""},
-        {"emptying", &emptying, "ERROR Failed verifying: E:\\backup\\single\\", faulty},
+        {"emptying", &emptying,
+         "Failed writing: E:\\backup\\XQ3100.NEW\\\r\nThe card's file system does not keep what "
+         "a folder holds when it renames it, so the old database can not be replaced safely. "
+         "Please use another card.\r\nThe card still holds its old database.",
+         ""},
         {"unconfirmed", &unconfirmed,
          "Failed writing: E:\\backup\\\r\nThe card did not confirm that E:\\backup\\single\\ "
          "now holds the new database.\r\nThe card still holds its old database.",
@@ -278,15 +283,19 @@ TEST_F(PlacementTest, AWriteCutOffBetweenTheRenamesIsPutRightFirst) {
     drives.files.inject({.op = FileOp::Rename, .drive = 'E', .nth = 1});
     EXPECT_EQ(place(), PlaceOutcome::NotPlaced);
     EXPECT_EQ(dialogs.last().text,
-              "Failed writing: E:\\backup\\single\\\r\nThe old database is in "
-              "E:\\backup\\XQ3100.OLD\\ and can not be put back: Disk full");
+              "Failed writing: E:\\backup\\single\\\r\nAn earlier write of this card was cut "
+              "off, and what it left can not be put right: Disk full.\r\nThe old database is in "
+              "E:\\backup\\XQ3100.OLD\\.\r\nEnsure the Compact Flash card in drive E: is not "
+              "write-protected.");
     EXPECT_EQ(treeOf("E:\\backup"), cutOff);
 }
 
-// A journal found empty or cut off (a file system that lost its end, an earlier version that wrote
-// it in place), or a complete word beside it that never took its name: what is on the card tells
-// what to do, and backup\single ends up holding the old database or the new one proven there.
-TEST_F(PlacementTest, AnEmptyOrCutOffJournalIsPutRightFromWhatIsOnTheCard) {
+// A journal of an earlier version, which recorded no digests, found empty or cut off (a file system
+// that lost its end, a version that wrote it in place), or a complete word beside it that never
+// took its name: what is on the card tells what to do. The old database set aside takes
+// backup\single back, unless the word says the new one was proven there: then neither is removed,
+// and the message says so.
+TEST_F(PlacementTest, AnEarlierVersionsJournalIsPutRightFromWhatIsOnTheCard) {
     const std::string mark = "XQ3100 Database Media Converter card journal\n";
     struct CutOff {
         const char* what;
@@ -294,7 +303,7 @@ TEST_F(PlacementTest, AnEmptyOrCutOffJournalIsPutRightFromWhatIsOnTheCard) {
         std::string next;     // XQ3100.JN~, when there is one
         bool oldAside;        // the old database is in XQ3100.OLD
         bool newInSingle;     // ... and the new one took backup\single
-        bool provenKept;      // ... and stays, proven
+        bool refused;         // ... proven there: both stay, and the card is not written
     };
     const std::vector<CutOff> cases = {
         {"empty, writing", "", "", false, false, false},
@@ -321,9 +330,21 @@ TEST_F(PlacementTest, AnEmptyOrCutOffJournalIsPutRightFromWhatIsOnTheCard) {
             writeFile(host("E:\\backup\\XQ3100.JN~"), cut.next);
         }
         dialogs.answerEveryQuestion(Answer::No);
+        const Tree left = treeOf("E:\\backup");
+        if (cut.refused) {
+            EXPECT_EQ(place(), PlaceOutcome::NotPlaced);
+            EXPECT_EQ(dialogs.last().text,
+                      "Failed writing: E:\\backup\\XQ3100.OLD\\\r\nAn earlier version of the "
+                      "converter put the new database in E:\\backup\\single\\ and proved it "
+                      "there, but did not remove the old one from E:\\backup\\XQ3100.OLD\\. This "
+                      "version can not prove which is which, and removes neither. Please move "
+                      "E:\\backup\\XQ3100.OLD\\ away from the card's backup folder.");
+            EXPECT_EQ(treeOf("E:\\backup"), left);
+            continue;
+        }
         EXPECT_EQ(place(), PlaceOutcome::Declined);
         EXPECT_EQ(dialogs.last().title, "Replace") << dialogs.last().text;
-        EXPECT_EQ(treeOf("E:\\backup\\single"), cut.provenKept ? flatFiles : oldSingle);
+        EXPECT_EQ(treeOf("E:\\backup\\single"), oldSingle);
         EXPECT_EQ(treeOf("E:\\backup").size(), treeOf("E:\\backup\\single").size());
     }
 }
@@ -333,15 +354,15 @@ TEST_F(PlacementTest, AnEmptyOrCutOffJournalIsPutRightFromWhatIsOnTheCard) {
 TEST_F(PlacementTest, ADoubleFaultInTheSwapSaysWhereBothDatabasesAre) {
     oldDatabase();
     // The new database cannot take its place, nor the old one go back.
-    drives.files.inject({.op = FileOp::Rename, .pathContains = "XQ3100.NEW"});
-    drives.files.inject({.op = FileOp::Rename, .pathContains = "XQ3100.OLD"});
+    drives.files.inject({.op = FileOp::Rename, .pathEndsWith = "XQ3100.NEW"});
+    drives.files.inject({.op = FileOp::Rename, .pathEndsWith = "XQ3100.OLD"});
     dialogs.answer(Answer::Yes);
     EXPECT_EQ(place(), PlaceOutcome::NotPlaced);
     EXPECT_EQ(dialogs.last().text,
-              "Failed writing: E:\\backup\\single\\\r\nThe old database is now in "
-              "E:\\backup\\XQ3100.OLD\\ and the new one in E:\\backup\\XQ3100.NEW\\.\r\nDo not use "
-              "this card before it has been written again: the converter then puts the old "
-              "database back first.");
+              "Failed writing: E:\\backup\\single\\\r\nCan not rename E:\\backup\\XQ3100.NEW\\ to "
+              "E:\\backup\\single\\: Disk full.\r\nThe old database is in E:\\backup\\XQ3100.OLD\\ "
+              "and the new database is in E:\\backup\\XQ3100.NEW\\.\r\nDo not use this card before "
+              "it has been written again: the converter then puts the old database back first.");
     EXPECT_EQ(treeOf("E:\\backup\\XQ3100.OLD"), oldSingle);
     EXPECT_EQ(treeOf("E:\\backup\\XQ3100.NEW"), flatFiles);
     EXPECT_FALSE(fs::exists(host("E:\\backup\\single")));
@@ -359,7 +380,7 @@ TEST_F(PlacementTest, ADoubleFaultInTheSwapSaysWhereBothDatabasesAre) {
 TEST_F(PlacementTest, AnUnconfirmedSwapNeverCostsTheOldDatabase) {
     oldDatabase();
     drives.files.beforeCall = [this](FileOp op, std::string_view path) {
-        if (op == FileOp::Rename && path.find("XQ3100.NEW") != std::string_view::npos) {
+        if (op == FileOp::Rename && path.ends_with("XQ3100.NEW")) {
             drives.files.inject({.op = FileOp::FlushFolder, .nth = 1});
             drives.files.inject({.op = FileOp::Rename, .pathContains = "single", .nth = 1});
         }
@@ -370,10 +391,10 @@ TEST_F(PlacementTest, AnUnconfirmedSwapNeverCostsTheOldDatabase) {
     drives.files.clearFaults();
     EXPECT_EQ(dialogs.last().text,
               "Failed writing: E:\\backup\\\r\nThe card did not confirm that "
-              "E:\\backup\\single\\ now holds the new database.\r\nThe new database, which is "
-              "not proven, is in E:\\backup\\single\\ and the old one in "
-              "E:\\backup\\XQ3100.OLD\\.\r\nDo not use this card before it has been written "
-              "again: the converter then puts the old database back first.");
+              "E:\\backup\\single\\ now holds the new database.\r\nThe new database is in "
+              "E:\\backup\\single\\ and the old database is in E:\\backup\\XQ3100.OLD\\.\r\nDo not "
+              "use this card before it has been written again: the converter then puts the old "
+              "database back first.");
     EXPECT_EQ(treeOf("E:\\backup\\XQ3100.OLD"), oldSingle);
 
     writeFile(host("E:\\backup\\single\\archive.dat"), "damaged");
@@ -440,7 +461,11 @@ TEST_F(PlacementTest, NoFailedOperationOrKillLeavesAWrongCardOrTellsSuccess) {
         FileError error;
         bool killed;
     };
-    const std::string provenJournal = "XQ3100 Database Media Converter card journal\nproven\n";
+    const auto provenJournal = [](const Tree& left, const std::string& name) {
+        const std::optional<JournalWord> word =
+            left.contains(name) ? parseJournal(left.at(name)) : std::nullopt;
+        return word && word->stage == JournalStage::Proven;
+    };
     drives.files.setAllocationUnit('E', 32 * 1024);
     for (const Card card : {Card::Empty, Card::OldDatabase, Card::RoomForOne}) {
         for (const Failure failure :
@@ -486,10 +511,9 @@ TEST_F(PlacementTest, NoFailedOperationOrKillLeavesAWrongCardOrTellsSuccess) {
                                 (path.starts_with("XQ3100.") && journalled))
                         << path;
                 }
-                const bool proven =
-                    outcome == PlaceOutcome::Placed ||
-                    (left.contains("XQ3100.JN~") && left.at("XQ3100.JN~") == provenJournal) ||
-                    (left.contains("XQ3100.JNL") && left.at("XQ3100.JNL") == provenJournal);
+                const bool proven = outcome == PlaceOutcome::Placed ||
+                                    provenJournal(left, "XQ3100.JN~") ||
+                                    provenJournal(left, "XQ3100.JNL");
                 const bool taken_back = said.find("still holds its old") != std::string::npos;
                 if (taken_back) {
                     EXPECT_EQ(treeOf("E:\\backup\\single"), oldSingle) << said;

@@ -84,7 +84,8 @@ FileError FaultyFileService::check(FileOp op, std::string_view path) {
         if (f.drive != 0 && (path.empty() || asciiUpper(path[0]) != asciiUpper(f.drive))) {
             continue;
         }
-        if (!f.pathContains.empty() && path.find(f.pathContains) == std::string_view::npos) {
+        if ((!f.pathContains.empty() && path.find(f.pathContains) == std::string_view::npos) ||
+            !path.ends_with(f.pathEndsWith)) {
             continue;
         }
         ++armed.seen;

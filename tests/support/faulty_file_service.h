@@ -32,6 +32,7 @@ struct Fault {
     FileOp op = FileOp::Write;
     char drive = 0;            // only paths on this drive; 0 for every drive
     std::string pathContains;  // only paths holding this text (case as written); empty for all
+    std::string pathEndsWith;  // only paths ending in this text; empty for all
     int nth = 0;               // only the nth matching call, counted from 1; 0 for every one
     bool andLater = false;     // and every matching call after the nth: the program killed there
     FileError error = FileError::DiskFull;
