@@ -40,6 +40,8 @@ ReadResult Wizard::readDiskette() {
                            .append(std::to_string(state_.diskNumber)));
     disketteDirectories_ = std::max(disketteDirectories_, state_.diskNumber);
     DisketteReadContext context{files_, op_, archive_, state_.floppyDrive, incompleteDiskette_};
+    // Diskettes read again in place of kept ones belong to the archive those were checked against.
+    context.keptArchive = rereadQueue_.empty() ? nullptr : &archive_;
     // The set's size is known from diskette 1 on.
     WorkScope work(op_, WorkPhase::Reading, state_.diskNumber,
                    state_.diskNumber == 1 ? 0 : archive_.disketteCount);
@@ -122,6 +124,10 @@ void Wizard::askForDiskette(std::int16_t n) {
 
 bool Wizard::readFailingDiskettesAgain(const std::vector<ChecksumFailure>& failures) {
     const std::vector<ChecksumFailure> before = std::exchange(rereadFailures_, {});
+    // A set of one diskette is read again from diskette #1 whatever the answer: nothing to ask.
+    if (archive_.disketteCount <= 1) {
+        return false;
+    }
     std::vector<std::int16_t> diskettes;
     for (const ChecksumFailure& failure : failures) {
         if (std::find(diskettes.begin(), diskettes.end(), failure.diskNumber) == diskettes.end()) {
@@ -135,11 +141,19 @@ bool Wizard::readFailingDiskettesAgain(const std::vector<ChecksumFailure>& failu
                      [n](const ChecksumFailure& f) { return f.diskNumber == n; });
         return its;
     };
+    std::vector<RereadReason> reasons;
     for (const std::int16_t n : diskettes) {
         const std::vector<ChecksumFailure> now = ofDiskette(failures, n);
+        RereadReason& reason = reasons.emplace_back(RereadReason{.diskette = n});
+        for (const ChecksumFailure& failure : now) {
+            if (!failure.missingFile.empty()) {
+                reason.missingFiles.push_back(failure.missingFile);
+            }
+        }
         // Read again, the diskette gave the very bytes that failed before: they are what it holds.
         // The question still follows, for another copy of it.
-        if (now == ofDiskette(before, n)) {
+        reason.sameAgain = now == ofDiskette(before, n);
+        if (reason.sameAgain) {
             op_.reportError("Diskette #" + formatNumber(n) +
                             " holds damaged data: read again, it gave the same bytes, which do "
                             "not match the archived checksum." +
@@ -148,7 +162,7 @@ bool Wizard::readFailingDiskettesAgain(const std::vector<ChecksumFailure>& failu
                             "or of the whole set.");
         }
     }
-    if (diskettes.empty() || op_.askInPerson(rereadQuestion(diskettes), "problem!",
+    if (diskettes.empty() || op_.askInPerson(rereadQuestion(reasons), "problem!",
                                              box_style::YesNoQuestion) != Answer::Yes) {
         return false;
     }
@@ -162,20 +176,37 @@ bool Wizard::readFailingDiskettesAgain(const std::vector<ChecksumFailure>& failu
     return true;
 }
 
-std::string Wizard::rereadQuestion(const std::vector<std::int16_t>& diskettes) {
+std::string Wizard::rereadQuestion(const std::vector<RereadReason>& reasons) {
+    std::string question;
     std::string numbers;
-    for (const std::int16_t n : diskettes) {
-        numbers.append(numbers.empty() ? "#" : ", #").append(formatNumber(n));
+    bool anotherCopy = false;
+    for (const RereadReason& reason : reasons) {
+        const std::string diskette = "Diskette #" + formatNumber(reason.diskette);
+        if (reason.missingFiles.empty()) {
+            question.append(diskette).append(
+                " holds data that does not match its archived checksum.");
+        } else {
+            std::string files;
+            for (const std::string& file : reason.missingFiles) {
+                files.append(files.empty() ? "" : ", ").append(file);
+            }
+            question.append(diskette).append(" does not hold ").append(files).append(".");
+        }
+        question.append(CRLF);
+        numbers.append(numbers.empty() ? "#" : ", #").append(formatNumber(reason.diskette));
+        anotherCopy = anotherCopy || reason.sameAgain;
     }
-    const bool one = diskettes.size() == 1;
-    return std::string(one ? "Diskette " : "Diskettes ")
-        .append(numbers)
-        .append(one ? " holds data that does not match its archived checksum."
-                    : " hold data that does not match their archived checksums.")
-        .append(CRLF)
-        .append(one ? "Read only diskette " + numbers + " again?"
-                    : std::string("Read only these diskettes again?"))
-        .append(" No reads the whole set again, from diskette #1.");
+    const bool one = reasons.size() == 1;
+    // A diskette that gave the same damaged bytes again is read again only as another copy of it.
+    if (one) {
+        question.append(anotherCopy ? "Read another copy of diskette " + numbers + " in its place?"
+                                    : "Read only diskette " + numbers + " again?");
+    } else {
+        question.append(anotherCopy ? "Read only these diskettes again, another copy of each that "
+                                      "holds damaged data?"
+                                    : "Read only these diskettes again?");
+    }
+    return question.append(" No reads the whole set again, from diskette #1.");
 }
 
 void Wizard::finishReading(bool resetProgressFirst) {

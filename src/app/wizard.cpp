@@ -102,6 +102,7 @@ void Wizard::okPressed() {
         return;
     }
     const BusyWhile busy(*this);
+    lastReading_.reset();
     switch (state_.wizardStep) {
         case WizardStep::SelectFloppy:
             selectFloppyDrive();

@@ -68,8 +68,11 @@ class Wizard : public WindowController {
     const WizardState& state() const { return state_; }
     // What the last OK in the card step did with the card; nothing before the first.
     std::optional<PlaceOutcome> lastPlacement() const { return lastPlacement_; }
-    // How the last reading of a diskette ended; nothing before the first.
+    // How the reading of a diskette that the last OK made ended; nothing when it read none.
     std::optional<ReadResult> lastReading() const { return lastReading_; }
+    // A line for each file the descriptor lists that the database was built and written without
+    // (no diskette held it, and it passed as the checksum of nothing), for after the success.
+    std::vector<std::string> absenceNotes() const;
     // Told how far the work has got, phase by phase.
     void watchWork(ProgressObserver* observer) { op_.watchWork(observer); }
     // Told the number of every diskette the wizard asks for.
@@ -109,7 +112,13 @@ class Wizard : public WindowController {
     // After a failed verification: offers to read again only the diskettes whose pieces failed,
     // and asks for the first of them. False when the set is to be read again from diskette 1.
     bool readFailingDiskettesAgain(const std::vector<ChecksumFailure>& failures);
-    static std::string rereadQuestion(const std::vector<std::int16_t>& diskettes);
+    // Why a diskette is to be read again.
+    struct RereadReason {
+        std::int16_t diskette = 0;
+        std::vector<std::string> missingFiles;  // the listed files it does not hold
+        bool sameAgain = false;  // read again already, it gave the same damaged bytes
+    };
+    static std::string rereadQuestion(const std::vector<RereadReason>& reasons);
     ConversionContext conversion();
     void setDriveListIndex(int index);
     void selectDriveLetter(char letter);

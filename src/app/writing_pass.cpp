@@ -51,6 +51,9 @@ void Wizard::writeFlash() {
                                    .append(state_.diskNumber == 1 ? " diskette" : " diskettes")
                                    .append(CRLF)
                                    .append("Press OK for another copy or Exit"));
+            for (const std::string& line : absenceNotes()) {
+                panes_.logMessage(line);
+            }
             return;
         case PlaceOutcome::NotPlaced:
         case PlaceOutcome::Declined:
@@ -58,6 +61,16 @@ void Wizard::writeFlash() {
             compactFlashPrompt();
             return;
     }
+}
+
+std::vector<std::string> Wizard::absenceNotes() const {
+    std::vector<std::string> notes;
+    if (proof_) {
+        for (const std::string& file : proof_->absentFiles) {
+            notes.push_back("File " + file + " was not on the diskettes and is not on the card.");
+        }
+    }
+    return notes;
 }
 
 void Wizard::anotherCopy() {

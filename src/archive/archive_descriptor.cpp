@@ -46,6 +46,17 @@ bool onlyEmptyLinesFrom(std::span<const char> data, std::size_t pos) {
     return true;
 }
 
+// The archive ID from its column: the number there, or the text where it is not one.
+std::string archiveIdOf(const LineBuffer& line) {
+    const std::string_view digits = decimalFieldDigits(line, kArchiveIdAt);
+    if (!digits.empty()) {
+        return withoutLeadingZeros(digits);
+    }
+    const auto begin = line.begin() + kArchiveIdAt;
+    const std::string text = trimmedBlanks(std::string(begin, std::find(begin, line.end(), '\0')));
+    return text.empty() ? "0" : text;
+}
+
 }  // namespace
 
 DescriptorResult ParseArchiveDescriptor(std::span<const char> bytes, ArchiveState& state) {
@@ -62,7 +73,7 @@ DescriptorResult ParseArchiveDescriptor(std::span<const char> bytes, ArchiveStat
     LineBuffer line;
     std::size_t pos = copyLine(bytes, 1, line);
     parsed.archiveId = ReadDecimalField(line, kArchiveIdAt);
-    parsed.archiveIdDigits = withoutLeadingZeros(decimalFieldDigits(line, kArchiveIdAt));
+    parsed.archiveIdText = archiveIdOf(line);
 
     pos = copyLine(bytes, pos, line);
     const double count = ReadDecimalField(line, kDisketteCountAt);

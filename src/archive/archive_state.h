@@ -33,8 +33,9 @@ struct ArchivedFile {
 struct ArchiveState {
     double archiveId = 0;
     // The same ID exactly, as its digits without leading zeros: IDs of 16 digits and more differ
-    // beyond what a double holds, and two sets must never pass for one.
-    std::string archiveIdDigits = "0";
+    // beyond what a double holds, and two sets must never pass for one. An ID that is not a number
+    // ("#XQ735") is its text, without the blanks around it.
+    std::string archiveIdText = "0";
     std::int16_t disketteCount = 0;
     std::int16_t fileCount = 0;  // entries 0 to fileCount - 1 of `files` are valid
     std::array<ArchivedFile, kMaxArchivedFiles> files{};

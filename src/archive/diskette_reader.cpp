@@ -72,7 +72,7 @@ class DisketteRead {
             }
             op_.window().ProgressBar1.max = c_.archive.disketteCount * kProgressPerDiskette;
             // Diskette 1 of another set in its place: its copy is made anew.
-            if (earlier && earlier->archiveId != c_.archive.archiveIdDigits) {
+            if (earlier && earlier->archiveId != c_.archive.archiveIdText) {
                 earlier.reset();
                 if (!recreate(copy, tempDrive, record)) {
                     return ReadResult::Rejected;
@@ -80,7 +80,8 @@ class DisketteRead {
             }
         }
         if (!sameArchive(*firstLine)) {
-            return ReadResult::AnotherArchive;
+            // Read again in place of a kept diskette, it is only refused: the kept ones stay.
+            return c_.keptArchive != nullptr ? ReadResult::Rejected : ReadResult::AnotherArchive;
         }
 
         const int count = CountFiles(files_, root);
@@ -106,8 +107,7 @@ class DisketteRead {
             n_ == c_.archive.disketteCount ? ReadResult::LastDiskette : ReadResult::MoreToFollow;
         if (n_ == 1) {
             const std::string summary =
-                std::string(CRLF) + "Archive ID = " + c_.archive.archiveIdDigits +
-                std::string(CRLF) +
+                std::string(CRLF) + "Archive ID = " + c_.archive.archiveIdText + std::string(CRLF) +
                 "Total diskettes num = " + formatNumber(c_.archive.disketteCount);
             op_.window().Label2.caption = summary;
             op_.logMessage(summary);
@@ -137,7 +137,7 @@ class DisketteRead {
     // it belongs to this set and the copy is there.
     std::optional<MissingBytes> earlierReading(const std::string& copy, const std::string& record) {
         std::optional<MissingBytes> earlier = readMissingBytes(files_, record);
-        if (!earlier || earlier->archiveId != c_.archive.archiveIdDigits ||
+        if (!earlier || earlier->archiveId != c_.archive.archiveIdText ||
             !files_.folderExists(copy)) {
             return std::nullopt;
         }
@@ -149,7 +149,7 @@ class DisketteRead {
     ReadResult keepIncomplete(DisketteCopier& copier, const std::string& root,
                               const std::string& copy, const std::string& record) {
         MissingBytes& missing = copier.missing();
-        missing.archiveId = c_.archive.archiveIdDigits;
+        missing.archiveId = c_.archive.archiveIdText;
         if (writeMissingBytes(files_, record, missing) != FileError::None) {
             op_.reportFailure(writeFailure(record, driveLetterOf(record)));
             return ReadResult::CopyFailed;
@@ -157,7 +157,7 @@ class DisketteRead {
         c_.incompleteDiskette = n_;
         const std::string message =
             copier.mediumGone() ? mediumGoneReport(root) : unreadableReport(missing, root, copy);
-        op_.logMessage(message);
+        op_.logMessage("ERROR " + message);
         op_.promptDiskette(n_);
         op_.showErrorBox(message);
         return ReadResult::Unreadable;
@@ -217,9 +217,14 @@ class DisketteRead {
 
     bool takeDescriptor(const std::string& root) {
         const std::string path = root + std::string(kDescriptorName);
-        const DescriptorResult parsed = ParseArchiveDescriptor(files_, path, c_.archive);
+        ArchiveState read;
+        const DescriptorResult parsed = ParseArchiveDescriptor(files_, path, read);
         switch (parsed.error) {
             case DescriptorError::None:
+                if (c_.keptArchive != nullptr && !sameSet(*c_.keptArchive, read)) {
+                    return false;
+                }
+                c_.archive = std::move(read);
                 return true;
             case DescriptorError::Unreadable:
                 if (parsed.fileError == FileError::FileNotFound) {
@@ -266,16 +271,42 @@ class DisketteRead {
         op_.showErrorBox(message);
     }
 
+    // Diskette 1 read again in place of a kept one must describe the same set: the same ID, the
+    // same number of diskettes and the same files, or the kept diskettes would be joined with
+    // another archive's.
+    bool sameSet(const ArchiveState& kept, const ArchiveState& read) {
+        if (kept.archiveIdText == read.archiveIdText && kept.disketteCount == read.disketteCount &&
+            std::ranges::equal(kept.table(), read.table())) {
+            return true;
+        }
+        const auto described = [&](const ArchiveState& set) {
+            std::string text = set.archiveIdText;
+            if (kept.disketteCount != read.disketteCount) {
+                text += " of " + formatNumber(set.disketteCount) +
+                        (set.disketteCount == 1 ? " diskette" : " diskettes");
+            } else if (kept.archiveIdText == read.archiveIdText && &set == &read) {
+                text += " with other files";
+            }
+            return text;
+        };
+        op_.reportError(std::string(CRLF) + "Wrong Archive ID at diskette #" + formatNumber(n_) +
+                        std::string(CRLF) + "Expected " + described(kept) + " found " +
+                        described(read));
+        op_.promptDiskette(n_);
+        return false;
+    }
+
     bool sameArchive(const std::string& firstLine) {
         const std::string found =
             firstLine.size() > kDisketteIdAt ? firstLine.substr(kDisketteIdAt) : std::string();
         // Read as a number (blanks around it, "4711.0" is the same ID), but compared exactly:
-        // IDs of any length that differ in one digit are other sets.
-        if (wholeNumberDigits(found) == c_.archive.archiveIdDigits) {
+        // IDs of any length that differ in one digit are other sets. An ID that is no number is
+        // compared as text.
+        if (wholeNumberDigits(found).value_or(trimmedBlanks(found)) == c_.archive.archiveIdText) {
             return true;
         }
         op_.reportError(std::string(CRLF) + "Wrong Archive ID at diskette #" + formatNumber(n_) +
-                        std::string(CRLF) + "Expected " + c_.archive.archiveIdDigits + " found " +
+                        std::string(CRLF) + "Expected " + c_.archive.archiveIdText + " found " +
                         found);
         op_.promptDiskette(n_);
         return false;

@@ -37,6 +37,10 @@ struct DisketteReadContext {
     // The diskette whose last reading was Unreadable, 0 for none: read again, it reads only what
     // its copy still lacks. Kept up to date by every call.
     std::int16_t& incompleteDiskette;
+    // While diskettes are read again in place of kept ones: the archive the kept diskettes were
+    // checked against (`archive` itself). A diskette of any other archive is refused, diskette 1
+    // also when its count of diskettes or its file table differ, and the kept state stays.
+    const ArchiveState* keptArchive = nullptr;
     std::int16_t disketteFileCount = 0;  // files and folders on the diskette just read
     RescuePolicy rescue;
 };

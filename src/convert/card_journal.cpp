@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <tuple>
 
+#include "convert/absent_record.h"
 #include "platform/text.h"
 
 namespace xq {
@@ -282,6 +283,16 @@ Result<CardEntries> CardJournal::look() {
             }
             (named(kStagingName) ? found.staging : found.aside) = true;
             unmarkedFolder = entry.name;
+        } else if (named(kAbsentRecordName)) {
+            // The record of the database's absent files: the program's only with its content.
+            const std::optional<std::string> text =
+                entry.kind == EntryKind::File
+                    ? readSmallFile(files_, backup_ + entry.name, kLongestJournal)
+                    : std::nullopt;
+            if (!text || !parseAbsentRecord(*text)) {
+                found.foreign = entry.name;
+                return found;
+            }
         } else if (named(kJournalName) || named(kJournalNextName)) {
             ReadWord word =
                 entry.kind == EntryKind::File ? readWord(files_, backup_ + entry.name) : ReadWord{};

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <memory>
 
-#include "convert/content_digest.h"
+#include "platform/content_digest.h"
 
 namespace xq {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "archive/archive_state.h"
-#include "convert/content_digest.h"
+#include "platform/content_digest.h"
 #include "platform/file_service.h"
 #include "ui/operator.h"
 
@@ -25,6 +25,8 @@ struct ChecksumFailure {
     std::int16_t diskNumber = 0;
     // What its copy holds; nullopt when the copy has no such file.
     std::optional<Digest128> digest;
+    // The file as the descriptor lists it, when the copy does not hold it ("\gone.dat").
+    std::string missingFile;
 
     bool operator==(const ChecksumFailure&) const = default;
 };
@@ -49,6 +51,10 @@ struct ConversionContext {
     // The pieces the last verification found not matching their archived checksums, in the order
     // of the file table.
     std::vector<ChecksumFailure> checksumFailures;
+    // The entries of the file table that no diskette holds and that passed all the same (their
+    // archived checksum is 0, the checksum of nothing), by index: the operator went on past them,
+    // and the database is built and written without them.
+    std::vector<std::size_t> absentPieces;
 };
 
 }  // namespace xq

@@ -7,9 +7,9 @@
 #include "archive/set_names.h"
 #include "archive/tree_operations.h"
 #include "convert/checksum.h"
-#include "convert/content_digest.h"
 #include "convert/recombination.h"
 #include "convert/verification.h"
+#include "platform/content_digest.h"
 #include "platform/text.h"
 
 namespace xq {
@@ -154,6 +154,9 @@ class Description {
     std::optional<DatabaseProof> run() {
         const std::string flat = flatDirectory(temp_) + "\\";
         proof_.table.assign(c_.archive.table().begin(), c_.archive.table().end());
+        for (const std::size_t i : c_.absentPieces) {
+            proof_.absentFiles.push_back(proof_.table[i].fileName);
+        }
         if (!layOutPieces()) {
             return fail(flat);
         }
@@ -200,7 +203,10 @@ class Description {
         const std::vector<ArchivedFile>& table = proof_.table;
         for (std::size_t i = 0; i < table.size(); ++i) {
             const ArchivedFile& entry = table[i];
-            if (!entry.namesAFile()) {
+            // A piece that no diskette holds and that passed as the checksum of nothing is not
+            // in the database: recombination finds no source for it.
+            if (!entry.namesAFile() ||
+                std::ranges::find(c_.absentPieces, i) != c_.absentPieces.end()) {
                 continue;
             }
             // Every piece the descriptor lists must have been read by the verification from where

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "archive/archive_state.h"
-#include "convert/content_digest.h"
 #include "convert/conversion_context.h"
+#include "platform/content_digest.h"
 
 namespace xq {
 
@@ -40,6 +40,9 @@ struct FileProof {
 struct DatabaseProof {
     std::vector<ArchivedFile> table;  // the descriptor's file table the database was read with
     std::vector<FileProof> files;
+    // Files the descriptor lists that no diskette held and that passed as the checksum of nothing:
+    // the database is built without them, as the operator chose ("\gone.dat").
+    std::vector<std::string> absentFiles;
 };
 
 // Describes the database just built in the flat directory: the files the descriptor lists by the
@@ -74,6 +77,9 @@ enum class ListedFileState {
     Missing,     // not there
     Differs,     // there, of another checksum
     Unreadable,  // there, but not every byte could be read
+    // Not there, as recorded when the card was written: no diskette held it, and it passed as the
+    // checksum of nothing.
+    RecordedAbsent,
 };
 struct ListedFileCheck {
     std::string name;  // as the descriptor lists it, with its leading "\"

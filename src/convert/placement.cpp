@@ -4,6 +4,7 @@
 
 #include "archive/set_names.h"
 #include "archive/tree_operations.h"
+#include "convert/absent_record.h"
 #include "convert/card_journal.h"
 #include "convert/card_recovery.h"
 #include "convert/card_room.h"
@@ -397,6 +398,13 @@ class Placement {
         if (!journal_.write(word)) {
             return takeBack(
                 [&](const std::string& state) { writeFailure(journal_.path(), state); });
+        }
+        // The database is whole without them; without the record, a later check of the card
+        // names them as missing, which is the careful way round.
+        if (writeAbsentRecord(files_, card_.backup, proof_.absentFiles) != FileError::None) {
+            op_.logMessage("Failed writing: " + card_.backup + std::string(kAbsentRecordName) +
+                           ": the files the database was written without are not recorded on "
+                           "the card");
         }
         if (replacing) {
             op_.logMessage("Remove " + card_.aside);

@@ -5,8 +5,8 @@
 #include "archive/set_names.h"
 #include "archive/tree_operations.h"
 #include "convert/checksum.h"
-#include "convert/content_digest.h"
 #include "convert/temporary_directories.h"
+#include "platform/content_digest.h"
 #include "platform/text.h"
 
 namespace xq {
@@ -25,11 +25,9 @@ VerifyOutcome VerifyArchivedFiles(ConversionContext& context) {
     const std::span<const ArchivedFile> table = context.archive.table();
     WorkScope work(op, WorkPhase::Verifying);
     op.setWorkTotal(table.size());
-    // A listed file that is not there passes its checksum when its archived one is 0 (an all-zero
-    // file of any length sums to 0), but the database would lack it.
-    std::optional<std::string> missing;
     context.verifiedPieces.assign(table.size(), std::nullopt);
     context.checksumFailures.clear();
+    context.absentPieces.clear();
     for (std::size_t i = 0; i < table.size(); ++i) {
         const ArchivedFile& entry = table[i];
         const std::string disk = disketteDirectory(temp, entry.diskNumber);
@@ -43,15 +41,16 @@ VerifyOutcome VerifyArchivedFiles(ConversionContext& context) {
         }
 
         double computed = 0;
-        if (!files.fileLength(path)) {
+        const bool missing = !files.fileLength(path);
+        if (missing) {
+            // Asked up to the first mismatch; the rest of the table is only checked, to find every
+            // diskette that needs reading again.
             const std::string prompt = "File " + entry.fileName + " could not be found!" +
                                        std::string(CRLF) + "Press CANCEL to quit or OK to go on";
-            if (op.ask(prompt, "problem!", box_style::OkCancelExclamation) != Answer::Ok) {
+            if (context.checksumFailures.empty() &&
+                op.ask(prompt, "problem!", box_style::OkCancelExclamation) != Answer::Ok) {
                 RemoveTemporaryDirectories(context);
                 return VerifyOutcome::QuitChosen;
-            }
-            if (entry.namesAFile() && !missing) {
-                missing = entry.fileName;
             }
         } else {
             ContentDigest digest;
@@ -78,18 +77,16 @@ VerifyOutcome VerifyArchivedFiles(ConversionContext& context) {
                                formatNumber(entry.archivedChecksum));
             }
             const std::optional<VerifiedPiece>& piece = context.verifiedPieces[i];
-            context.checksumFailures.push_back(
-                {entry.diskNumber, piece ? std::optional(piece->digest) : std::nullopt});
+            context.checksumFailures.push_back({entry.diskNumber,
+                                                piece ? std::optional(piece->digest) : std::nullopt,
+                                                missing ? entry.fileName : std::string()});
+        } else if (missing && entry.namesAFile()) {
+            // A file of nothing sums to 0: the set is converted without it, as the operator chose.
+            context.absentPieces.push_back(i);
         }
         op.advanceWork();
     }
     if (!context.checksumFailures.empty()) {
-        return VerifyOutcome::Failed;
-    }
-    if (missing) {
-        op.reportError("File " + *missing + " is not on the diskettes." + std::string(CRLF) +
-                       "The database can not be converted without it. Please read the diskettes "
-                       "of a complete set again.");
         return VerifyOutcome::Failed;
     }
     work.completed();

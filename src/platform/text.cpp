@@ -85,6 +85,16 @@ double parseNumber(std::string_view text, bool* isNumber) {
     return negative ? -value : value;
 }
 
+std::string trimmedBlanks(std::string_view text) {
+    while (!text.empty() && isBlank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && isBlank(text.back())) {
+        text.remove_suffix(1);
+    }
+    return std::string(text);
+}
+
 std::string withoutLeadingZeros(std::string_view digits) {
     const std::size_t first = digits.find_first_not_of('0');
     return first == std::string_view::npos ? "0" : std::string(digits.substr(first));

@@ -42,6 +42,9 @@ double parseNumber(std::string_view text, bool* isNumber = nullptr);
 // length that differ in their last digit.
 std::optional<std::string> wholeNumberDigits(std::string_view text);
 
+// The text without the blanks and tabs at its ends.
+std::string trimmedBlanks(std::string_view text);
+
 // Decimal digits without their leading zeros; "0" for none at all.
 std::string withoutLeadingZeros(std::string_view digits);
 

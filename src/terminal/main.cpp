@@ -79,6 +79,9 @@ int main(int argc, char* argv[]) {
         endAsInterrupted();
     }
     if (status == exit_status::Success) {
+        for (const std::string& note : wizard.absenceNotes()) {
+            view.tell(terminalText(note));
+        }
         view.tell("The database is in " + databaseLocation(drives, conversion.flash) + ".");
     }
     if (view.outputFailed()) {

@@ -44,6 +44,8 @@ std::string_view stateText(ListedFileState state) {
             return "differs from its checksum";
         case ListedFileState::Unreadable:
             return "can not be read";
+        case ListedFileState::RecordedAbsent:
+            return "is not on the card, as recorded when it was written: no diskette held it";
     }
     return "";
 }
@@ -105,11 +107,14 @@ int checkCard(ConverterSetup& setup, const TerminalOptions& options, std::ostrea
         case CardCheck::Outcome::DoesNotHold:
             break;
     }
-    out << terminalText(where) << ": archive ID " << check.archive.archiveIdDigits << ", "
+    out << terminalText(where) << ": archive ID " << check.archive.archiveIdText << ", "
         << check.files.size() << (check.files.size() == 1 ? " file" : " files") << '\n';
     std::size_t failing = 0;
     for (const ListedFileCheck& file : check.files) {
-        failing += file.state == ListedFileState::Holds ? 0 : 1;
+        failing +=
+            file.state == ListedFileState::Holds || file.state == ListedFileState::RecordedAbsent
+                ? 0
+                : 1;
         out << "  " << terminalText(file.name) << " " << stateText(file.state) << '\n';
     }
     if (check.outcome == CardCheck::Outcome::Holds) {

@@ -44,6 +44,11 @@ bool TerminalConversion::goOn(const std::string& prompt) {
     return std::getline(in_, line) && asciiUpper(line) != "Q";
 }
 
+bool TerminalConversion::readWhole() const {
+    const std::optional<ReadResult> reading = wizard_.lastReading();
+    return reading == ReadResult::MoreToFollow || reading == ReadResult::LastDiskette;
+}
+
 bool TerminalConversion::offerDisketteAgain(int n) {
     // A folder read again reads the same bytes, unless someone has mended what is behind it (the
     // image remounted, the faulty medium replaced): offered only when not all could be read, and
@@ -95,7 +100,11 @@ int TerminalConversion::run() {
                     return stop(exit_status::Failed);
                 }
                 wizard_.okPressed();
-                if (!operatorFeedsDrives && wizard_.state().wizardStep == before.wizardStep &&
+                // A diskette that was read whole moved the work on, even where the wizard asks for
+                // the same diskette again (read only the failing diskettes again): only a reading
+                // that did not get through the diskette can be stuck.
+                if (!operatorFeedsDrives && !readWhole() &&
+                    wizard_.state().wizardStep == before.wizardStep &&
                     wizard_.state().diskNumber == before.diskNumber &&
                     !offerDisketteAgain(before.diskNumber)) {
                     return stop(exit_status::Failed);

@@ -40,6 +40,8 @@ class TerminalConversion {
     // A diskette folder could not be read whole: asks whether to read it again. False to end the
     // run.
     bool offerDisketteAgain(int n);
+    // The last OK read a diskette whole.
+    bool readWhole() const;
     int stop(int status);
 
     Wizard& wizard_;

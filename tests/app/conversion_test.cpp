@@ -10,6 +10,7 @@
 
 #include "app/wizard.h"
 #include "command_line/virtual_drives.h"
+#include "convert/card_check.h"
 #include "platform/host_file_service.h"
 #include "platform/text.h"
 #include "support/disk_set_writer.h"
@@ -229,17 +230,33 @@ INSTANTIATE_TEST_SUITE_P(Forms, DosDescriptorTest,
                                            std::pair{"\n", "\n\n"},
                                            std::pair{"\r\n", "\r\n\r\n\x1A"}));
 
-TEST_F(ConversionTest, ANineteenDigitArchiveIdIsTheSetsOwnOnEveryDiskette) {
-    DiskSet longId = threeDisketteSet();
-    longId.archiveIdText = "1234567890123456789";
-    const WrittenSet set = writeSet(longId);
-    readSet(set);
-    ASSERT_EQ(wizard.state().wizardStep, WizardStep::SelectFlash) << window.logText.text;
-    EXPECT_EQ(window.Label2.caption,
-              "\r\nArchive ID = 1234567890123456789\r\nTotal diskettes num = 3");
-    writeCard('e');
-    EXPECT_EQ(cardDatabase(), expectedDatabase(set));
-    EXPECT_TRUE(dialogs.shown().empty());
+// An ID of more digits than a double holds, and one that is no number at all, are each the set's
+// own exactly, compared as written.
+TEST_F(ConversionTest, ALongOrTextArchiveIdIsTheSetsOwnOnEveryDiskette) {
+    for (const char* id : {"1234567890123456789", "XQ735"}) {
+        SCOPED_TRACE(id);
+        DiskSet description = threeDisketteSet();
+        description.archiveIdText = id;
+        const WrittenSet set = writeSet(description, id);
+        if (wizard.state().wizardStep == WizardStep::Written) {
+            dialogs.answer(Answer::Yes);  // start over from the first diskette
+            wizard.backPressed();
+            dialogs.clear();
+            for (int n = 1; n <= set.disketteCount(); ++n) {
+                drives.insertFloppy(set.diskette(n));
+                wizard.okPressed();
+            }
+        } else {
+            readSet(set);
+        }
+        ASSERT_EQ(wizard.state().wizardStep, WizardStep::SelectFlash) << window.logText.text;
+        EXPECT_EQ(window.Label2.caption,
+                  "\r\nArchive ID = " + std::string(id) + "\r\nTotal diskettes num = 3");
+        writeCard('e');
+        EXPECT_EQ(cardDatabase(), expectedDatabase(set));
+        EXPECT_TRUE(dialogs.shown().empty()) << dialogs.last().text;
+        fs::remove_all(drives.hostPath("E:\\backup"));
+    }
 }
 
 // A descriptor the card could not be written from faithfully is refused while diskette 1 is in
@@ -546,7 +563,12 @@ TEST_F(ConversionTest, AFailedVerificationOffersToReadOnlyTheFailingDisketteAgai
                         "do not match the archived checksum.\r\nReading it again can not help. "
                         "Use another copy of this diskette, or of the whole set.",
                         "Error!", box_style::OkStop}));
-    EXPECT_EQ(dialogs.last(), (ShownBox{question, "problem!", box_style::YesNoQuestion}));
+    // The question now offers another copy of it.
+    EXPECT_EQ(dialogs.last(),
+              (ShownBox{"Diskette #2 holds data that does not match its archived checksum.\r\n"
+                        "Read another copy of diskette #2 in its place? No reads the whole set "
+                        "again, from diskette #1.",
+                        "problem!", box_style::YesNoQuestion}));
     EXPECT_EQ(wizard.state().wizardStep, WizardStep::SelectFloppy);
 
     // Yes, and this time diskette 2 reads as written: the set is verified whole and converted.
@@ -676,6 +698,92 @@ TEST_F(DamagedDisketteTest, ADisketteTakenOutDuringTheReadingKeepsWhatWasRead) {
     EXPECT_EQ(bytesRead("/set/diskette1/b.dat"), 30000u);
     writeCard('e');
     EXPECT_EQ(cardDatabase(), expectedDatabase(set));
+}
+
+// A diskette read again in place of a kept one belongs to the same archive, or it is refused and
+// the kept ones stay: diskette 1 of another archive, and of a set of one diskette of the same ID.
+TEST_F(ConversionTest, ADisketteReadAgainMustBelongToTheArchiveOfTheKeptOnes) {
+    DiskSet description = threeDisketteSet();
+    const WrittenSet set = writeSet(description);
+    description.archiveId = 20070718;
+    const WrittenSet other = writeSet(description, "other");
+    const WrittenSet single =
+        writeSet({.files = {{.name = "/keycode.rec", .content = "KEY"}}}, "single");
+    const fs::path piece = set.diskette(1) / "keycode.rec";
+    const std::string good = test::readFile(piece);
+    test::writeFile(piece, std::string(good.size(), 'x'));
+    dialogs.answer(Answer::Ok);   // the wrong checksum
+    dialogs.answer(Answer::Yes);  // read only diskette 1 again
+    readSet(set);
+    ASSERT_EQ(wizard.state().wizardStep, WizardStep::NextDiskette);
+    ASSERT_EQ(wizard.state().diskNumber, 1);
+    for (const auto& [diskette, found] :
+         {std::pair{&other, std::string("Expected 4711 found 20070718")},
+          std::pair{&single,
+                    std::string("Expected 4711 of 3 diskettes found 4711 of 1 diskette")}}) {
+        SCOPED_TRACE(found);
+        drives.insertFloppy(diskette->diskette(1));
+        wizard.okPressed();
+        EXPECT_EQ(dialogs.last().text, "\r\nWrong Archive ID at diskette #1\r\n" + found);
+        EXPECT_EQ(wizard.state().wizardStep, WizardStep::NextDiskette);
+        EXPECT_EQ(window.mainText.text, "Please insert diskette #1 and press the OK button\r\n");
+    }
+    test::writeFile(piece, good);
+    drives.insertFloppy(set.diskette(1));
+    wizard.okPressed();
+    ASSERT_EQ(wizard.state().wizardStep, WizardStep::SelectFlash);
+    writeCard('e');
+    EXPECT_EQ(cardDatabase(), expectedDatabase(set));
+}
+
+// After the first mismatch the rest of the table is only checked: a missing file asks nothing,
+// and the question says what each diskette lacks. A set of one diskette is read again without
+// a question, as both answers would.
+TEST_F(ConversionTest, TheQuestionAfterAFailedVerificationSaysWhatEachDisketteLacks) {
+    DiskSet description = threeDisketteSet();
+    description.files.push_back({.name = "/gone.dat", .content = "not written", .disk = 3});
+    const WrittenSet set = writeSet(description);
+    test::writeFile(set.diskette(1) / "keycode.rec", std::string(101, 'x'));
+    fs::remove(set.diskette(3) / "gone.dat");
+    dialogs.answer(Answer::Ok);  // the wrong checksum; nothing is asked about \gone.dat
+    dialogs.answer(Answer::No);
+    readSet(set);
+    ASSERT_EQ(dialogs.shown().size(), 2u);
+    EXPECT_EQ(dialogs.last().text,
+              "Diskette #1 holds data that does not match its archived checksum.\r\nDiskette #3 "
+              "does not hold \\gone.dat.\r\nRead only these diskettes again? No reads the whole "
+              "set again, from diskette #1.");
+
+    const WrittenSet one = writeSet({.files = {{.name = "/a.dat", .content = "bytes"}}}, "one");
+    test::writeFile(one.diskette(1) / "a.dat", "BYTES");
+    dialogs.clear();
+    dialogs.answer(Answer::Ok);
+    readSet(one);
+    EXPECT_EQ(dialogs.shown().size(), 1u);  // the wrong checksum alone
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::SelectFloppy);
+}
+
+// A listed file that no diskette holds passes when its archived checksum is that of nothing, and
+// the operator goes on: the card is written without it, and the log says so after the success.
+TEST_F(ConversionTest, AFileOfChecksumZeroOnNoDisketteIsLeftOutAndSaidSo) {
+    DiskSet description = threeDisketteSet();
+    description.files.push_back({.name = "/empty.dat", .content = std::string(8, '\0'), .disk = 3});
+    const WrittenSet set = writeSet(description);
+    fs::remove(set.diskette(3) / "empty.dat");
+    dialogs.answer(Answer::Ok);  // "File \empty.dat could not be found!"
+    readSet(set);
+    ASSERT_EQ(wizard.state().wizardStep, WizardStep::SelectFlash);
+    writeCard('e');
+    EXPECT_EQ(window.mainText.text, kSuccessThree);
+    std::map<std::string, std::string> expected = expectedDatabase(set);
+    expected.erase("empty.dat");
+    EXPECT_EQ(cardDatabase(), expected);
+    EXPECT_TRUE(window.logText.text.ends_with(
+        "File \\empty.dat was not on the diskettes and is not on the card.\r\n"));
+    EXPECT_EQ(CheckCard(drives.files, "E:\\").outcome, CardCheck::Outcome::Holds);
+    // Without the record of the conversion, the absence is not taken for granted.
+    fs::remove(drives.hostPath("E:\\backup\\XQ3100.ABS"));
+    EXPECT_EQ(CheckCard(drives.files, "E:\\").outcome, CardCheck::Outcome::DoesNotHold);
 }
 
 TEST_F(ConversionTest, ACardReaderWithoutACardIsRefused) {

@@ -101,7 +101,7 @@ TEST(ArchiveDescriptorTest, KeepsLongArchiveIdsExactly) {
         const ArchiveState state =
             parsed(lines({"#XQ3100 ARCHIVE #" + id, "NUMDISKS: 1", "FILE: 1 0 1 7 /a"}));
         EXPECT_EQ(state.archiveId, parseNumber(id)) << id;
-        EXPECT_EQ(state.archiveIdDigits, withoutLeadingZeros(id));
+        EXPECT_EQ(state.archiveIdText, withoutLeadingZeros(id));
     }
 }
 

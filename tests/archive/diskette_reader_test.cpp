@@ -101,7 +101,7 @@ TEST_F(DisketteReaderTest, ReadsASetDisketteByDisketteKeepingOnlyTheFirstDiskett
 
 TEST_F(DisketteReaderTest, LooksForTheDisketteFileWithFourDigits) {
     archive.archiveId = 4711;
-    archive.archiveIdDigits = "4711";
+    archive.archiveIdText = "4711";
     archive.disketteCount = 99;
     for (const auto& [n, name] : {std::pair{9, "disk0009.dat"}, std::pair{10, "disk0010.dat"},
                                   std::pair{99, "DISK0099.DAT"}}) {

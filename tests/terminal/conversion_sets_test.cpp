@@ -242,6 +242,13 @@ TEST_F(ConversionSetsTest, DamagedDiskettesThroughAFaultyFileSystem) {
             << piece;
     }
     EXPECT_EQ(filesUnder(card), expected);
+
+    // The same for the last diskette: read again, it completes the set.
+    startOver("flip /set/diskette3/db/records.dat 100 1\n");
+    result = convertTyping(set, {"--yes"}, "yes\n");
+    EXPECT_EQ(result.status, 0) << result.out << result.err;
+    EXPECT_NE(result.out.find("Read only diskette #3 again?"), std::string::npos) << result.out;
+    EXPECT_EQ(filesUnder(card), expected);
     expectNoWorkingFolders();
 }
 

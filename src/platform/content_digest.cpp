@@ -1,4 +1,4 @@
-#include "convert/content_digest.h"
+#include "platform/content_digest.h"
 
 // Every function of xxHash inlined here: there is no library of it to link, on any host.
 #define XXH_INLINE_ALL
