@@ -2,18 +2,23 @@
 
 #include <string>
 
+#include "platform/shown_text.h"
 #include "platform/text.h"
 
 namespace xq {
 
-void MessagePanes::showMessage(std::string_view text) {
+// Every text the panes show passes through shownText: it may hold a path, a volume name or a
+// descriptor's field, whose control characters must not forge a line or reorder one.
+void MessagePanes::showMessage(std::string_view message) {
+    const std::string text = shownText(message, LineBreaks::CrLfKept);
     window_.mainText.text.assign(text).append(CRLF);
     // The caller goes on with disk work on this thread; draw the message before it does.
     window_.repaint(Control::MainText);
     logMessage(text);
 }
 
-void MessagePanes::logMessage(std::string_view text) {
+void MessagePanes::logMessage(std::string_view message) {
+    const std::string text = shownText(message, LineBreaks::CrLfKept);
     std::string& log = window_.logText.text;
     if (log.size() != countedBytes_) {
         logLength_ = characterCount(log);  // written by someone else too: counted once again

@@ -22,6 +22,12 @@ std::string disketteFileName(int n);
 inline constexpr std::string_view kDisketteDirectoryPrefix = "XQ3100_disk";  // and the number
 inline constexpr std::string_view kFlatDirectoryName = "XQ3100_flat";
 
+// Whether `name` is "XQ3100_disk" and a diskette number, without regard to ASCII case.
+bool isDisketteDirectoryName(std::string_view name);
+
+// Whether `name` is one of the working directories' names: "XQ3100_flat" or a diskette's copy.
+bool isWorkingDirectoryName(std::string_view name);
+
 // The copy of diskette `n` under the temporary folder `temporaryFolder` (without a trailing "\"):
 // "C:\Temp\XQ3100_disk3".
 std::string disketteDirectory(std::string_view temporaryFolder, int n);

@@ -4,6 +4,7 @@
 
 #include "archive/set_names.h"
 #include "platform/host_folders.h"
+#include "platform/text.h"
 
 namespace xq {
 
@@ -14,7 +15,71 @@ void addDriveOptions(CLI::App& app, VirtualDriveOptions& drives) {
     app.add_option("--card", drives.cardFolder);
 }
 
+namespace {
+
+// Where `folder` stands among the converter's working folders, which each conversion empties and
+// removes whatever they hold: " is the converter's working folder …" or " lies inside …"; empty
+// when it is not among them.
+std::string amongWorkingFolders(const std::string& folder) {
+    const std::optional<std::string> temporary = canonicalTemporaryFolder();
+    if (!temporary) {
+        return {};
+    }
+    const auto names = namesBelow(*temporary, folder);
+    if (!names || names->empty() || !isWorkingDirectoryName(names->front())) {
+        return {};
+    }
+#ifdef _WIN32
+    const char separator = '\\';
+#else
+    const char separator = '/';
+#endif
+    return (names->size() == 1 ? " is the converter's working folder "
+                               : " lies inside the converter's working folder ") +
+           *temporary + separator + names->front() + ", which every conversion empties and removes";
+}
+
+// Whether writing the card would change the diskette folder, or the diskette folder the card: the
+// card folder is the diskette folder or lies inside it, or the diskette folder lies inside the
+// card's backup folder, where the database is written. A set kept elsewhere on the card is safe.
+bool overlap(const std::string& card, const std::string& diskette) {
+    if (namesBelow(diskette, card)) {
+        return true;
+    }
+    const auto names = namesBelow(card, diskette);
+    return names && !names->empty() && equalsIgnoringAsciiCase(names->front(), "backup");
+}
+
+// What is wrong with folders that the conversion would change under itself: a folder among its
+// working folders, or a card folder and a diskette folder that overlap (above). `given` are
+// the names as the operator wrote them, for the message.
+std::string checkOverlaps(const VirtualDriveOptions& drives, const VirtualDriveOptions& given) {
+    const auto& folders = drives.disketteFolders;
+    for (std::size_t i = 0; i < folders.size(); ++i) {
+        if (const std::string where = amongWorkingFolders(folders[i]); !where.empty()) {
+            return "Diskette folder " + given.disketteFolders[i] + where;
+        }
+    }
+    if (drives.cardFolder.empty()) {
+        return {};
+    }
+    if (const std::string where = amongWorkingFolders(drives.cardFolder); !where.empty()) {
+        return "Card folder " + given.cardFolder + where;
+    }
+    for (std::size_t i = 0; i < folders.size(); ++i) {
+        if (overlap(drives.cardFolder, folders[i])) {
+            return "Card folder " + given.cardFolder + " and diskette folder " +
+                   given.disketteFolders[i] +
+                   " overlap: the card is written, and the diskettes must stay as they are";
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
 std::string checkDriveFolders(VirtualDriveOptions& drives) {
+    const VirtualDriveOptions given = drives;
     auto& folders = drives.disketteFolders;
     for (std::size_t i = 0; i < folders.size(); ++i) {
         const int n = static_cast<int>(i) + 1;
@@ -38,7 +103,7 @@ std::string checkDriveFolders(VirtualDriveOptions& drives) {
         }
         drives.cardFolder = *card;
     }
-    return {};
+    return checkOverlaps(drives, given);
 }
 
 CommandLine parseCommandLine(CLI::App& app, const std::vector<std::string>& arguments,

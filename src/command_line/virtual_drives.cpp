@@ -1,5 +1,9 @@
 #include "command_line/virtual_drives.h"
 
+#include <optional>
+
+#include "platform/host_folders.h"
+
 namespace xq {
 
 namespace {
@@ -25,6 +29,27 @@ Drive folderDrive(char letter, const std::string& folder) {
     return drive;
 }
 
+// Whether the folder is the root of a drive of the machine that holds the operating system, however
+// the operator named it ("/", "/.", a link to it): written there, the card's folders would land
+// beside the system's own.
+bool isSystemRoot(const DriveTable& machine, const std::string& folder) {
+    const std::optional<std::string> canonical = canonicalFolder(folder);
+    if (!canonical) {
+        return false;
+    }
+    for (const Drive& drive : machine.drives()) {
+        if (!drive.holdsSystem) {
+            continue;
+        }
+        const std::optional<std::string> root = canonicalFolder(drive.hostRoot);
+        const auto below = root ? namesBelow(*root, *canonical) : std::nullopt;
+        if (below && below->empty()) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 VirtualDrives::VirtualDrives(const DriveTable& machine, const VirtualDriveOptions& options)
@@ -36,8 +61,9 @@ VirtualDrives::VirtualDrives(const DriveTable& machine, const VirtualDriveOption
     }
     if (!options.cardFolder.empty()) {
         cardLetter_ = freeLetter(machine, 'D', 'Z', floppyLetter_);
-        virtual_.add(folderDrive(cardLetter_, options.cardFolder),
-                     FolderDriveTable::FreeSpace::Measured);
+        Drive card = folderDrive(cardLetter_, options.cardFolder);
+        card.holdsSystem = isSystemRoot(machine, options.cardFolder);
+        virtual_.add(card, FolderDriveTable::FreeSpace::Measured);
     }
 }
 

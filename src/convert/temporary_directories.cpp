@@ -10,22 +10,6 @@ namespace xq {
 
 namespace {
 
-// Whether `name` is "XQ3100_disk" and a diskette number.
-bool isDisketteDirectoryName(std::string_view name) {
-    const std::string_view diskPrefix = kDisketteDirectoryPrefix;
-    if (name.size() <= diskPrefix.size() ||
-        !equalsIgnoringAsciiCase(name.substr(0, diskPrefix.size()), diskPrefix)) {
-        return false;
-    }
-    const std::string_view number = name.substr(diskPrefix.size());
-    return number.size() <= 3 && std::all_of(number.begin(), number.end(), isAsciiDigit);
-}
-
-// Whether `name` is one of the working directories' names: "XQ3100_flat" or a diskette's copy.
-bool isWorkingDirectoryName(std::string_view name) {
-    return equalsIgnoringAsciiCase(name, kFlatDirectoryName) || isDisketteDirectoryName(name);
-}
-
 // Whether `name` is the record of what a diskette's copy lacks: a copy's name and ".missing".
 bool isMissingBytesName(std::string_view name) {
     const std::string_view extension = kMissingBytesExtension;

@@ -16,6 +16,7 @@
 #include "gui/program_icon.h"
 #include "gui/qt_dialogs.h"
 #include "platform/interruption.h"
+#include "platform/shown_text.h"
 #include "ui/program_identity.h"
 #include "ui/version_text.h"
 
@@ -33,7 +34,8 @@ int main(int argc, char* argv[]) {
         return xq::exit_status::Success;
     }
     if (!parsed.error.empty()) {
-        std::cerr << "xq3100: " << parsed.error << "\nTry 'xq3100 --help' for more information.\n";
+        std::cerr << "xq3100: " << xq::shownText(parsed.error)
+                  << "\nTry 'xq3100 --help' for more information.\n";
         return xq::exit_status::BadArguments;
     }
     const xq::WindowOptions& options = parsed.options;

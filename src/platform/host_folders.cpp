@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/host_file_service.h"
 #include "platform/host_path.h"
 #include "platform/native_files.h"
 #include "platform/text.h"
@@ -92,6 +93,46 @@ bool folderHoldsFile(std::string_view hostFolder, std::string_view name) {
                return entry.type == fs::file_type::regular &&
                       equalsIgnoringAsciiCase(entry.name, name);
            });
+}
+
+std::optional<std::vector<std::string>> namesBelow(std::string_view outer, std::string_view inner) {
+    const fs::path outerPath = toHostPath(outer);
+    const fs::path innerPath = toHostPath(inner);
+    auto o = outerPath.begin();
+    auto i = innerPath.begin();
+    for (; o != outerPath.end() && !o->empty(); ++o, ++i) {
+        if (i == innerPath.end()) {
+            return std::nullopt;
+        }
+#ifdef _WIN32
+        const bool same = equalsIgnoringAsciiCase(fromHostPath(*o), fromHostPath(*i));
+#else
+        const bool same = *o == *i;
+#endif
+        if (!same) {
+            return std::nullopt;
+        }
+    }
+    std::vector<std::string> names;
+    for (; i != innerPath.end(); ++i) {
+        if (!i->empty()) {
+            names.push_back(fromHostPath(*i));
+        }
+    }
+    return names;
+}
+
+std::optional<std::string> canonicalTemporaryFolder() {
+    std::string folder = hostTemporaryFolder();
+#ifndef _WIN32
+    // Seen through C:, the root file system.
+    folder.erase(0, 2);
+    std::replace(folder.begin(), folder.end(), '\\', '/');
+    if (folder.empty()) {
+        folder = "/";
+    }
+#endif
+    return canonicalFolder(folder);
 }
 
 }  // namespace xq

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace xq {
 
@@ -16,5 +17,13 @@ bool isWritableFolder(std::string_view hostPath);
 
 // Whether the folder holds a regular file of this name (matched without regard to ASCII case).
 bool folderHoldsFile(std::string_view hostFolder, std::string_view name);
+
+// The names that lead from `outer` to `inner` when `inner` is `outer` (none) or lies inside it;
+// nullopt when it lies elsewhere. Both are canonical folders; on Windows names compare without
+// regard to case, as the system does.
+std::optional<std::vector<std::string>> namesBelow(std::string_view outer, std::string_view inner);
+
+// The folder the converter keeps its working folders in, canonical; nullopt when it is missing.
+std::optional<std::string> canonicalTemporaryFolder();
 
 }  // namespace xq

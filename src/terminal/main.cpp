@@ -9,6 +9,7 @@
 #include "app/exit_status.h"
 #include "platform/console.h"
 #include "platform/interruption.h"
+#include "platform/shown_text.h"
 #include "terminal/terminal_checks.h"
 #include "terminal/terminal_conversion.h"
 #include "terminal/terminal_options.h"
@@ -27,7 +28,7 @@ int main(int argc, char* argv[]) {
         return std::cout.flush() ? exit_status::Success : exit_status::Failed;
     }
     if (!parsed.error.empty()) {
-        std::cerr << kProgramName << ": " << parsed.error << "\nTry '" << kProgramName
+        std::cerr << kProgramName << ": " << shownText(parsed.error) << "\nTry '" << kProgramName
                   << " --help' for more information.\n";
         return exit_status::BadArguments;
     }
@@ -44,8 +45,10 @@ int main(int argc, char* argv[]) {
         case TerminalTask::Convert:
             break;
     }
-    if (const std::string refusal = refusedDrives(drives, options); !refusal.empty()) {
-        std::cerr << kProgramName << ": " << refusal << '\n';
+    const char card = options.flash != '\0' ? options.flash : setup.drives().cardLetter();
+    if (const std::string refusal = refusedDrives(drives, options, card, standardInputIsTerminal());
+        !refusal.empty()) {
+        std::cerr << kProgramName << ": " << shownText(refusal) << '\n';
         return exit_status::BadArguments;
     }
 
@@ -65,24 +68,33 @@ int main(int argc, char* argv[]) {
 
     TerminalConversion::Setup conversion;
     conversion.floppy = options.floppy != '\0' ? options.floppy : setup.drives().floppyLetter();
-    conversion.flash = options.flash != '\0' ? options.flash : setup.drives().cardLetter();
+    conversion.flash = card;
     conversion.floppyIsVirtual = options.floppy == '\0';
     conversion.flashIsVirtual = options.flash == '\0';
     conversion.interactive = options.answers == AnswerPolicy::Ask && standardInputIsTerminal();
     int status = TerminalConversion(wizard, dialogs, view, std::cin, conversion).run();
+    // Where the database is, once it is proven on the card and in place.
+    const auto tellWhereTheDatabaseIs = [&] {
+        for (const std::string& note : wizard.absenceNotes()) {
+            view.tell(terminalText(note));
+        }
+        view.tell("The database is in " + shownText(databaseLocation(drives, conversion.flash)) +
+                  ".");
+    };
     if (interruptRequested()) {
         // Whatever the interruption stopped has put the card right; the working directories go
-        // now, as on Exit.
+        // now, as on Exit. An interruption that came after the new database was proven on the
+        // card let it be put in place: the operator is told so, not left guessing.
         wizard.stopForInterruption();
         view.catchUp();
+        if (wizard.lastPlacement() == PlaceOutcome::Placed) {
+            tellWhereTheDatabaseIs();
+        }
         setup.releaseLock();
         endAsInterrupted();
     }
     if (status == exit_status::Success) {
-        for (const std::string& note : wizard.absenceNotes()) {
-            view.tell(terminalText(note));
-        }
-        view.tell("The database is in " + databaseLocation(drives, conversion.flash) + ".");
+        tellWhereTheDatabaseIs();
     }
     if (view.outputFailed()) {
         // The operator may not have seen what happened: the run does not count as a success.

@@ -4,6 +4,7 @@
 
 #include "app/exit_status.h"
 #include "convert/card_check.h"
+#include "platform/shown_text.h"
 #include "terminal/terminal_view.h"
 #include "ui/drive_info.h"
 
@@ -52,7 +53,8 @@ std::string_view stateText(ListedFileState state) {
 
 }  // namespace
 
-std::string refusedDrives(const DriveTable& drives, const TerminalOptions& options) {
+std::string refusedDrives(const DriveTable& drives, const TerminalOptions& options, char card,
+                          bool answersTyped) {
     for (const char letter : {options.floppy, options.flash}) {
         if (letter != '\0' && !drives.drive(letter)) {
             return missingDrive(drives, letter);
@@ -61,13 +63,15 @@ std::string refusedDrives(const DriveTable& drives, const TerminalOptions& optio
     if (options.floppy != '\0' && options.floppy == options.flash) {
         return "--floppy and --flash name the same drive, " + driveName(options.floppy);
     }
-    if (options.flash != '\0' && options.answers != AnswerPolicy::Ask) {
-        if (const std::optional<Drive> card = drives.drive(options.flash);
-            card && card->holdsSystem) {
-            return "drive " + driveName(options.flash) +
-                   " holds the operating system: the database is written there only on an answer "
-                   "at the terminal, without --yes or --no";
-        }
+    const std::optional<Drive> cardDrive = drives.drive(card);
+    if (cardDrive && cardDrive->holdsSystem &&
+        (options.answers != AnswerPolicy::Ask || !answersTyped)) {
+        const std::string named = options.flash != '\0'
+                                      ? "drive " + driveName(options.flash)
+                                      : "card folder " + options.drives.cardFolder;
+        return named +
+               " holds the operating system: the database is written there only on an answer "
+               "typed at the terminal, without --yes or --no and not from a pipe or a file";
     }
     return {};
 }
@@ -97,17 +101,17 @@ int checkCard(ConverterSetup& setup, const TerminalOptions& options, std::ostrea
     const std::string where = databaseLocation(drives, letter);
     switch (check.outcome) {
         case CardCheck::Outcome::NoDatabase:
-            err << kProgramName << ": " << terminalText(where) << " holds no database\n";
+            err << kProgramName << ": " << shownText(where) << " holds no database\n";
             return exit_status::Failed;
         case CardCheck::Outcome::BadDescriptor:
-            err << kProgramName << ": the archive.dat in " << terminalText(where)
+            err << kProgramName << ": the archive.dat in " << shownText(where)
                 << " is not a one-disk archive descriptor\n";
             return exit_status::Failed;
         case CardCheck::Outcome::Holds:
         case CardCheck::Outcome::DoesNotHold:
             break;
     }
-    out << terminalText(where) << ": archive ID " << check.archive.archiveIdText << ", "
+    out << shownText(where) << ": archive ID " << shownText(check.archive.archiveIdText) << ", "
         << check.files.size() << (check.files.size() == 1 ? " file" : " files") << '\n';
     std::size_t failing = 0;
     for (const ListedFileCheck& file : check.files) {
@@ -115,7 +119,7 @@ int checkCard(ConverterSetup& setup, const TerminalOptions& options, std::ostrea
             file.state == ListedFileState::Holds || file.state == ListedFileState::RecordedAbsent
                 ? 0
                 : 1;
-        out << "  " << terminalText(file.name) << " " << stateText(file.state) << '\n';
+        out << "  " << shownText(file.name) << " " << stateText(file.state) << '\n';
     }
     if (check.outcome == CardCheck::Outcome::Holds) {
         out << "The card holds its database.\n";

@@ -12,9 +12,12 @@ namespace xq {
 // What the terminal program finds out before it reads anything, and its tasks besides converting.
 
 // Why the drives the command line names cannot be used as asked; empty when they can. A drive the
-// machine does not have is named with the drives it has; a card drive that holds the operating
-// system is taken only on an answer at the terminal, never on --yes or --no.
-std::string refusedDrives(const DriveTable& drives, const TerminalOptions& options);
+// machine does not have is named with the drives it has. A card that holds the operating system
+// (a drive, or a card folder that is such a drive's root) is taken only on an answer typed at the
+// terminal: never on --yes or --no, nor on answers read from a pipe or a file (`answersTyped`
+// false), the classic accident.
+std::string refusedDrives(const DriveTable& drives, const TerminalOptions& options, char card,
+                          bool answersTyped);
 
 // --list-drives: each drive on a line, with what the window's label tells of it. The exit status.
 int listDrives(const DriveTable& drives, std::ostream& out);

@@ -66,10 +66,9 @@ class TerminalView : public WindowObserver, public ProgressObserver {
     int readDiskettes_ = 0;
 };
 
-// Text for the terminal: CR LF line breaks as the terminal wants them, and every other control
-// character, and every byte that is not part of valid UTF-8, written as \xNN. Texts read from a
-// diskette (an archive ID of garbage) then cannot move the cursor, recolour or retitle the
-// terminal.
+// Text for the terminal: CR LF line breaks as the terminal wants them, everything else as
+// shownText gives it. Texts read from a diskette (an archive ID of garbage) then cannot move the
+// cursor, recolour or retitle the terminal.
 std::string terminalText(std::string_view text);
 
 // A wizard's text as lines for the terminal: terminalText, without the empty lines around it and

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "platform/shown_text.h"
+
 namespace xq {
 
 DriveInfo::DriveInfo(const DriveTable& drives, Operator& op, std::string_view applicationTitle,
@@ -14,7 +16,7 @@ DriveInfo::DriveInfo(const DriveTable& drives, Operator& op, std::string_view ap
 std::string DriveInfo::listEntry(const Drive& drive) {
     std::string entry{asciiLower(drive.letter), ':'};
     if (drive.ready && !drive.volumeName.empty()) {
-        entry += " [" + drive.volumeName + "]";
+        entry += " [" + shownText(drive.volumeName) + "]";
     }
     return entry;
 }
@@ -39,8 +41,8 @@ bool DriveInfo::refreshDriveList() {
 
 std::string DriveInfo::getFreeSpace(std::string_view drvpath) const {
     const std::optional<Drive> drive = drives_.drive(driveLetterOf(drvpath));
-    return "Drive " + asciiUpper(drvpath) + " - " + (drive ? drive->volumeName : std::string()) +
-           std::string(CRLF) +
+    return "Drive " + asciiUpper(drvpath) + " - " +
+           (drive ? shownText(drive->volumeName) : std::string()) + std::string(CRLF) +
            " Free Space: " + freeKbytesText(drive ? drive->freeBytes : 0, grouping_) + " Kbytes";
 }
 
@@ -55,7 +57,7 @@ std::string driveSummary(const Drive& drive, const DigitGrouping& grouping) {
     if (!drive.ready) {
         return summary + " (not ready)";
     }
-    summary += " - " + drive.volumeName +
+    summary += " - " + shownText(drive.volumeName) +
                " - Free Space: " + freeKbytesText(drive.freeBytes, grouping) + " Kbytes";
     if (drive.holdsSystem) {
         summary += " (the operating system's drive)";
@@ -90,7 +92,7 @@ std::string driveTypeText(int type) {
 void DriveInfo::showShortDescription() {
     const std::string text = op_.window().DriveList.drive();
     setDriveSize(driveTypeName(text) + "Drive " + asciiUpper(text) + " - " +
-                 selectedDrive().volumeName);
+                 shownText(selectedDrive().volumeName));
 }
 
 void DriveInfo::showFullDescription() {

@@ -4,6 +4,7 @@
 
 #include "platform/interruption.h"
 #include "platform/result.h"
+#include "platform/shown_text.h"
 
 namespace xq {
 
@@ -42,7 +43,7 @@ Answer Operator::show(std::string_view text, std::string_view title, BoxStyle st
         return style.cautiousAnswer();
     }
     window_.repaint(Control::Form);
-    return (dialogs_.*box)(text, title, style);
+    return (dialogs_.*box)(shownText(text, LineBreaks::CrLfKept), shownText(title), style);
 }
 
 void Operator::beginWork(WorkPhase phase, int item, int items) {

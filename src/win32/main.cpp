@@ -7,6 +7,7 @@
 #include "app/exit_status.h"
 #include "command_line/window_options.h"
 #include "platform/result.h"
+#include "platform/shown_text.h"
 #include "platform/win32_text.h"
 #include "ui/program_identity.h"
 #include "ui/version_text.h"
@@ -65,7 +66,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
         return exit_status::Success;
     }
     if (!parsed.error.empty()) {
-        tell(dialogs, "xq3100: " + parsed.error + "\nTry 'xq3100 --help' for more information.\n",
+        tell(dialogs,
+             "xq3100: " + shownText(parsed.error) + "\nTry 'xq3100 --help' for more information.\n",
              true);
         return exit_status::BadArguments;
     }

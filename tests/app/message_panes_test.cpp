@@ -39,6 +39,15 @@ TEST_F(MessagePanesTest, TheSelectionCountsCharactersNotBytes) {
     EXPECT_EQ(window.logText.selectionLength, 25);
 }
 
+// A name from outside (a card folder, a descriptor's file name) cannot forge a line of the panes or
+// show the rest of a line backwards; the program's own CR LF line breaks stay.
+TEST_F(MessagePanesTest, ControlCharactersFromOutsideAreShownEscaped) {
+    panes.showMessage("Failed to open C:\\a\nThe card holds its database.\r\nb\xE2\x80\xAEtxt.exe\x1B");
+    EXPECT_EQ(window.mainText.text,
+              "Failed to open C:\\a\\x0AThe card holds its database.\r\nb\\u202Etxt.exe\\x1B\r\n");
+    EXPECT_TRUE(window.logText.text.ends_with(window.mainText.text));
+}
+
 TEST_F(MessagePanesTest, AHiddenLogKeepsItsSelectionUntilTheNewestLineIsSelected) {
     panes.logMessage("first");
     window.logText.visible = false;

@@ -32,9 +32,9 @@ TEST(WindowProcess, AnInterruptedWindowEndsAsExitDoesAndLeavesNothingBehind) {
     fs::permissions(temp / "runtime", fs::perms::owner_all);  // or Qt makes one in TMPDIR
     const WrittenSet set =
         writeDiskSet(temp / "set", {.files = {{.name = "/keycode.rec", .content = "KEY"}}});
-    const std::vector<std::string> command = signalOnMaking(
-        temp / "tmp" / "XQ3100.lock", Made::File, SIGTERM, XQ_WINDOW_PROGRAM,
-        {"--diskettes", set.diskette(1).string(), "--card", (temp / "card").string()});
+    const std::vector<std::string> command =
+        signalAt(temp / "tmp" / "XQ3100.lock", At::OpeningFile, SIGTERM, XQ_WINDOW_PROGRAM,
+                 {"--diskettes", set.diskette(1).string(), "--card", (temp / "card").string()});
     ChildProcess window(command.front(), {command.begin() + 1, command.end()},
                         {{"TMPDIR", (temp / "tmp").string()},
                          {"QT_QPA_PLATFORM", "offscreen"},

@@ -10,12 +10,14 @@ constexpr const char* kStrace = "/usr/bin/strace";
 
 }  // namespace
 
-std::vector<std::string> signalOnMaking(const std::filesystem::path& path, Made made, int signal,
-                                        const std::string& program,
-                                        const std::vector<std::string>& arguments) {
-    // Only the calls naming the path are traced (-P); the first call among them that makes it gets
-    // the signal on its way in, and completes.
-    const std::string calls = made == Made::Folder ? "mkdir,mkdirat" : "open,openat,creat";
+std::vector<std::string> signalAt(const std::filesystem::path& path, At call, int signal,
+                                  const std::string& program,
+                                  const std::vector<std::string>& arguments) {
+    // Only the calls naming the path are traced (-P); the first call among them gets the signal on
+    // its way in, and completes.
+    const std::string calls = call == At::MakingFolder  ? "mkdir,mkdirat"
+                              : call == At::OpeningFile ? "open,openat,creat"
+                                                        : "unlink,unlinkat,rmdir";
     std::vector<std::string> line = {
         kStrace,
         "-f",

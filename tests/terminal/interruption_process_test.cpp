@@ -39,22 +39,25 @@ class Converter {
         ClosedPipe,  // a pipe no one reads, closed at once (`xq3100-convert ... | head`, head gone)
         Full,        // a device that refuses every write (/dev/full)
         Terminal,    // a pseudo-terminal, read back with out()
+        Console,     // a pseudo-terminal for its input as well: answers typed at a keyboard
     };
-    // With `signalAt`, the converter gets the signal at the moment it makes that folder.
-    struct SignalAt {
-        fs::path folder;
+    // With a signal point, the converter gets the signal at the moment it makes that folder (or
+    // makes the call given on that path).
+    struct SignalPoint {
+        fs::path path;
         int signal = 0;
+        At call = At::MakingFolder;
     };
     Converter(const std::vector<std::string>& arguments, const std::vector<std::string>& env,
               const fs::path& output, Output to = Output::File,
-              const std::optional<SignalAt>& signalAt = std::nullopt)
+              const std::optional<SignalPoint>& point = std::nullopt)
         : out_(output.string() + ".out"), err_(output.string() + ".err") {
         int pipe[2];
         EXPECT_EQ(::pipe2(pipe, O_CLOEXEC), 0);
         int unread[2];
         EXPECT_EQ(::pipe2(unread, O_CLOEXEC), 0);
         int terminal = -1;
-        if (to == Output::Terminal) {
+        if (to == Output::Terminal || to == Output::Console) {
             EXPECT_EQ(::openpty(&terminal_, &terminal, nullptr, nullptr, nullptr), 0);
         }
         posix_spawn_file_actions_t files;
@@ -71,6 +74,9 @@ class Converter {
             case Output::Full:
                 posix_spawn_file_actions_addopen(&files, 1, "/dev/full", O_WRONLY, 0);
                 break;
+            case Output::Console:
+                posix_spawn_file_actions_adddup2(&files, terminal, 0);
+                [[fallthrough]];
             case Output::Terminal:
                 posix_spawn_file_actions_adddup2(&files, terminal, 1);
                 ::fcntl(terminal_, F_SETFL, ::fcntl(terminal_, F_GETFL) | O_NONBLOCK);
@@ -80,9 +86,8 @@ class Converter {
                                          0600);
         std::vector<std::string> all = {XQ_CONVERT_PROGRAM};
         all.insert(all.end(), arguments.begin(), arguments.end());
-        if (signalAt) {
-            all = signalOnMaking(signalAt->folder, Made::Folder, signalAt->signal,
-                                 XQ_CONVERT_PROGRAM, arguments);
+        if (point) {
+            all = signalAt(point->path, point->call, point->signal, XQ_CONVERT_PROGRAM, arguments);
         }
         std::vector<char*> argv;
         for (std::string& argument : all) {
@@ -103,7 +108,10 @@ class Converter {
         if (terminal >= 0) {
             ::close(terminal);
         }
-        input_ = pipe[1];
+        input_ = to == Output::Console ? ::dup(terminal_) : pipe[1];
+        if (to == Output::Console) {
+            ::close(pipe[1]);
+        }
     }
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
@@ -122,6 +130,18 @@ class Converter {
     void endInput() {
         ::close(input_);
         input_ = -1;
+    }
+    // Waits until the program has shown `text` on its terminal; what it has shown by then.
+    std::string shownOnceItShows(const std::string& text) {
+        std::string shown;
+        for (int tries = 0; (shown = out()).find(text) == std::string::npos; ++tries) {
+            if (tries == 6000 || !running()) {
+                ADD_FAILURE() << "never shown: " << text << "\n" << shown << err();
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return shown;
     }
     void type(const std::string& line) const {
         EXPECT_EQ(::write(input_, line.data(), line.size()), static_cast<ssize_t>(line.size()));
@@ -247,6 +267,26 @@ TEST_F(InterruptionTest, AnInterruptedCardWriteLeavesTheCardAsItWas) {
     }
 }
 
+// An interruption once the new database is proven on the card: the old one still goes, and the
+// last line says where the database is.
+TEST_F(InterruptionTest, AnInterruptAfterTheProofSaysWhereTheDatabaseIs) {
+    if (const std::string why = signalPointsUnavailable(); !why.empty()) {
+        GTEST_SKIP() << why;
+    }
+    oldDatabase();
+    const fs::path backup = temp / "card" / "backup";
+    Converter converter(arguments(temp / "card", {"--yes"}), environment(), temp / "late",
+                        Converter::Output::File,
+                        {{backup / "XQ3100.OLD" / "old.dat", SIGTERM, At::Removing}});
+    EXPECT_EQ(converter.wait(), 128 + SIGTERM) << converter.err();
+    const std::string out = converter.out();
+    EXPECT_TRUE(out.ends_with("The database is in " + (backup / "single").string() + ".\n")) << out;
+    EXPECT_EQ(filesUnder(backup / "single").at("db/records.dat"),
+              set.wholeFiles.at("/db/records.dat"));
+    EXPECT_FALSE(fs::exists(backup / "XQ3100.OLD"));
+    EXPECT_TRUE(fs::is_empty(temp / "tmp"));
+}
+
 // Output that cannot be written (a pipe whose reader has gone, a full disk) does not cut the work
 // off, nor kill the program by a signal: the card is written and proven, the working folders go,
 // and the exit status says the run did not end well.
@@ -272,12 +312,7 @@ TEST_F(InterruptionTest, TheProgressFitsTheTerminalAndAnswersShow) {
         env.push_back(std::string("TERM=") + term);
         Converter converter(arguments(temp / "card", {}), env, temp / "terminal",
                             Converter::Output::Terminal);
-        std::string shown;
-        for (int tries = 0; (shown = converter.out()).find("Yes/No? ") == std::string::npos;
-             ++tries) {
-            ASSERT_LT(tries, 6000) << shown;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
+        std::string shown = converter.shownOnceItShows("Yes/No? ");
         converter.type("yes\n");
         converter.endInput();
         while (converter.running()) {  // read on, or a full terminal would hold it up
@@ -292,6 +327,37 @@ TEST_F(InterruptionTest, TheProgressFitsTheTerminalAndAnswersShow) {
         EXPECT_EQ(redrawn, std::string(term) == "xterm") << shown;
         EXPECT_NE(shown.find("Yes/No? yes\r\n"), std::string::npos) << shown;
     }
+}
+
+// The root of the system's drive, however it is named, is written only on an answer typed at the
+// terminal: not on --yes, not on a "yes" read from a pipe. Typed, the question comes (and is
+// declined here, as this machine's root is no place for a test's files).
+TEST_F(InterruptionTest, TheSystemDriveIsWrittenOnlyOnAnAnswerTypedAtTheTerminal) {
+    const std::string refusal =
+        " holds the operating system: the database is written there only on an answer typed at "
+        "the terminal, without --yes or --no and not from a pipe or a file\n";
+    {
+        Converter converter(arguments("/.", {"--yes"}), environment(), temp / "yes");
+        EXPECT_EQ(converter.wait(), 2);
+        EXPECT_EQ(converter.err(), "xq3100-convert: card folder /" + refusal);
+    }
+    {
+        Converter converter(arguments("/tmp/..", {}), environment(), temp / "piped");
+        converter.type("yes\n");
+        converter.endInput();
+        EXPECT_EQ(converter.wait(), 2);
+        EXPECT_EQ(converter.err(), "xq3100-convert: card folder /" + refusal);
+    }
+    Converter converter(arguments("/", {}), environment(), temp / "typed",
+                        Converter::Output::Console);
+    converter.shownOnceItShows("holds the operating system, not a Compact Flash card.");
+    converter.shownOnceItShows("Yes/No? ");
+    converter.type("no\n");
+    while (converter.running()) {  // read on, or a full terminal would hold it up
+        converter.out();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(converter.wait(), 3) << converter.out() << converter.err();
 }
 
 TEST_F(InterruptionTest, WhatAKilledRunLeftIsRemovedByTheNextRun) {

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/shown_text.h"
+
 #include "support/disk_set_writer.h"
 #include "support/manual_clock.h"
 #include "support/temp_dir.h"
@@ -182,6 +184,14 @@ TEST(TerminalTextTest, ShowsControlCharactersFromADisketteEscaped) {
     EXPECT_EQ(terminalText("a\xC2\x9B"
                            "b\xE9\xC3(\xED\xA0\x80\xF0\x82\x82\xAC\xE2\x82"),
               "a\\xC2\\x9Bb\\xE9\\xC3(\\xED\\xA0\\x80\\xF0\\x82\\x82\\xAC\\xE2\\x82");
+    // Bidirectional controls, which would show the rest of a line backwards; other characters of
+    // their block stay. A text from outside keeps no line break at all, and escaping twice changes
+    // nothing.
+    EXPECT_EQ(terminalText("\xE2\x80\xAA\xE2\x80\xAE\xE2\x81\xA6\xE2\x81\xA9\xE2\x80\x94"),
+              "\\u202A\\u202E\\u2066\\u2069\xE2\x80\x94");
+    EXPECT_EQ(shownText("/no\x1B]0;PWN\x07\r\nx\ny\rz"),
+              "/no\\x1B]0;PWN\\x07\\x0D\\x0Ax\\x0Ay\\x0Dz");
+    EXPECT_EQ(shownText(shownText("a\x1B\xE2\x80\xAE")), "a\\x1B\\u202E");
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
 #include "terminal/terminal_options.h"
 
+#include <filesystem>
+
 #include <gtest/gtest.h>
 
 #include "support/disk_set_writer.h"
+#include "support/process.h"
 #include "support/temp_dir.h"
 
 namespace xq::test {
@@ -68,6 +71,59 @@ TEST(TerminalOptions, EachFormAndEachError) {
     }
     for (const Arguments& version : {Arguments{"-V"}, Arguments{"--frobnicate", "--version"}}) {
         EXPECT_TRUE(parseTerminalOptions(version).options.version);
+    }
+}
+
+// Folders the conversion would change under itself are refused before anything is touched: the
+// working folders in the temporary folder, which every conversion empties and removes, and a card
+// folder that is, holds or lies inside a diskette folder.
+TEST(TerminalOptions, FoldersTheConversionWouldChangeUnderItself) {
+    TempDir temp;
+    const ScopedEnvironmentVariable tmpdir("TMPDIR", temp.path().string());
+    const ScopedEnvironmentVariable tmp("TMP", temp.path().string());  // the one Windows reads
+    const std::string canonical = std::filesystem::canonical(temp.path()).string();
+    const auto working = [&](const std::string& name) {
+        return (std::filesystem::path(canonical) / name).string() +
+               ", which every conversion empties and removes";
+    };
+    const WrittenSet set = writeDiskSet(temp / "set", {.files = {{.name = "/a", .content = "a"}}});
+    const WrittenSet inFlat =
+        writeDiskSet(temp / "XQ3100_flat", {.files = {{.name = "/a", .content = "a"}}});
+    std::filesystem::create_directories(temp / "xq3100_DISK2");
+    std::filesystem::create_directories(set.diskette(1) / "card");
+    std::filesystem::create_directories(temp / "card");
+    const std::string diskette = set.diskette(1).string();
+    const std::string flatDiskette = inFlat.diskette(1).string();
+    const std::string workingCard = (temp / "xq3100_DISK2").string();
+    const std::string innerCard = (set.diskette(1) / "card").string();
+    const std::string outerCard = (temp / "set").string();
+    std::filesystem::create_directories(temp / "set" / "backup");
+    const WrittenSet onTheCard =
+        writeDiskSet(temp / "set" / "backup", {.files = {{.name = "/a", .content = "a"}}});
+    const std::string cardDiskette = onTheCard.diskette(1).string();
+    struct Row {
+        Arguments arguments;
+        std::string error;
+    };
+    const std::vector<Row> rows = {
+        {{"--diskettes", flatDiskette, "--flash", "E:"},
+         "Diskette folder " + flatDiskette + " lies inside the converter's working folder " +
+             working("XQ3100_flat")},
+        {{"--floppy", "A:", "--card", workingCard},
+         "Card folder " + workingCard + " is the converter's working folder " +
+             working("xq3100_DISK2")},
+        {{"--diskettes", diskette, "--card", innerCard},
+         "Card folder " + innerCard + " and diskette folder " + diskette +
+             " overlap: the card is written, and the diskettes must stay as they are"},
+        {{"--diskettes", cardDiskette, "--card", outerCard},
+         "Card folder " + outerCard + " and diskette folder " + cardDiskette +
+             " overlap: the card is written, and the diskettes must stay as they are"},
+        {{"--diskettes", diskette, "--card", outerCard}, ""},
+        {{"--diskettes", diskette, "--card", (temp / "card").string()}, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.arguments.back());
+        EXPECT_EQ(parseTerminalOptions(row.arguments).error, row.error);
     }
 }
 

@@ -168,6 +168,19 @@ TEST_F(TerminalTest, FoldersAreCheckedBeforeAnythingIsWritten) {
     EXPECT_EQ(noCard.status, 2);
     EXPECT_EQ(noCard.err, refusal("Card folder " + none.string() + " does not exist"));
     expectNothingWritten();
+#ifdef _WIN32
+    // The system drive's root as a card folder: refused on --yes, and on answers that come from
+    // no console (the Linux side types its answer at a pseudo-terminal, which Wine cannot give).
+    for (const Arguments& answers :
+         {Arguments{"--card", "C:\\", "--yes"}, Arguments{"--card", "C:\\."}}) {
+        const ProcessOutcome system = convert(answers);
+        EXPECT_EQ(system.status, 2);
+        EXPECT_EQ(system.err,
+                  "xq3100-convert: card folder C:\\ holds the operating system: the database is "
+                  "written there only on an answer typed at the terminal, without --yes or --no "
+                  "and not from a pipe or a file\n");
+    }
+#endif
 }
 
 TEST_F(TerminalTest, ACardFolderThatCannotBeWrittenIsRefused) {
@@ -193,6 +206,11 @@ TEST_F(TerminalTest, BadArgumentsGetOneLineAndStatusTwo) {
     const ProcessOutcome unknown = convert({"--card", card.string(), "--frobnicate"});
     EXPECT_EQ(unknown.status, 2);
     EXPECT_EQ(unknown.err, refusal("The following argument was not expected: --frobnicate"));
+    // What the operator typed comes back escaped: it cannot retitle or recolour the terminal.
+    const ProcessOutcome escaped = convert({"--card", card.string() + "\x1B]0;PWN\x07", "--yes"});
+    EXPECT_EQ(escaped.status, 2);
+    EXPECT_EQ(escaped.err,
+              refusal("Card folder " + card.string() + "\\x1B]0;PWN\\x07 does not exist"));
     const ProcessOutcome noFloppy = run(XQ_CONVERT_PROGRAM, {"--card", card.string(), "--yes"});
     EXPECT_EQ(noFloppy.status, 2);
     EXPECT_EQ(noFloppy.err, refusal("Give either --floppy or --diskettes"));
