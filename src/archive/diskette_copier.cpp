@@ -150,8 +150,9 @@ DisketteCopier::~DisketteCopier() = default;
 CopyOutcome DisketteCopier::copyFile(std::string_view relativePath, const std::string& source,
                                      const std::string& target, bool targetExists) {
     const MissingBytes::File* before = earlier_ ? earlier_->find(relativePath) : nullptr;
-    const bool kept = targetExists;
+    const bool kept = targetExists && keptUnchanged(relativePath, target);
     if (kept && before == nullptr) {
+        held_.emplace_back(relativePath, target);
         return CopyOutcome::Copied;  // complete from the earlier reading
     }
     const Result<std::uint64_t> length = files_.fileLength(source);
@@ -164,9 +165,11 @@ CopyOutcome DisketteCopier::copyFile(std::string_view relativePath, const std::s
             return stop();
         }
         op_.logMessage(source + " could not be opened");
-        missing_.files.push_back(kept && before != nullptr
-                                     ? *before
-                                     : MissingBytes::File{std::string(relativePath), {}});
+        if (kept) {
+            held_.emplace_back(relativePath, target);
+        }
+        missing_.files.push_back(kept ? *before
+                                      : MissingBytes::File{std::string(relativePath), {}});
         return CopyOutcome::Copied;
     }
 
@@ -196,6 +199,7 @@ CopyOutcome DisketteCopier::copyFile(std::string_view relativePath, const std::s
         (*out)->close() != FileError::None) {
         return writeFailed(source, target);
     }
+    held_.emplace_back(relativePath, target);
     if (!file.missing().empty()) {
         missing_.files.push_back({std::string(relativePath), std::move(file.missing())});
     }
@@ -210,6 +214,26 @@ CopyOutcome DisketteCopier::unlistedFolder(std::string_view relativePath, const 
     op_.logMessage(source + " could not be read");
     missing_.folders.emplace_back(relativePath);
     return CopyOutcome::Copied;
+}
+
+MissingBytes& DisketteCopier::missingWithKeptDigests() {
+    missing_.kept.clear();
+    for (const auto& [path, target] : held_) {
+        // A file whose digest cannot be taken is left out: the next reading reads it whole.
+        if (const std::optional<Digest128> digest = fileDigest(files_, target, ReadMode::Cached)) {
+            missing_.kept.push_back({path, *digest});
+        }
+    }
+    return missing_;
+}
+
+bool DisketteCopier::keptUnchanged(std::string_view relativePath, const std::string& target) {
+    const Digest128* recorded = earlier_ ? earlier_->keptDigest(relativePath) : nullptr;
+    if (recorded != nullptr && fileDigest(files_, target, ReadMode::Cached) == *recorded) {
+        return true;
+    }
+    op_.logMessage(target + " is not as it was kept: it is read again whole");
+    return false;
 }
 
 CopyOutcome DisketteCopier::stop() {

@@ -29,7 +29,8 @@ struct RescuePolicy {
 // the rest of the file and the diskette. Every sector read again is logged with how it ended.
 //
 // Given the record of an earlier reading of the same diskette, files that copy holds complete are
-// not read again, and an incomplete one reads only its missing ranges, merged into what it holds.
+// not read again, and an incomplete one reads only its missing ranges, merged into what it holds;
+// a kept file whose bytes no longer have the digest the record gives is read again whole.
 //
 // A diskette taken out during the copy stops it (CopyOutcome::Stopped), with what it has not read
 // in the record. A failure to write the copy is reported, with the copy failure's text, and fails
@@ -48,6 +49,8 @@ class DisketteCopier final : public FileCopier {
 
     // What the copy has not read (the archive ID is left to the caller).
     MissingBytes& missing() { return missing_; }
+    // The same, with the digest of every file the copy holds taken now: the record to keep.
+    MissingBytes& missingWithKeptDigests();
     // The diskette was taken out: the copy stopped.
     bool mediumGone() const { return mediumGone_; }
 
@@ -60,6 +63,8 @@ class DisketteCopier final : public FileCopier {
     // One read; the time a failed one took counts against the budget.
     Result<std::size_t> readOnce(InputFile& in, std::uint64_t offset, std::span<char> bytes,
                                  std::chrono::steady_clock::time_point start);
+    // Whether the copy's file, kept from the earlier reading, is as that reading left it.
+    bool keptUnchanged(std::string_view relativePath, const std::string& target);
     CopyOutcome stop();
     CopyOutcome writeFailed(const std::string& source, const std::string& target);
     bool moveHead();
@@ -73,6 +78,7 @@ class DisketteCopier final : public FileCopier {
     RescuePolicy policy_;
     std::optional<MissingBytes> earlier_;
     MissingBytes missing_;
+    std::vector<std::pair<std::string, std::string>> held_;  // the copy's files: path, target
     std::unique_ptr<InputFile> head_;
     std::chrono::steady_clock::duration failedReading_{};
     bool mediumGone_ = false;

@@ -148,7 +148,7 @@ class DisketteRead {
     // lacks, and the same diskette is asked for again.
     ReadResult keepIncomplete(DisketteCopier& copier, const std::string& root,
                               const std::string& copy, const std::string& record) {
-        MissingBytes& missing = copier.missing();
+        MissingBytes& missing = copier.missingWithKeptDigests();
         missing.archiveId = c_.archive.archiveIdText;
         if (writeMissingBytes(files_, record, missing) != FileError::None) {
             op_.reportFailure(writeFailure(record, driveLetterOf(record)));

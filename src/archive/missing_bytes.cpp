@@ -1,5 +1,6 @@
 #include "archive/missing_bytes.h"
 
+#include <algorithm>
 #include <charconv>
 #include <utility>
 
@@ -9,8 +10,8 @@ namespace {
 
 // The record is text: a heading with the archive ID, then a line for each missing range,
 // "range <begin> <end> <path>", each file not read at all, "file <path>", each folder not listed,
-// "folder <path>", and "stopped" when the reading stopped early. Paths come last, as they may hold
-// blanks.
+// "folder <path>", each file the copy holds, "kept <digest> <path>", and "stopped" when the reading
+// stopped early. Paths come last, as they may hold blanks.
 constexpr std::string_view kHeading = "XQ3100 missing bytes of archive ";
 // Far more than any diskette's record can take: anything longer is not one.
 constexpr std::size_t kMaxRecordSize = 4 * 1024 * 1024;
@@ -42,6 +43,12 @@ bool readLine(std::string_view line, MissingBytes& missing) {
     if (takePrefix(line, "folder ")) {
         missing.folders.emplace_back(line);
         return line.starts_with('\\');
+    }
+    if (takePrefix(line, "kept ")) {
+        const std::optional<Digest128> digest = parseDigestText(line.substr(0, 32));
+        line.remove_prefix(std::min<std::size_t>(line.size(), 33));
+        missing.kept.push_back({std::string(line), digest.value_or(Digest128{})});
+        return digest.has_value() && line.starts_with('\\');
     }
     if (takePrefix(line, "file ")) {
         missing.files.push_back({std::string(line), {}});
@@ -77,6 +84,15 @@ const MissingBytes::File* MissingBytes::find(std::string_view path) const {
     return nullptr;
 }
 
+const Digest128* MissingBytes::keptDigest(std::string_view path) const {
+    for (const Kept& file : kept) {
+        if (file.path == path) {
+            return &file.digest;
+        }
+    }
+    return nullptr;
+}
+
 std::uint64_t MissingBytes::byteCount() const {
     std::uint64_t count = 0;
     for (const File& file : files) {
@@ -101,6 +117,9 @@ FileError writeMissingBytes(FileService& files, std::string_view path,
     }
     for (const std::string& folder : missing.folders) {
         text += "folder " + folder + "\n";
+    }
+    for (const MissingBytes::Kept& file : missing.kept) {
+        text += "kept " + digestText(file.digest) + " " + file.path + "\n";
     }
     if (missing.stopped) {
         text += "stopped\n";

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/content_digest.h"
 #include "platform/file_service.h"
 
 namespace xq {
@@ -30,8 +31,17 @@ struct MissingBytes {
         std::vector<ByteRange> ranges;
     };
 
+    // A file the copy holds, by the digest of its bytes (the missing ones as zeros) when the record
+    // was written: a kept file that no longer matches it, changed while the program waited, is
+    // read again whole rather than trusted.
+    struct Kept {
+        std::string path;
+        Digest128 digest;
+    };
+
     std::string archiveId;  // the set's archive ID: the record of another set's copy is not used
     std::vector<File> files;
+    std::vector<Kept> kept;
     std::vector<std::string> folders;  // could not be listed (below the root, ending in "\")
     bool stopped = false;  // the reading stopped before it had walked the whole diskette
 
@@ -40,6 +50,8 @@ struct MissingBytes {
     std::uint64_t byteCount() const;
     // The file's entry; null when the file is not in the record.
     const File* find(std::string_view path) const;
+    // The digest the kept file had; null when the record has none for it.
+    const Digest128* keptDigest(std::string_view path) const;
 };
 
 // Writes the record (replacing any earlier one) and puts it on the disk.

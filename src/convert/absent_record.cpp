@@ -1,8 +1,5 @@
 #include "convert/absent_record.h"
 
-#include <charconv>
-#include <cstdio>
-
 #include "archive/set_names.h"
 
 namespace xq {
@@ -13,43 +10,6 @@ namespace {
 constexpr std::string_view kMark = "XQ3100 Database Media Converter absent files\n";
 constexpr std::size_t kLongestRecord = 64 * 1024;
 
-std::string hexDigest(const Digest128& digest) {
-    char text[33];
-    std::snprintf(text, sizeof text, "%016llx%016llx", static_cast<unsigned long long>(digest.high),
-                  static_cast<unsigned long long>(digest.low));
-    return text;
-}
-
-std::optional<Digest128> parseDigest(std::string_view text) {
-    std::uint64_t high = 0;
-    std::uint64_t low = 0;
-    if (text.size() != 32 ||
-        std::from_chars(text.data(), text.data() + 16, high, 16).ptr != text.data() + 16 ||
-        std::from_chars(text.data() + 16, text.data() + 32, low, 16).ptr != text.data() + 32) {
-        return std::nullopt;
-    }
-    return Digest128{low, high};
-}
-
-std::optional<Digest128> digestOf(FileService& files, const std::string& path) {
-    Result<std::unique_ptr<InputFile>> in = files.openRead(path, ReadMode::FromMedium);
-    if (!in) {
-        return std::nullopt;
-    }
-    ContentDigest digest;
-    std::string block(64 * 1024, '\0');
-    for (;;) {
-        const Result<std::size_t> got = (*in)->read(block);
-        if (!got) {
-            return std::nullopt;
-        }
-        digest.add({reinterpret_cast<const unsigned char*>(block.data()), *got});
-        if (*got < block.size()) {
-            return digest.value();
-        }
-    }
-}
-
 std::string descriptorOf(const std::string& backup) {
     return backup + "single\\" + std::string(kDescriptorName);
 }
@@ -57,7 +17,7 @@ std::string descriptorOf(const std::string& backup) {
 }  // namespace
 
 std::string absentRecordText(const AbsentRecord& record) {
-    std::string text = std::string(kMark) + "descriptor " + hexDigest(record.descriptor) + "\n";
+    std::string text = std::string(kMark) + "descriptor " + digestText(record.descriptor) + "\n";
     for (const std::string& file : record.files) {
         text += "absent " + file + "\n";
     }
@@ -80,7 +40,7 @@ std::optional<AbsentRecord> parseAbsentRecord(std::string_view text) {
         text.remove_prefix(end + 1);
         if (std::exchange(first, false)) {
             const std::optional<Digest128> digest =
-                line.starts_with("descriptor ") ? parseDigest(line.substr(11)) : std::nullopt;
+                line.starts_with("descriptor ") ? parseDigestText(line.substr(11)) : std::nullopt;
             if (!digest) {
                 return std::nullopt;
             }
@@ -110,7 +70,8 @@ FileError writeAbsentRecord(FileService& files, const std::string& backup,
     if (absent.empty()) {
         return files.fileExists(path) ? files.deleteFile(path) : FileError::None;
     }
-    const std::optional<Digest128> descriptor = digestOf(files, descriptorOf(backup));
+    const std::optional<Digest128> descriptor =
+        fileDigest(files, descriptorOf(backup), ReadMode::FromMedium);
     if (!descriptor) {
         return FileError::DeviceIo;
     }
@@ -129,7 +90,8 @@ FileError writeAbsentRecord(FileService& files, const std::string& backup,
 
 std::vector<std::string> recordedAbsentFiles(FileService& files, const std::string& backup) {
     const std::optional<AbsentRecord> record = readAbsentRecord(files, backup);
-    if (!record || digestOf(files, descriptorOf(backup)) != record->descriptor) {
+    if (!record ||
+        fileDigest(files, descriptorOf(backup), ReadMode::FromMedium) != record->descriptor) {
         return {};
     }
     return record->files;

@@ -83,29 +83,13 @@ std::optional<std::string> unescapedName(std::string_view text) {
     return name;
 }
 
-std::string hex64(std::uint64_t value) {
-    char text[17];
-    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value));
-    return text;
-}
-
-std::optional<std::uint64_t> hexValue(std::string_view text) {
-    std::uint64_t value = 0;
-    if (text.size() != 16 ||
-        std::from_chars(text.data(), text.data() + text.size(), value, 16).ptr !=
-            text.data() + text.size()) {
-        return std::nullopt;
-    }
-    return value;
-}
-
 // "<length>:<digest>,..." for a file's runs, "<length>" alone for a file known by its length.
 std::string runsText(const FileProof& file, bool digests) {
     std::string text;
     for (const ProvenRun& run : file.runs) {
         text += (text.empty() ? "" : ",") + std::to_string(run.length);
         if (digests) {
-            text += ":" + hex64(run.digest.high) + hex64(run.digest.low);
+            text += ":" + digestText(run.digest);
         }
     }
     return text.empty() ? "-" : text;
@@ -127,12 +111,11 @@ std::optional<std::vector<ProvenRun>> parseRuns(std::string_view text) {
         }
         ProvenRun parsed{.length = length};
         if (colon < run.size()) {
-            const std::optional<std::uint64_t> high = hexValue(run.substr(colon + 1, 16));
-            const std::optional<std::uint64_t> low = hexValue(run.substr(colon + 17));
-            if (run.size() != colon + 33 || !high || !low) {
+            const std::optional<Digest128> digest = parseDigestText(run.substr(colon + 1));
+            if (!digest) {
                 return std::nullopt;
             }
-            parsed.digest = {*low, *high};
+            parsed.digest = *digest;
         }
         runs.push_back(parsed);
         if (comma != std::string_view::npos && text.empty()) {

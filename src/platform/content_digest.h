@@ -2,7 +2,10 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
+#include <string>
+#include <string_view>
 
 namespace xq {
 
@@ -14,6 +17,11 @@ struct Digest128 {
 
     bool operator==(const Digest128&) const = default;
 };
+
+// The digest as 32 hexadecimal digits, as the program's records keep it, and back; nullopt for a
+// text that is no such digest.
+std::string digestText(const Digest128& digest);
+std::optional<Digest128> parseDigestText(std::string_view text);
 
 // Takes the digest (xxHash's XXH3, 128 bits) of bytes that arrive in parts of any size. It runs at
 // memory speed, so a pass that digests what it reads costs little more than the reading.

@@ -110,4 +110,23 @@ std::optional<std::string> readSmallFile(FileService& files, std::string_view pa
     return text;
 }
 
+std::optional<Digest128> fileDigest(FileService& files, std::string_view path, ReadMode mode) {
+    Result<std::unique_ptr<InputFile>> in = files.openRead(path, mode);
+    if (!in) {
+        return std::nullopt;
+    }
+    ContentDigest digest;
+    std::string block(64 * 1024, '\0');
+    for (;;) {
+        const Result<std::size_t> got = (*in)->read(block);
+        if (!got) {
+            return std::nullopt;
+        }
+        digest.add({reinterpret_cast<const unsigned char*>(block.data()), *got});
+        if (*got < block.size()) {
+            return digest.value();
+        }
+    }
+}
+
 }  // namespace xq

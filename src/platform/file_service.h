@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/content_digest.h"
 #include "platform/result.h"
 
 namespace xq {
@@ -153,5 +154,9 @@ class FileService {
 // read, or is longer than `most` bytes (then it is not one of the program's).
 [[nodiscard]] std::optional<std::string> readSmallFile(FileService& files, std::string_view path,
                                                        std::size_t most);
+
+// The digest of a whole file's bytes, read as `mode` says; nullopt when it cannot be read.
+[[nodiscard]] std::optional<Digest128> fileDigest(FileService& files, std::string_view path,
+                                                  ReadMode mode);
 
 }  // namespace xq

@@ -1,6 +1,7 @@
 // Whole conversions through the wizard, on diskette sets written by the test-set writer and drives
 // over temporary folders.
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <utility>
@@ -671,6 +672,34 @@ TEST_F(DamagedDisketteTest, ADeadSectorKeepsTheReadingAndOnlyWhatIsMissingIsRead
     EXPECT_EQ(bytesRead("/set/diskette2/db/main.dat"), 512u);
     EXPECT_EQ(bytesRead("/set/diskette1/db/main.dat"), 0u);
     EXPECT_FALSE(fs::exists(drives.hostPath("C:\\Temp\\XQ3100_disk2.missing")));
+    writeCard('e');
+    EXPECT_EQ(cardDatabase(), expectedDatabase(set));
+}
+
+// What was kept changes while the program waits for the diskette (two words swapped, which the
+// archived checksum cannot see): the file is read again whole, not trusted.
+TEST_F(DamagedDisketteTest, AKeptCopyChangedWhileTheProgramWaitsIsReadAgainWhole) {
+    const WrittenSet set = writeSet(threeDisketteSet());
+    mount.setFaults("fail /set/diskette2/db/main.dat 8192 8704\n");
+    readDiskettes(set, 1, 2);
+    const fs::path kept = drives.hostPath("C:\\Temp\\XQ3100_disk2\\db\\main.dat");
+    std::string bytes = test::readFile(kept);
+    std::size_t at = 0;
+    while (at + 8 <= bytes.size() && bytes.compare(at, 4, bytes, at + 4, 4) == 0) {
+        at += 4;
+    }
+    ASSERT_LE(at + 8, bytes.size());
+    std::swap_ranges(bytes.begin() + at, bytes.begin() + at + 4, bytes.begin() + at + 4);
+    test::writeFile(kept, bytes);
+
+    mount.setFaults("");
+    readDiskettes(set, 2, 3);
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::SelectFlash);
+    const std::uint64_t pieceSize = fs::file_size(set.diskette(2) / "db" / "main.dat");
+    EXPECT_GE(bytesRead("/set/diskette2/db/main.dat"), pieceSize);
+    EXPECT_NE(window.logText.text.find("C:\\Temp\\XQ3100_disk2\\db\\main.dat is not as it was "
+                                       "kept: it is read again whole\r\n"),
+              std::string::npos);
     writeCard('e');
     EXPECT_EQ(cardDatabase(), expectedDatabase(set));
 }

@@ -288,9 +288,9 @@ TEST_F(DisketteReaderTest, StopsReadingSectorsAgainOnceTheDiskettesTimeForFailed
     const auto readsOfDiskette1 = [&](ReadResult expected) {
         archive = {};
         incompleteDiskette = 0;
-        const int before = files.count(FileOp::Read);
+        const int before = files.count(FileOp::Read, 'A');
         EXPECT_EQ(read(1), expected);
-        return files.count(FileOp::Read) - before;
+        return files.count(FileOp::Read, 'A') - before;
     };
     const int undamaged = readsOfDiskette1(ReadResult::MoreToFollow);
     files.inject({.op = FileOp::Read,

@@ -70,12 +70,18 @@ void FaultyFileService::inject(Fault fault) {
     faults_.push_back({std::move(fault), 0});
 }
 
+int FaultyFileService::count(FileOp op, char drive) const {
+    const auto found = driveCounts_.find({asciiUpper(drive), op});
+    return found != driveCounts_.end() ? found->second : 0;
+}
+
 FileError FaultyFileService::check(FileOp op, std::string_view path) {
     if (beforeCall) {
         beforeCall(op, path);
     }
     ++counts_[static_cast<int>(op)];
     ++counts_[static_cast<int>(FileOp::Any)];
+    ++driveCounts_[{path.empty() ? '\0' : asciiUpper(path[0]), op}];
     for (Armed& armed : faults_) {
         const Fault& f = armed.fault;
         if (f.op != op && f.op != FileOp::Any) {

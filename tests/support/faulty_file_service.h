@@ -48,6 +48,8 @@ class FaultyFileService : public FileService {
     void clearFaults() { faults_.clear(); }
     // Calls of this kind seen so far (whether they failed or not).
     int count(FileOp op) const { return counts_[static_cast<int>(op)]; }
+    // The calls of this kind on paths of one drive.
+    int count(FileOp op, char drive) const;
 
     bool folderExists(std::string_view path) override { return inner_.folderExists(path); }
     bool fileExists(std::string_view path) override { return inner_.fileExists(path); }
@@ -85,6 +87,7 @@ class FaultyFileService : public FileService {
     std::map<char, std::uint64_t> freeSpace_;
     std::map<char, std::uint64_t> allocationUnit_;
     int counts_[static_cast<int>(FileOp::Any) + 1] = {};
+    std::map<std::pair<char, FileOp>, int> driveCounts_;
 };
 
 }  // namespace xq::test
