@@ -10,8 +10,6 @@ namespace xq {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 std::string bytesText(std::uint64_t begin, std::uint64_t end) {
     return "bytes " + std::to_string(begin) + "-" + std::to_string(end - 1);
 }
@@ -60,8 +58,7 @@ class DisketteCopier::FileCopy {
             const auto size =
                 static_cast<std::size_t>(std::min<std::uint64_t>(chunk.size(), range.end - at));
             const std::span<char> bytes(chunk.data(), size);
-            const Clock::time_point start = Clock::now();
-            Result<std::size_t> got = c_.readOnce(in_, at, bytes, start);
+            Result<std::size_t> got = c_.readOnce(in_, at, bytes);
             c_.op_.stillWorking();
             Ended ended = Ended::Done;
             if (got) {
@@ -98,6 +95,9 @@ class DisketteCopier::FileCopy {
     Ended copySectors(std::uint64_t at, std::span<char> chunk) {
         sectorsDone_ = 0;
         while (sectorsDone_ < chunk.size()) {
+            if (sectorsDone_ > 0 && !c_.withinBudget()) {
+                return copyRestOnce(at, chunk);
+            }
             const std::size_t size = std::min(c_.policy_.sectorSize, chunk.size() - sectorsDone_);
             const std::uint64_t offset = at + sectorsDone_;
             const std::span<char> sector = chunk.subspan(sectorsDone_, size);
@@ -114,6 +114,27 @@ class DisketteCopier::FileCopy {
                     break;
             }
             sectorsDone_ += size;
+        }
+        return write(at, chunk);
+    }
+
+    // The diskette's time for failed reads ran out while a chunk was read sector by sector: the
+    // rest of the chunk gets one read, as a whole, rather than a try for each of its sectors.
+    Ended copyRestOnce(std::uint64_t at, std::span<char> chunk) {
+        const std::span<char> rest = chunk.subspan(sectorsDone_);
+        const std::uint64_t offset = at + sectorsDone_;
+        const Result<std::size_t> got = c_.readOnce(in_, offset, rest);
+        c_.op_.stillWorking();
+        if (got) {
+            std::fill(rest.begin() + static_cast<std::ptrdiff_t>(*got), rest.end(), '\0');
+        } else if (!c_.mediumPresent()) {
+            return write(at, chunk.first(sectorsDone_)) == Ended::Done ? Ended::MediumGone
+                                                                       : Ended::WriteFailed;
+        } else {
+            c_.op_.logMessage(source_ + " " + bytesText(offset, offset + rest.size()) +
+                              " could not be read");
+            addRange(missing_, {offset, offset + rest.size()});
+            std::fill(rest.begin(), rest.end(), '\0');
         }
         return write(at, chunk);
     }
@@ -248,11 +269,11 @@ CopyOutcome DisketteCopier::writeFailed(const std::string& source, const std::st
 }
 
 Result<std::size_t> DisketteCopier::readOnce(InputFile& in, std::uint64_t offset,
-                                             std::span<char> bytes,
-                                             std::chrono::steady_clock::time_point start) {
+                                             std::span<char> bytes) {
+    const Clock::Time start = policy_.clock->now();
     Result<std::size_t> got = in.readAt(offset, bytes);
     if (!got) {
-        failedReading_ += Clock::now() - start;
+        failedReading_ += policy_.clock->now() - start;
     }
     return got;
 }
@@ -273,7 +294,7 @@ DisketteCopier::SectorRead DisketteCopier::rescueSector(InputFile& in, std::uint
                 return SectorRead::MediumGone;
             }
         }
-        Result<std::size_t> got = readOnce(in, offset, sector, Clock::now());
+        Result<std::size_t> got = readOnce(in, offset, sector);
         op_.stillWorking();
         if (got) {
             std::fill(sector.begin() + static_cast<std::ptrdiff_t>(*got), sector.end(), '\0');

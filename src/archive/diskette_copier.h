@@ -8,6 +8,7 @@
 
 #include "archive/missing_bytes.h"
 #include "archive/tree_operations.h"
+#include "platform/clock.h"
 
 namespace xq {
 
@@ -20,6 +21,7 @@ struct RescuePolicy {
     // sector by sector: a drive retries each failed read itself for seconds, and a diskette with
     // wide damage must not hold the operator for an hour.
     std::chrono::milliseconds failedReadBudget = std::chrono::seconds(120);
+    Clock* clock = &systemClock();  // measures the failed reads
 };
 
 // Copies the files of one diskette into its working directory, for CopyTree. A chunk that fails is
@@ -61,8 +63,7 @@ class DisketteCopier final : public FileCopier {
     SectorRead rescueSector(InputFile& in, std::uint64_t offset, std::span<char> sector,
                             const std::string& source);
     // One read; the time a failed one took counts against the budget.
-    Result<std::size_t> readOnce(InputFile& in, std::uint64_t offset, std::span<char> bytes,
-                                 std::chrono::steady_clock::time_point start);
+    Result<std::size_t> readOnce(InputFile& in, std::uint64_t offset, std::span<char> bytes);
     // Whether the copy's file, kept from the earlier reading, is as that reading left it.
     bool keptUnchanged(std::string_view relativePath, const std::string& target);
     CopyOutcome stop();
@@ -80,7 +81,7 @@ class DisketteCopier final : public FileCopier {
     MissingBytes missing_;
     std::vector<std::pair<std::string, std::string>> held_;  // the copy's files: path, target
     std::unique_ptr<InputFile> head_;
-    std::chrono::steady_clock::duration failedReading_{};
+    Clock::Duration failedReading_{};
     bool mediumGone_ = false;
 };
 

@@ -11,6 +11,7 @@
 #include "archive_test_fixture.h"
 #include "support/disk_set_writer.h"
 #include "support/links.h"
+#include "support/manual_clock.h"
 
 namespace xq::test {
 namespace {
@@ -282,9 +283,18 @@ TEST_F(DisketteReaderTest, TellsACopyFailureFromARejection) {
 }
 
 // A diskette with wide damage: once its failed reads have used up their time, a failing chunk is
-// read once and recorded as missing, as many reads as an undamaged diskette takes.
+// read once and recorded as missing, as many reads as an undamaged diskette takes. Each failed read
+// here takes a second of the test's clock.
 TEST_F(DisketteReaderTest, StopsReadingSectorsAgainOnceTheDiskettesTimeForFailedReadsIsSpent) {
     write();
+    test::ManualClock clock;
+    context.rescue.clock = &clock;
+    context.rescue.sectorSize = 2;  // sectors enough in the diskette's piece of main.dat
+    files.beforeCall = [&clock](FileOp op, std::string_view path) {
+        if (op == FileOp::Read && path.find("main.dat") != std::string_view::npos) {
+            clock.advance(std::chrono::seconds(1));
+        }
+    };
     const auto readsOfDiskette1 = [&](ReadResult expected) {
         archive = {};
         incompleteDiskette = 0;
@@ -298,6 +308,10 @@ TEST_F(DisketteReaderTest, StopsReadingSectorsAgainOnceTheDiskettesTimeForFailed
                   .pathContains = "main.dat",
                   .error = FileError::DeviceIo});
     EXPECT_GT(readsOfDiskette1(ReadResult::Unreadable), undamaged + 7);
+    // Spent in the middle of a chunk read sector by sector: its first sector's second try, a move
+    // of the head and its third, then one read for the rest of the chunk, not one per sector.
+    context.rescue.failedReadBudget = std::chrono::seconds(3);
+    EXPECT_EQ(readsOfDiskette1(ReadResult::Unreadable), undamaged + 4);
     context.rescue.failedReadBudget = std::chrono::milliseconds(0);
     EXPECT_EQ(readsOfDiskette1(ReadResult::Unreadable), undamaged);
     EXPECT_NE(log().find("A:\\db\\main.dat bytes 0-"), std::string::npos);
