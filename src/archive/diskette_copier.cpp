@@ -1,10 +1,12 @@
 #include "archive/diskette_copier.h"
 
 #include <algorithm>
+#include <iterator>
 #include <vector>
 
 #include "archive/archive_messages.h"
 #include "platform/drive_table.h"
+#include "platform/text.h"
 
 namespace xq {
 
@@ -22,6 +24,32 @@ void addRange(std::vector<ByteRange>& ranges, ByteRange range) {
         ranges.push_back(range);
     }
 }
+
+// A file's bytes gathered in memory, where the copy of a file would write them.
+class BytesOutput final : public OutputFile {
+  public:
+    FileError write(std::span<const char> bytes) override {
+        bytes_.append(bytes.data(), bytes.size());
+        return FileError::None;
+    }
+    FileError writeAt(std::uint64_t offset, std::span<const char> bytes) override {
+        const auto at = static_cast<std::size_t>(offset);
+        bytes_.resize(std::max(bytes_.size(), at + bytes.size()));
+        std::copy(bytes.begin(), bytes.end(), bytes_.begin() + static_cast<std::ptrdiff_t>(at));
+        return FileError::None;
+    }
+    FileError flush() override { return FileError::None; }
+    FileError truncate(std::uint64_t length) override {
+        bytes_.resize(static_cast<std::size_t>(length));
+        return FileError::None;
+    }
+    FileError close() override { return FileError::None; }
+
+    std::string& bytes() { return bytes_; }
+
+  private:
+    std::string bytes_;
+};
 
 }  // namespace
 
@@ -170,6 +198,18 @@ DisketteCopier::~DisketteCopier() = default;
 
 CopyOutcome DisketteCopier::copyFile(std::string_view relativePath, const std::string& source,
                                      const std::string& target, bool targetExists) {
+    if (const auto read = std::find_if(
+            readWhole_.begin(), readWhole_.end(),
+            [&](const auto& file) { return equalsIgnoringAsciiCase(file.first, relativePath); });
+        read != readWhole_.end()) {
+        Result<std::unique_ptr<OutputFile>> out = files_.openWrite(target, WriteMode::Create);
+        if (!out || (*out)->write(read->second) != FileError::None ||
+            (*out)->close() != FileError::None) {
+            return writeFailed(source, target);
+        }
+        held_.emplace_back(relativePath, target);
+        return CopyOutcome::Copied;
+    }
     const MissingBytes::File* before = earlier_ ? earlier_->find(relativePath) : nullptr;
     const bool kept = targetExists && keptUnchanged(relativePath, target);
     if (kept && before == nullptr) {
@@ -235,6 +275,51 @@ CopyOutcome DisketteCopier::unlistedFolder(std::string_view relativePath, const 
     op_.logMessage(source + " could not be read");
     missing_.folders.emplace_back(relativePath);
     return CopyOutcome::Copied;
+}
+
+Result<std::string> DisketteCopier::readWhole(std::string_view relativePath,
+                                              const std::string& source, std::uint64_t most) {
+    const Result<std::uint64_t> length = files_.fileLength(source);
+    if (!length &&
+        (length.error() == FileError::FileNotFound || length.error() == FileError::PathNotFound)) {
+        return length.error();
+    }
+    Result<std::unique_ptr<InputFile>> in =
+        length ? files_.openRead(source, ReadMode::FromMedium)
+               : Result<std::unique_ptr<InputFile>>(length.error());
+    if (!in) {
+        if (!mediumPresent()) {
+            passOver(stop());
+            return FileError::DeviceIo;
+        }
+        op_.logMessage(source + " could not be opened");
+        missing_.files.push_back({std::string(relativePath), {}});
+        return in.error();
+    }
+    BytesOutput out;
+    FileCopy file(*this, **in, out, source);
+    const std::uint64_t wanted = std::min(*length, most);
+    const FileCopy::Ended ended = file.copy({{0, wanted}});
+    const bool lost = !file.missing().empty();
+    if (lost) {
+        missing_.files.push_back({std::string(relativePath), std::move(file.missing())});
+    }
+    if (ended == FileCopy::Ended::MediumGone) {
+        passOver(stop());
+    }
+    if (ended != FileCopy::Ended::Done || lost) {
+        return FileError::DeviceIo;
+    }
+    out.bytes().resize(static_cast<std::size_t>(wanted));
+    if (wanted == *length) {
+        readWhole_.emplace_back(relativePath, out.bytes());
+    }
+    return std::move(out.bytes());
+}
+
+void DisketteCopier::handOver(DisketteCopier& copier) {
+    std::move(readWhole_.begin(), readWhole_.end(), std::back_inserter(copier.readWhole_));
+    readWhole_.clear();
 }
 
 MissingBytes& DisketteCopier::missingWithKeptDigests() {

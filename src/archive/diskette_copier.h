@@ -49,6 +49,17 @@ class DisketteCopier final : public FileCopier {
     CopyOutcome unlistedFolder(std::string_view relativePath, const std::string& source,
                                FileError error) override;
 
+    // The first `most` bytes of a file of the diskette, read with the same tries as every file:
+    // the diskette file and the descriptor, which the reading needs before it copies anything.
+    // FileNotFound (or PathNotFound) when there is no such file; any other error when it could not
+    // be read, its loss then in the record as for any file (or the copy stopped, the diskette
+    // taken out).
+    [[nodiscard]] Result<std::string> readWhole(std::string_view relativePath,
+                                                const std::string& source, std::uint64_t most);
+    // Gives the files this copier read whole to `copier`, which then takes their bytes for its
+    // copy rather than reading the diskette again.
+    void handOver(DisketteCopier& copier);
+
     // What the copy has not read (the archive ID is left to the caller).
     MissingBytes& missing() { return missing_; }
     // The same, with the digest of every file the copy holds taken now: the record to keep.
@@ -80,6 +91,8 @@ class DisketteCopier final : public FileCopier {
     std::optional<MissingBytes> earlier_;
     MissingBytes missing_;
     std::vector<std::pair<std::string, std::string>> held_;  // the copy's files: path, target
+    // Files read whole: path (as the diskette's names, without regard to case), bytes.
+    std::vector<std::pair<std::string, std::string>> readWhole_;
     std::unique_ptr<InputFile> head_;
     Clock::Duration failedReading_{};
     bool mediumGone_ = false;

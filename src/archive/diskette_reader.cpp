@@ -8,7 +8,6 @@
 
 #include "archive/archive_descriptor.h"
 #include "archive/archive_messages.h"
-#include "archive/first_line.h"
 #include "archive/set_names.h"
 #include "archive/tree_operations.h"
 #include "platform/drive_table.h"
@@ -22,6 +21,16 @@ namespace {
 // descriptor.
 constexpr std::size_t kDisketteIdAt = 17;
 constexpr int kProgressPerDiskette = 100;
+// What is read of a diskette file before its first line: far more than any first line.
+constexpr std::uint64_t kDisketteFileMost = 64 * 1024;
+
+// The first line of a text, without its line end (LF, CR LF or a lone CR); none in an empty text.
+std::optional<std::string> firstLineOf(std::string_view text) {
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    return std::string(text.substr(0, text.find_first_of("\r\n")));
+}
 
 std::string wrongDiskette(int n) {
     return std::string("Wrong diskette!").append(CRLF).append("Insert diskette #") +
@@ -46,18 +55,28 @@ class DisketteRead {
             rejectWithPrompt(wrongDiskette(n_));
             return ReadResult::Rejected;
         }
-        Result<std::string> firstLine = readFirstLine(files_, root + name);
-        if (!firstLine) {
-            op_.reportFailure("Failed to open " + root + name);
-            return ReadResult::Rejected;
-        }
-
         const std::string temp = TemporaryFolder(files_);
         // The working directories lie under the temporary folder, so the free space that matters
         // is that of its drive, not of the floppy drive the list shows at this time.
         const char tempDrive = driveLetterOf(temp);
         const std::string copy = disketteDirectory(temp, n_);
         const std::string record = missingBytesFile(temp, n_);
+
+        // The diskette file and the descriptor are read first, with the same tries as every file
+        // (a weak sector costs seconds wherever it is); a loss in them is reported as any other,
+        // the same diskette asked for again.
+        DisketteCopier heads(files_, op_, root, root + name, c_.rescue, std::nullopt);
+        const Result<std::string> disketteFile =
+            heads.readWhole("\\" + name, root + name, kDisketteFileMost);
+        if (!heads.missing().empty()) {
+            return reportUnreadable(heads, root, copy, false);
+        }
+        const std::optional<std::string> firstLine =
+            disketteFile ? firstLineOf(*disketteFile) : std::nullopt;
+        if (!firstLine) {
+            op_.reportFailure("Failed to open " + root + name);
+            return ReadResult::Rejected;
+        }
         // After a reading of this diskette that could not read all of it, only the rest is read.
         std::optional<MissingBytes> earlier;
         if (std::exchange(c_.incompleteDiskette, 0) == n_) {
@@ -67,8 +86,9 @@ class DisketteRead {
             return ReadResult::Rejected;
         }
         if (n_ == 1) {
-            if (!recreate(flatDirectory(temp), tempDrive) || !takeDescriptor(root)) {
-                return ReadResult::Rejected;
+            if (!recreate(flatDirectory(temp), tempDrive) || !takeDescriptor(root, heads)) {
+                return heads.missing().empty() ? ReadResult::Rejected
+                                               : reportUnreadable(heads, root, copy, false);
             }
             op_.window().ProgressBar1.max = c_.archive.disketteCount * kProgressPerDiskette;
             // Diskette 1 of another set in its place: its copy is made anew.
@@ -94,6 +114,7 @@ class DisketteRead {
             return n_ > 1 && equalsIgnoringAsciiCase(relative.substr(1), name);
         };
         DisketteCopier copier(files_, op_, root, root + name, c_.rescue, std::move(earlier));
+        heads.handOver(copier);
         if (CopyTree(files_, op_, root, copy + "\\", step, leaveOut, copier) ==
             CopyOutcome::Failed) {
             return ReadResult::CopyFailed;
@@ -155,28 +176,37 @@ class DisketteRead {
             return ReadResult::CopyFailed;
         }
         c_.incompleteDiskette = n_;
-        const std::string message =
-            copier.mediumGone() ? mediumGoneReport(root) : unreadableReport(missing, root, copy);
+        return reportUnreadable(copier, root, copy, true);
+    }
+
+    // What the copier could not read, reported; the same diskette is asked for again. `kept`:
+    // its copy keeps what was read.
+    ReadResult reportUnreadable(DisketteCopier& copier, const std::string& root,
+                                const std::string& copy, bool kept) {
+        const std::string message = copier.mediumGone()
+                                        ? mediumGoneReport(root, kept)
+                                        : unreadableReport(copier.missing(), root, copy, kept);
         op_.logMessage("ERROR " + message);
         op_.promptDiskette(n_);
         op_.showErrorBox(message);
         return ReadResult::Unreadable;
     }
 
-    std::string mediumGoneReport(const std::string& root) const {
+    std::string mediumGoneReport(const std::string& root, bool kept) const {
         return std::string("Diskette #")
             .append(formatNumber(n_))
             .append(" was taken out of drive ")
             .append(root)
             .append(" while it was being read.")
             .append(CRLF)
-            .append("What was read of it is kept. Insert diskette #")
+            .append(kept ? "What was read of it is kept. " : "")
+            .append("Insert diskette #")
             .append(formatNumber(n_))
-            .append(" again and press OK to read the rest");
+            .append(kept ? " again and press OK to read the rest" : " again and press OK");
     }
 
     std::string unreadableReport(const MissingBytes& missing, const std::string& root,
-                                 const std::string& copy) const {
+                                 const std::string& copy, bool kept) const {
         const std::string first =
             missing.files.empty() ? missing.folders.front() : missing.files.front().path;
         std::string report = copyFailure(root + first.substr(1), copy + first,
@@ -207,18 +237,28 @@ class DisketteRead {
                 .append(std::to_string(lines.size() - kNamed))
                 .append(" more.");
         }
+        if (kept) {
+            report.append(CRLF).append("What was read is kept.");
+        }
         return report.append(CRLF)
-            .append("What was read is kept.")
-            .append(CRLF)
             .append("Clean the drive or use another drive, then press OK to read diskette #")
             .append(formatNumber(n_))
             .append(" again");
     }
 
-    bool takeDescriptor(const std::string& root) {
+    // Diskette 1's descriptor, read by `heads`; false when it is refused (reported) or could not
+    // be read (in the losses of `heads`, for the caller to report).
+    bool takeDescriptor(const std::string& root, DisketteCopier& heads) {
         const std::string path = root + std::string(kDescriptorName);
         ArchiveState read;
-        const DescriptorResult parsed = ParseArchiveDescriptor(files_, path, read);
+        const Result<std::string> bytes =
+            heads.readWhole("\\" + std::string(kDescriptorName), path, kMaxDescriptorBytes + 1);
+        if (!heads.missing().empty()) {
+            return false;
+        }
+        const DescriptorResult parsed =
+            bytes ? ParseArchiveDescriptor(std::span<const char>(*bytes), read)
+                  : DescriptorResult{DescriptorError::Unreadable, bytes.error()};
         switch (parsed.error) {
             case DescriptorError::None:
                 if (c_.keptArchive != nullptr && !sameSet(*c_.keptArchive, read)) {

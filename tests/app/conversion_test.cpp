@@ -676,6 +676,42 @@ TEST_F(DamagedDisketteTest, ADeadSectorKeepsTheReadingAndOnlyWhatIsMissingIsRead
     EXPECT_EQ(cardDatabase(), expectedDatabase(set));
 }
 
+// The diskette file and the descriptor are read with the same tries as any file: a weak sector in
+// them reads on a later try; a dead one is reported as any loss is, and the same diskette is asked
+// for again.
+TEST_F(DamagedDisketteTest, TheDisketteFileAndTheDescriptorGetTheSameTries) {
+    const WrittenSet set = writeSet(threeDisketteSet());
+    mount.setFaults(
+        "fail /set/diskette1/archive.dat 0 512 3\n"
+        "fail /set/diskette2/disk0002.dat 0 512 3\n");
+    readDiskettes(set, 1, 2);
+    EXPECT_TRUE(dialogs.shown().empty());
+    EXPECT_EQ(wizard.state().diskNumber, 3);
+    for (const char* file : {"A:\\archive.dat bytes 0-", "A:\\disk0002.dat bytes 0-"}) {
+        const std::size_t at = window.logText.text.find(file);
+        ASSERT_NE(at, std::string::npos) << file;
+        EXPECT_NE(window.logText.text.find(" read on try 3\r\n", at), std::string::npos);
+    }
+
+    mount.setFaults("fail /set/diskette3/disk0003.dat 0 512\n");
+    readDiskettes(set, 3, 3);
+    ASSERT_EQ(dialogs.shown().size(), 1u);
+    const std::string& report = dialogs.last().text;
+    EXPECT_TRUE(report.starts_with(
+        "Can not copy file A:\\disk0003.dat to C:\\Temp\\XQ3100_disk3\\disk0003.dat\r\n"))
+        << report;
+    EXPECT_NE(report.find(" bytes of \\disk0003.dat could not be read.\r\n"), std::string::npos);
+    EXPECT_EQ(report.find("What was read is kept."), std::string::npos);
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::NextDiskette);
+    EXPECT_EQ(wizard.state().diskNumber, 3);
+
+    mount.setFaults("");
+    readDiskettes(set, 3, 3);
+    EXPECT_EQ(wizard.state().wizardStep, WizardStep::SelectFlash);
+    writeCard('e');
+    EXPECT_EQ(cardDatabase(), expectedDatabase(set));
+}
+
 // What was kept changes while the program waits for the diskette (two words swapped, which the
 // archived checksum cannot see): the file is read again whole, not trusted.
 TEST_F(DamagedDisketteTest, AKeptCopyChangedWhileTheProgramWaitsIsReadAgainWhole) {
