@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -9,6 +10,8 @@ namespace xq {
 
 // A set has diskettes 1 to 99: their file names have room for two digits of the number only.
 inline constexpr int kMaxDisketteNumber = 99;
+// The most a set can hold: 99 diskettes of the largest format, 2.88 MB.
+inline constexpr std::uint64_t kMaxSetBytes = kMaxDisketteNumber * 2'949'120ULL;
 
 // The archive descriptor, in the root of diskette 1.
 inline constexpr std::string_view kDescriptorName = "archive.dat";

@@ -312,8 +312,9 @@ bool HasShape(FileService& files, std::string_view root, const std::vector<FileP
     });
 }
 
-std::vector<ListedFileCheck> CheckListedFiles(FileService& files, std::string_view root,
-                                              const std::vector<ArchivedFile>& table) {
+std::vector<ListedFileCheck> CheckListedFiles(
+    FileService& files, std::string_view root, const std::vector<ArchivedFile>& table,
+    const std::function<void(ListedFileCheck&)>& checked) {
     std::vector<ListedFileCheck> checks;
     for (std::size_t i = 0; i < table.size(); ++i) {
         const ArchivedFile& entry = table[i];
@@ -327,14 +328,21 @@ std::vector<ListedFileCheck> CheckListedFiles(FileService& files, std::string_vi
         }
         const Result<std::uint64_t> length = files.fileLength(path);
         if (!length) {
-            continue;  // missing
+            check.state = ListedFileState::Missing;
+        } else if (*length > kMaxSetBytes) {
+            // No conversion wrote it: reading it would only keep the operator waiting.
+            check.state = ListedFileState::TooLarge;
+        } else {
+            const FileProof file{.name = entry.fileName,
+                                 .runs = {ProvenRun{.piece = i, .length = *length}}};
+            const Measured measured = measure(files, path, file, table, ReadMode::FromMedium);
+            check.state = !measured.read      ? ListedFileState::Unreadable
+                          : measured.runsHold ? ListedFileState::Holds
+                                              : ListedFileState::Differs;
         }
-        const FileProof file{.name = entry.fileName,
-                             .runs = {ProvenRun{.piece = i, .length = *length}}};
-        const Measured measured = measure(files, path, file, table, ReadMode::FromMedium);
-        check.state = !measured.read      ? ListedFileState::Unreadable
-                      : measured.runsHold ? ListedFileState::Holds
-                                          : ListedFileState::Differs;
+        if (checked) {
+            checked(check);
+        }
     }
     return checks;
 }

@@ -77,6 +77,7 @@ enum class ListedFileState {
     Missing,     // not there
     Differs,     // there, of another checksum
     Unreadable,  // there, but not every byte could be read
+    TooLarge,    // there, larger than any set of diskettes can hold: not read at all
     // Not there, as recorded when the card was written: no diskette held it, and it passed as the
     // checksum of nothing.
     RecordedAbsent,
@@ -90,9 +91,10 @@ struct ListedFileCheck {
 // "\") against its archived checksum, read from the medium: a database whose digests were never
 // taken here (a card written long ago, or by someone else) proven by what its own descriptor says.
 // A key-code file listed as "keycode.rec" may be there as "keycode.kcd", as the converter writes it
-// from diskettes that hold that one.
-[[nodiscard]] std::vector<ListedFileCheck> CheckListedFiles(FileService& files,
-                                                            std::string_view root,
-                                                            const std::vector<ArchivedFile>& table);
+// from diskettes that hold that one. `checked` hears of each file as soon as it is checked, and may
+// amend what it says.
+[[nodiscard]] std::vector<ListedFileCheck> CheckListedFiles(
+    FileService& files, std::string_view root, const std::vector<ArchivedFile>& table,
+    const std::function<void(ListedFileCheck&)>& checked = {});
 
 }  // namespace xq

@@ -1,5 +1,6 @@
 #include "terminal/terminal_checks.h"
 
+#include <algorithm>
 #include <ostream>
 
 #include "app/exit_status.h"
@@ -45,6 +46,8 @@ std::string_view stateText(ListedFileState state) {
             return "differs from its checksum";
         case ListedFileState::Unreadable:
             return "can not be read";
+        case ListedFileState::TooLarge:
+            return "is larger than any set of diskettes can hold";
         case ListedFileState::RecordedAbsent:
             return "is not on the card, as recorded when it was written: no diskette held it";
     }
@@ -97,8 +100,23 @@ int checkCard(ConverterSetup& setup, const TerminalOptions& options, std::ostrea
         err << kProgramName << ": drive " << driveName(letter) << " is not ready\n";
         return exit_status::Failed;
     }
-    const CardCheck check = CheckCard(setup.files(), driveName(letter) + "\\");
     const std::string where = databaseLocation(drives, letter);
+    // Each file's line as soon as it is checked: a large database takes a while.
+    std::size_t failing = 0;
+    CardCheckProgress progress;
+    progress.began = [&](const CardCheck& check) {
+        const auto count = std::ranges::count_if(check.archive.table(), &ArchivedFile::namesAFile);
+        out << shownText(where) << ": archive ID " << shownText(check.archive.archiveIdText) << ", "
+            << count << (count == 1 ? " file" : " files") << std::endl;
+    };
+    progress.checked = [&](const ListedFileCheck& file) {
+        failing +=
+            file.state == ListedFileState::Holds || file.state == ListedFileState::RecordedAbsent
+                ? 0
+                : 1;
+        out << "  " << shownText(file.name) << " " << stateText(file.state) << std::endl;
+    };
+    const CardCheck check = CheckCard(setup.files(), driveName(letter) + "\\", progress);
     switch (check.outcome) {
         case CardCheck::Outcome::NoDatabase:
             err << kProgramName << ": " << shownText(where) << " holds no database\n";
@@ -107,19 +125,20 @@ int checkCard(ConverterSetup& setup, const TerminalOptions& options, std::ostrea
             err << kProgramName << ": the archive.dat in " << shownText(where)
                 << " is not a one-disk archive descriptor\n";
             return exit_status::Failed;
+        case CardCheck::Outcome::UnfinishedWrite:
+            err << kProgramName << ": " << shownText(where)
+                << " is not the card's database for certain: a write of the converter's was cut "
+                   "off there\n"
+                << terminalLines(check.unfinished) << '\n';
+            return exit_status::Failed;
+        case CardCheck::Outcome::NotATree:
+            err << kProgramName << ": " << shownText(where)
+                << " holds a link, a device or a folder that can not be read: links are never "
+                   "followed, and no conversion wrote such a folder\n";
+            return exit_status::Failed;
         case CardCheck::Outcome::Holds:
         case CardCheck::Outcome::DoesNotHold:
             break;
-    }
-    out << shownText(where) << ": archive ID " << shownText(check.archive.archiveIdText) << ", "
-        << check.files.size() << (check.files.size() == 1 ? " file" : " files") << '\n';
-    std::size_t failing = 0;
-    for (const ListedFileCheck& file : check.files) {
-        failing +=
-            file.state == ListedFileState::Holds || file.state == ListedFileState::RecordedAbsent
-                ? 0
-                : 1;
-        out << "  " << shownText(file.name) << " " << stateText(file.state) << '\n';
     }
     if (check.outcome == CardCheck::Outcome::Holds) {
         out << "The card holds its database.\n";

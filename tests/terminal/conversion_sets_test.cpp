@@ -285,6 +285,41 @@ TEST_F(ConversionSetsTest, ACardIsCheckedAgainstItsOwnDescriptor) {
     EXPECT_EQ(bad.err,
               "xq3100-convert: the card does not hold its database: 2 of 2 files do not hold\n");
 
+    // A file larger than any set is named at once, without being read.
+    fs::resize_file(single / "db" / "records.dat", 100ULL * 2'949'120);
+    const ProcessOutcome large = check();
+    EXPECT_EQ(large.status, 1);
+    EXPECT_NE(large.out.find("  \\db\\records.dat is larger than any set of diskettes can hold\n"),
+              std::string::npos)
+        << large.out;
+
+    // A write cut off: no folder is the card's database for certain until the next write.
+    fs::create_directories(card / "backup" / "XQ3100.OLD");
+    writeFile(card / "backup" / "XQ3100.OLD" / "archive.dat", "old");
+    writeFile(card / "backup" / "XQ3100.JNL",
+              "XQ3100 Database Media Converter card journal\nswap\n");
+    const ProcessOutcome unfinished = check();
+    EXPECT_EQ(unfinished.status, 1);
+    EXPECT_TRUE(unfinished.err.starts_with(
+        "xq3100-convert: " + utf8(single) +
+        " is not the card's database for certain: a write of the converter's was cut off "
+        "there\n"))
+        << unfinished.err;
+    EXPECT_EQ(unfinished.out, "");
+    fs::remove_all(card / "backup" / "XQ3100.OLD");
+    fs::remove(card / "backup" / "XQ3100.JNL");
+
+#ifndef _WIN32
+    // Links are never followed: a linked db folder is no database the converter wrote.
+    fs::rename(single / "db", card / "db");
+    fs::create_directory_symlink(card / "db", single / "db");
+    const ProcessOutcome linked = check();
+    EXPECT_EQ(linked.status, 1);
+    EXPECT_EQ(linked.err, "xq3100-convert: " + utf8(single) +
+                              " holds a link, a device or a folder that can not be read: links "
+                              "are never followed, and no conversion wrote such a folder\n");
+#endif
+
     fs::remove_all(card / "backup");
     EXPECT_EQ(check().status, 1);
 }
