@@ -1,25 +1,42 @@
 #include "platform/console.h"
 
 #ifdef _WIN32
-#include <io.h>
-
 #include "platform/win32_text.h"
 #include "platform/windows_headers.h"
 // After windows.h, which it needs.
 #include <shellapi.h>
-#define XQ_ISATTY _isatty
 #else
 #include <unistd.h>
-#define XQ_ISATTY isatty
 #endif
 
 namespace xq {
 
+namespace {
+
+#ifdef _WIN32
+// A console, and nothing else: the C runtime's _isatty answers yes for every character device,
+// NUL included, so a program started with its input from NUL would wait for an operator.
+bool isConsole(DWORD standardHandle) {
+    DWORD mode = 0;
+    return ::GetConsoleMode(::GetStdHandle(standardHandle), &mode) != 0;
+}
+#endif
+
+}  // namespace
+
 bool standardInputIsTerminal() {
-    return XQ_ISATTY(0) != 0;
+#ifdef _WIN32
+    return isConsole(STD_INPUT_HANDLE);
+#else
+    return ::isatty(0) != 0;
+#endif
 }
 bool standardOutputIsTerminal() {
-    return XQ_ISATTY(1) != 0;
+#ifdef _WIN32
+    return isConsole(STD_OUTPUT_HANDLE);
+#else
+    return ::isatty(1) != 0;
+#endif
 }
 
 std::vector<std::string> commandLineArguments(int argc, char* argv[]) {
