@@ -57,7 +57,7 @@ int main(int argc, char* argv[]) {
     TerminalView view(setup.model(), std::cout, std::cerr, options.verbosity,
                       terminal && !(term != nullptr && std::string_view(term) == "dumb"));
     setup.model().observer = &view;
-    TerminalDialogs dialogs(view, std::cin, std::cout, options.answers, options.verbosity,
+    TerminalDialogs dialogs(view, std::cin, std::cerr, options.answers, options.verbosity,
                             !standardInputIsTerminal());
     Wizard& wizard = setup.makeWizard(dialogs);
     wizard.watchWork(&view);

@@ -39,7 +39,7 @@ bool TerminalConversion::waitForOperator(const std::string& request) {
 }
 
 bool TerminalConversion::goOn(const std::string& prompt) {
-    view_.tell(prompt);
+    view_.ask(prompt);
     std::string line;
     return std::getline(in_, line) && asciiUpper(line) != "Q";
 }

@@ -15,11 +15,11 @@ constexpr std::string_view kOwnAnswer = "(the program's own answer: ";
 
 }  // namespace
 
-TerminalDialogs::TerminalDialogs(TerminalView& view, std::istream& in, std::ostream& out,
+TerminalDialogs::TerminalDialogs(TerminalView& view, std::istream& in, std::ostream& prompts,
                                  AnswerPolicy policy, Verbosity verbosity, bool echoAnswers)
     : view_(view),
       in_(in),
-      out_(out),
+      prompts_(prompts),
       policy_(policy),
       verbosity_(verbosity),
       echoAnswers_(echoAnswers) {}
@@ -37,15 +37,15 @@ Answer TerminalDialogs::messageBox(std::string_view text, std::string_view title
     if (!asking && verbosity_ == Verbosity::Quiet) {
         return quitting_ ? Answer::Yes : ask(style.buttons == BoxButtons::YesNo);
     }
-    view_.tell("[" + std::string(title) + "] " + terminalLines(text));
+    view_.ask("[" + std::string(title) + "] " + terminalLines(text));
     if (style.buttons == BoxButtons::YesNo && quitting_) {
-        out_ << "Yes/No? yes " << kOwnAnswer << "it is stopping)\n";
-        out_.flush();
+        prompts_ << "Yes/No? yes " << kOwnAnswer << "it is stopping)\n";
+        prompts_.flush();
         return Answer::Yes;
     }
-    out_ << (style.buttons == BoxButtons::YesNo ? "Yes/No? " : "OK/Cancel? ");
+    prompts_ << (style.buttons == BoxButtons::YesNo ? "Yes/No? " : "OK/Cancel? ");
     const Answer answer = ask(style.buttons == BoxButtons::YesNo);
-    out_.flush();
+    prompts_.flush();
     return answer;
 }
 
@@ -54,10 +54,10 @@ Answer TerminalDialogs::askInPerson(std::string_view text, std::string_view titl
         return messageBox(text, title, style);
     }
     const bool yesNo = style.buttons == BoxButtons::YesNo;
-    view_.tell("[" + std::string(title) + "] " + terminalLines(text));
-    out_ << (yesNo ? "Yes/No? " : "OK/Cancel? ");
+    view_.ask("[" + std::string(title) + "] " + terminalLines(text));
+    prompts_ << (yesNo ? "Yes/No? " : "OK/Cancel? ");
     const Answer answer = readAnswer(yesNo);
-    out_.flush();
+    prompts_.flush();
     return answer;
 }
 
@@ -68,8 +68,8 @@ Answer TerminalDialogs::ask(bool yesNo) {
     if (policy_ != AnswerPolicy::Ask) {
         const bool saysYes = policy_ == AnswerPolicy::AllYes;
         if (!quiet) {
-            out_ << (saysYes ? (yesNo ? "yes" : "ok") : (yesNo ? "no" : "cancel")) << " ("
-                 << (saysYes ? "--yes" : "--no") << ")\n";
+            prompts_ << (saysYes ? (yesNo ? "yes" : "ok") : (yesNo ? "no" : "cancel")) << " ("
+                     << (saysYes ? "--yes" : "--no") << ")\n";
         }
         return saysYes ? yes : no;
     }
@@ -80,15 +80,15 @@ Answer TerminalDialogs::readAnswer(bool yesNo) {
     const Answer yes = yesNo ? Answer::Yes : Answer::Ok;
     const Answer no = yesNo ? Answer::No : Answer::Cancel;
     for (;;) {
-        out_.flush();
+        prompts_.flush();
         std::string line;
         if (!std::getline(in_, line)) {
             // No one to answer: the cautious answer.
-            out_ << (yesNo ? "no " : "cancel ") << kOwnAnswer << "the input has ended)\n";
+            prompts_ << (yesNo ? "no " : "cancel ") << kOwnAnswer << "the input has ended)\n";
             return no;
         }
         if (echoAnswers_) {
-            out_ << line << '\n';
+            prompts_ << line << '\n';
         }
         const std::string word = asciiUpper(line);
         if (word == "Y" || word == "YES" || word == "O" || word == "OK") {
@@ -97,7 +97,7 @@ Answer TerminalDialogs::readAnswer(bool yesNo) {
         if (word == "N" || word == "NO" || word == "C" || word == "CANCEL") {
             return no;
         }
-        out_ << (yesNo ? "Please answer yes or no: " : "Please answer ok or cancel: ");
+        prompts_ << (yesNo ? "Please answer yes or no: " : "Please answer ok or cancel: ");
     }
 }
 

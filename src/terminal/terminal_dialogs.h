@@ -9,13 +9,14 @@
 namespace xq {
 
 // Message boxes on a terminal. An error box is the wizard's text on standard error; a question is
-// its title and text, then the answers to choose from, asked at the terminal. With --yes or --no
+// its title and text, then the answers to choose from, asked on `prompts` (standard error, where
+// the operator sees it whatever becomes of the output) and answered on `in`. With --yes or --no
 // every question is answered without asking, and the answer is printed as given; an answer read
 // from a pipe is printed too, so that the transcript reads as the operator's.
 class TerminalDialogs : public Dialogs {
   public:
-    TerminalDialogs(TerminalView& view, std::istream& in, std::ostream& out, AnswerPolicy policy,
-                    Verbosity verbosity, bool echoAnswers);
+    TerminalDialogs(TerminalView& view, std::istream& in, std::ostream& prompts,
+                    AnswerPolicy policy, Verbosity verbosity, bool echoAnswers);
 
     Answer messageBox(std::string_view text, std::string_view title, BoxStyle style) override;
     // Asked at the terminal whatever --yes or --no say; at the end of the input the answer is the
@@ -31,7 +32,7 @@ class TerminalDialogs : public Dialogs {
 
     TerminalView& view_;
     std::istream& in_;
-    std::ostream& out_;
+    std::ostream& prompts_;
     AnswerPolicy policy_;
     Verbosity verbosity_;
     bool echoAnswers_;

@@ -96,6 +96,14 @@ void TerminalView::tell(std::string_view line) {
     out_.flush();
 }
 
+void TerminalView::ask(std::string_view line) {
+    catchUp();
+    clearProgress();
+    out_.flush();
+    err_ << line << '\n';
+    err_.flush();
+}
+
 void TerminalView::error(std::string_view text) {
     catchUp();
     clearProgress();

@@ -32,6 +32,9 @@ class TerminalView : public WindowObserver, public ProgressObserver {
     void say(std::string_view line);
     // A line the operator must see whatever the verbosity: a request to act, the final result.
     void tell(std::string_view line);
+    // A question or a request to act, on standard error as `rm -i` and `cp -i` ask theirs: it
+    // reaches the operator when the output goes to a file or a pipe.
+    void ask(std::string_view line);
     // A text of the wizard's that reports an error, on standard error.
     void error(std::string_view text);
     // A problem the program reports in its own words, on standard error under its name.

@@ -217,9 +217,9 @@ TEST_F(ConversionSetsTest, DamagedDiskettesThroughAFaultyFileSystem) {
     EXPECT_NE(result.err.find("488 bytes of \\db\\records.dat could not be read."),
               std::string::npos)
         << result.err;
-    EXPECT_NE(result.out.find("Press Enter to read diskette #2 again, or type q to stop"),
+    EXPECT_NE(result.err.find("Press Enter to read diskette #2 again, or type q to stop"),
               std::string::npos)
-        << result.out;
+        << result.err;
     FaultyMount::Reads reads = mount.reads();
     EXPECT_EQ(reads.tries.at("/set/diskette2/db/records.dat 512 1024"), 9u);
     for (int n = 1; n <= 3; ++n) {
@@ -233,7 +233,7 @@ TEST_F(ConversionSetsTest, DamagedDiskettesThroughAFaultyFileSystem) {
     startOver("flip /set/diskette2/db/records.dat 100 1\n");
     result = convertTyping(set, {"--yes"}, "yes\n");
     EXPECT_EQ(result.status, 0) << result.out << result.err;
-    EXPECT_NE(result.out.find("Read only diskette #2 again?"), std::string::npos) << result.out;
+    EXPECT_NE(result.err.find("Read only diskette #2 again?"), std::string::npos) << result.err;
     reads = mount.reads();
     for (int n = 1; n <= 3; ++n) {
         const std::string piece = "/set/diskette" + std::to_string(n) + "/db/records.dat";
@@ -247,7 +247,7 @@ TEST_F(ConversionSetsTest, DamagedDiskettesThroughAFaultyFileSystem) {
     startOver("flip /set/diskette3/db/records.dat 100 1\n");
     result = convertTyping(set, {"--yes"}, "yes\n");
     EXPECT_EQ(result.status, 0) << result.out << result.err;
-    EXPECT_NE(result.out.find("Read only diskette #3 again?"), std::string::npos) << result.out;
+    EXPECT_NE(result.err.find("Read only diskette #3 again?"), std::string::npos) << result.err;
     EXPECT_EQ(filesUnder(card), expected);
     expectNoWorkingFolders();
 }

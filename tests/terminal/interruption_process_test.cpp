@@ -82,8 +82,13 @@ class Converter {
                 ::fcntl(terminal_, F_SETFL, ::fcntl(terminal_, F_GETFL) | O_NONBLOCK);
                 break;
         }
-        posix_spawn_file_actions_addopen(&files, 2, err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0600);
+        // On a terminal the questions, which go to standard error, show there too.
+        if (terminal >= 0) {
+            posix_spawn_file_actions_adddup2(&files, terminal, 2);
+        } else {
+            posix_spawn_file_actions_addopen(&files, 2, err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                             0600);
+        }
         std::vector<std::string> all = {XQ_CONVERT_PROGRAM};
         all.insert(all.end(), arguments.begin(), arguments.end());
         if (point) {
@@ -170,7 +175,7 @@ class Converter {
         }
         return shown_;
     }
-    std::string err() const { return readFile(err_); }
+    std::string err() const { return terminal_ < 0 ? readFile(err_) : std::string(); }
 
   private:
     template <typename T>
@@ -394,7 +399,7 @@ TEST_F(InterruptionTest, ASecondConverterOverTheSameTemporaryFolderIsRefused) {
     oldDatabase();
     Converter first(arguments(temp / "card", {}), environment(1), temp / "first");
     // The first one waits for the answer to the Replace question: the reading is done.
-    for (int tries = 0; first.out().find("Yes/No? ") == std::string::npos; ++tries) {
+    for (int tries = 0; first.err().find("Yes/No? ") == std::string::npos; ++tries) {
         ASSERT_LT(tries, 6000) << first.out() << first.err();
         ASSERT_TRUE(first.running()) << first.out() << first.err();
         std::this_thread::sleep_for(std::chrono::milliseconds(10));

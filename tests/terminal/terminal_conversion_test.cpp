@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include "platform/shown_text.h"
-
 #include "support/disk_set_writer.h"
 #include "support/manual_clock.h"
 #include "support/temp_dir.h"
@@ -55,7 +54,7 @@ class TerminalConversionTest : public ::testing::Test {
         std::istringstream in(typed);
         TerminalView view(window, out, err, Verbosity::Normal, false, clock);
         window.observer = &view;
-        TerminalDialogs dialogs(view, in, out, AnswerPolicy::Ask, Verbosity::Normal, false);
+        TerminalDialogs dialogs(view, in, err, AnswerPolicy::Ask, Verbosity::Normal, false);
         Wizard wizard(window, drives.letters, drives.files, dialogs);
         wizard.watchWork(&view);
         wizard.onDisketteRequested([this](int n) {
@@ -95,13 +94,15 @@ TEST_F(TerminalConversionTest, NoToReplaceAsksForAnotherCardAndKeepsTheReading) 
     // No to Replace, Enter for another card (the same one, as it happens), Yes, then stop.
     const int status = run("n\n\ny\nq\n");
     EXPECT_EQ(status, exit_status::Success) << out.str();
-    const std::string text = out.str();
-    const std::size_t declined = text.find(std::string(kReplace) + std::string(kAnotherCard));
-    ASSERT_NE(declined, std::string::npos) << text;
+    // Questions and requests go to standard error, the progress to the output.
+    const std::string asked = err.str();
+    const std::size_t declined = asked.find(std::string(kReplace) + std::string(kAnotherCard));
+    ASSERT_NE(declined, std::string::npos) << asked;
+    EXPECT_NE(asked.find(kReplace, declined + 1), std::string::npos);
     // The diskettes are not read again: the next card is written from the same reading.
-    EXPECT_EQ(occurrences(text, "Reading diskette 1\n"), 1u);
-    EXPECT_NE(text.find(kReplace, declined + 1), std::string::npos);
-    EXPECT_EQ(occurrences(text, "Proved the card in 0:0"), 1u);
+    EXPECT_EQ(occurrences(out.str(), "Reading diskette 1\n"), 1u);
+    EXPECT_EQ(occurrences(out.str(), "Proved the card in 0:0"), 1u);
+    EXPECT_EQ(out.str().find("Yes/No?"), std::string::npos);
     EXPECT_EQ(filesUnder(card() / "backup" / "single").at("db/main.dat"), std::string(10000, 'm'));
     EXPECT_TRUE(workingDirectoriesGone());
 }
@@ -109,7 +110,7 @@ TEST_F(TerminalConversionTest, NoToReplaceAsksForAnotherCardAndKeepsTheReading) 
 TEST_F(TerminalConversionTest, QuittingAtTheCardPromptKeepsTheOldDatabase) {
     const auto before = filesUnder(card());
     EXPECT_EQ(run("n\nq\n"), exit_status::Declined);
-    const std::string text = out.str();
+    const std::string text = err.str();
     EXPECT_NE(text.find(std::string(kReplace) + std::string(kAnotherCard)), std::string::npos)
         << text;
     // The quit question that ends the run is answered by the program, and says so.
@@ -124,10 +125,10 @@ TEST_F(TerminalConversionTest, QuittingAtTheCardPromptKeepsTheOldDatabase) {
 
 TEST_F(TerminalConversionTest, AQuestionNoOneIsThereToAnswerGetsTheCautiousAnswerMarked) {
     EXPECT_EQ(run(""), exit_status::Declined);
-    EXPECT_NE(out.str().find(std::string(kReplace) +
+    EXPECT_NE(err.str().find(std::string(kReplace) +
                              "no (the program's own answer: the input has ended)\n"),
               std::string::npos)
-        << out.str();
+        << err.str();
 }
 
 TEST_F(TerminalConversionTest, EachPhaseIsNamedOnceAndEndsWithItsTime) {
@@ -140,7 +141,7 @@ TEST_F(TerminalConversionTest, EachPhaseIsNamedOnceAndEndsWithItsTime) {
           "Wrote the card in 0:00\n", "Proving the card\n", "Proved the card in 0:00\n"}) {
         EXPECT_EQ(occurrences(out.str(), line), 1u) << line << " in\n" << out.str();
     }
-    EXPECT_EQ(err.str(), "");
+    EXPECT_TRUE(err.str().starts_with(kReplace)) << err.str();
 }
 
 // The progress line on a terminal that redraws it, fed by hand.

@@ -142,10 +142,10 @@ TEST_F(TerminalTest, NoDeclinesToReplaceAnExistingDatabase) {
     const auto before = filesUnder(card);
     const ProcessOutcome result = convert({"--card", card.string(), "--no"});
     EXPECT_EQ(result.status, 3) << result.out << result.err;
-    EXPECT_NE(result.out.find(":\\backup\\single\\ already exists\nReplace old database?\n"
+    EXPECT_NE(result.err.find(":\\backup\\single\\ already exists\nReplace old database?\n"
                               "Yes/No? no (--no)\n"),
               std::string::npos)
-        << result.out;
+        << result.err;
     EXPECT_EQ(filesUnder(card), before);
     EXPECT_TRUE(fs::is_empty(temp / "tmp"));
 }
