@@ -10,7 +10,9 @@ inline constexpr int Success = 0;
 // converts in the same temporary folder, the window could not be made).
 inline constexpr int Failed = 1;
 inline constexpr int BadArguments = 2;  // wrong options or folders; nothing was read or written
-inline constexpr int Declined = 3;      // replacing the database already on the card was declined
+// No card was written because an answer declined it: No to Replace, No to writing onto the
+// system's drive, q at the request for another card.
+inline constexpr int Declined = 3;
 }  // namespace exit_status
 
 }  // namespace xq

@@ -76,6 +76,40 @@ std::string checkOverlaps(const VirtualDriveOptions& drives, const VirtualDriveO
     return {};
 }
 
+// The first request for help or for the version on the line, which wins over what follows, as in
+// GNU tools: "-hV" asks for help. Short options may be run together; -h and -V are the only ones.
+std::optional<CommandLine> firstRequest(const std::vector<std::string>& arguments) {
+    for (const std::string& argument : arguments) {
+        if (argument == "--") {
+            break;
+        }
+        if (argument == "--help") {
+            return CommandLine::Help;
+        }
+        if (argument == "--version") {
+            return CommandLine::Version;
+        }
+        if (argument.size() > 1 && argument[0] == '-' &&
+            argument.find_first_not_of("hV", 1) == std::string::npos) {
+            return argument[1] == 'h' ? CommandLine::Help : CommandLine::Version;
+        }
+    }
+    return std::nullopt;
+}
+
+// CLI11's word for an option given more than once ("--card: At Most 1 required but received 2"),
+// said as the option's user would: "--card was given twice". Other errors as they stand.
+std::string parseErrorText(const std::string& error) {
+    constexpr std::string_view kTooMany = ": At Most 1 required but received ";
+    const std::size_t at = error.find(kTooMany);
+    if (at == std::string::npos) {
+        return error;
+    }
+    const std::string times = error.substr(at + kTooMany.size());
+    return error.substr(0, at) + " was given " + (times == "2" ? "twice" : times + " times") +
+           ": give it once";
+}
+
 }  // namespace
 
 std::string checkDriveFolders(VirtualDriveOptions& drives) {
@@ -113,6 +147,9 @@ CommandLine parseCommandLine(CLI::App& app, const std::vector<std::string>& argu
     // over from Wine): it is never taken for an option.
     app.allow_windows_style_options(false);
     app.set_version_flag("-V,--version", std::string());
+    if (const std::optional<CommandLine> request = firstRequest(arguments)) {
+        return *request;
+    }
     // CLI11 takes the arguments last first.
     std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
     try {
@@ -123,7 +160,7 @@ CommandLine parseCommandLine(CLI::App& app, const std::vector<std::string>& argu
     } catch (const CLI::CallForVersion&) {
         return CommandLine::Version;
     } catch (const CLI::ParseError& e) {
-        error = e.what();
+        error = parseErrorText(e.what());
         return CommandLine::Refused;
     }
 }

@@ -4,6 +4,7 @@
 #include <ostream>
 #include <string>
 
+#include "platform/interruption.h"
 #include "platform/text.h"
 
 namespace xq {
@@ -83,8 +84,11 @@ Answer TerminalDialogs::readAnswer(bool yesNo) {
         prompts_.flush();
         std::string line;
         if (!std::getline(in_, line)) {
-            // No one to answer: the cautious answer.
-            prompts_ << (yesNo ? "no " : "cancel ") << kOwnAnswer << "the input has ended)\n";
+            // No one to answer, or the operator stopped the program at the question: the cautious
+            // answer, and why it was given.
+            prompts_ << (yesNo ? "no " : "cancel ") << kOwnAnswer
+                     << (interruptRequested() ? "the program was interrupted)\n"
+                                              : "the input has ended)\n");
             return no;
         }
         if (echoAnswers_) {

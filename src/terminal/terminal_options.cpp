@@ -21,8 +21,9 @@ char driveArgument(const std::string& text) {
 }  // namespace
 
 std::string terminalUsage() {
-    return "Usage: xq3100-convert (--floppy X: | --diskettes DIR...) (--flash Y: | --card DIR)\n"
-           "                     [--yes | --no] [--verbose | --quiet]\n"
+    return "Usage: xq3100-convert (--floppy X: | --diskettes DIR...)\n"
+           "                      (--flash Y: | --card DIR)\n"
+           "                      [--yes | --no] [--verbose | --quiet]\n"
            "       xq3100-convert --list-drives\n"
            "       xq3100-convert --check-card (Y: | DIR)\n"
            "\n"
@@ -32,20 +33,22 @@ std::string terminalUsage() {
            "  --diskettes DIR... read diskette n from the n-th folder\n"
            "  --flash Y:         write the card in drive Y:\n"
            "  --card DIR         write into the folder DIR as if it were the card\n"
-           "  --yes, --no        answer every question Yes (OK) or No (Cancel) without asking;\n"
+           "  --yes, --no        answer every question Yes (OK) or No (Cancel) unasked;\n"
            "                     --yes never agrees to writing onto the system's own drive\n"
            "  --verbose          print the whole log as well\n"
            "  --quiet            print only errors and the final line\n"
            "  --list-drives      print the drive letters with type, label and free space\n"
-           "  --check-card Y:    prove the database on the card in drive Y: (or in the folder\n"
-           "                     DIR) against its own archive.dat, and say what holds\n"
+           "  --check-card Y:    prove the database on the card in drive Y: (or in the\n"
+           "                     folder DIR) against its own archive.dat, and say what holds\n"
            "  -h, --help         print this help and exit\n"
            "  -V, --version      print the version and exit\n"
            "\n"
-           "Exit status: 0 a card was written, or the card checked holds its database; 1 the\n"
-           "conversion failed or was stopped, the card checked does not hold its database, or\n"
-           "the output could not be written; 2 bad arguments or drives (nothing was read or\n"
-           "written); 3 replacing the database already on the card was declined.\n";
+           "Questions and requests to act are asked on standard error.\n"
+           "\n"
+           "Exit status: 0 a card was written, or the card checked holds its database;\n"
+           "1 the conversion failed or was stopped, the card checked does not hold its\n"
+           "database, or the output could not be written; 2 bad arguments or drives (nothing\n"
+           "was read or written); 3 no card was written because an answer declined it.\n";
 }
 
 TerminalOptionsResult parseTerminalOptions(const std::vector<std::string>& arguments) {

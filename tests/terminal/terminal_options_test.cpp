@@ -1,6 +1,7 @@
 #include "terminal/terminal_options.h"
 
 #include <filesystem>
+#include <sstream>
 
 #include <gtest/gtest.h>
 
@@ -37,6 +38,8 @@ TEST(TerminalOptions, EachFormAndEachError) {
         {{"--floppy", "AB", "--flash", "E:"}, "--floppy needs a drive letter, such as A:, not AB"},
         {{"--floppy", "A:", "--flash"}, "--flash: 1 required TEXT missing"},
         {{"--floppy", "A:", "--flash", "E:", "--yes", "--no"}, "--yes and --no exclude each other"},
+        {{"--floppy", "A:", "--card", card, "--card", card},
+         "--card was given twice: give it once"},
         {{"--floppy", "A:", "--flash", "E:", "--verbose", "--quiet"},
          "--verbose and --quiet exclude each other"},
         {{"--flash", "E:"}, "Give either --floppy or --diskettes"},
@@ -69,9 +72,18 @@ TEST(TerminalOptions, EachFormAndEachError) {
                                   Arguments{"--bad", "--help"}}) {
         EXPECT_TRUE(parseTerminalOptions(help).options.help);
     }
-    for (const Arguments& version : {Arguments{"-V"}, Arguments{"--frobnicate", "--version"}}) {
+    for (const Arguments& version : {Arguments{"-V"}, Arguments{"--frobnicate", "--version"},
+                                     Arguments{"-Vh"}, Arguments{"--version", "--help"}}) {
         EXPECT_TRUE(parseTerminalOptions(version).options.version);
     }
+    // The help fits a terminal of 80 columns.
+    std::istringstream help(terminalUsage());
+    for (std::string line; std::getline(help, line);) {
+        EXPECT_LE(line.size(), 80u) << line;
+    }
+    // The first of them wins, as in GNU tools.
+    EXPECT_TRUE(parseTerminalOptions({"-hV"}).options.help);
+    EXPECT_FALSE(parseTerminalOptions({"-hV"}).options.version);
 }
 
 // Folders the conversion would change under itself are refused before anything is touched: the
