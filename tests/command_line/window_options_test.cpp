@@ -1,5 +1,7 @@
 #include "command_line/window_options.h"
 
+#include <sstream>
+
 #include <gtest/gtest.h>
 
 #include "support/temp_dir.h"
@@ -19,6 +21,11 @@ TEST(WindowOptions, HelpAndVersionAnswerWhateverDriveOptionsComeWithThem) {
         EXPECT_EQ(version.error, "");
     }
     EXPECT_TRUE(parseWindowOptions({"-h"}).options.help);
+    // The help fits a terminal of 80 columns.
+    std::istringstream text(windowUsage());
+    for (std::string line; std::getline(text, line);) {
+        EXPECT_LE(line.size(), 80u) << line;
+    }
 }
 
 TEST(WindowOptions, TheWindowSystemsOptionsArePassedOn) {
