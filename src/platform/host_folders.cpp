@@ -31,6 +31,12 @@ std::optional<std::string> canonicalFolder(std::string_view hostPath) {
     return fromHostPath(canonical);
 }
 
+bool makeFolders(std::string_view hostPath) {
+    std::error_code ec;
+    fs::create_directories(toHostPath(hostPath), ec);
+    return fs::is_directory(toHostPath(hostPath), ec);
+}
+
 namespace {
 
 // A name for a probe file that no other copy of the program uses at the same time.

@@ -12,6 +12,9 @@ namespace xq {
 // The folder's absolute path, with links and "." or ".." resolved; nullopt when it is no folder.
 std::optional<std::string> canonicalFolder(std::string_view hostPath);
 
+// Makes the folder and the folders above it that are missing; whether it is a folder now.
+bool makeFolders(std::string_view hostPath);
+
 // Whether this user may create files in the folder: a file is made there and removed again.
 bool isWritableFolder(std::string_view hostPath);
 

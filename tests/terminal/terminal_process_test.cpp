@@ -218,6 +218,20 @@ TEST_F(TerminalTest, BadArgumentsGetOneLineAndStatusTwo) {
     expectNothingWritten();
 }
 
+// The sample-set writer answers help and version as the other programs do, and makes its folder.
+TEST_F(TerminalTest, TheSampleSetWriterHelpsAndMakesItsFolder) {
+    const ProcessOutcome help = run(XQ_SAMPLE_PROGRAM, {"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(help.out.starts_with("Usage: xq3100-sample-set FOLDER")) << help.out;
+    const ProcessOutcome version = run(XQ_SAMPLE_PROGRAM, {"-V", "--bad"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_TRUE(version.out.starts_with("xq3100-sample-set (XQ3100 Database Media Converter) "))
+        << version.out;
+    const fs::path made = temp / "new" / "set";
+    EXPECT_EQ(run(XQ_SAMPLE_PROGRAM, {made.string()}).status, 0);
+    EXPECT_TRUE(fs::exists(made / "diskette3" / "disk0003.dat"));
+}
+
 TEST_F(TerminalTest, VersionIsPrintedWhateverFollows) {
     for (const Arguments& arguments :
          {Arguments{"--version"},
