@@ -153,13 +153,14 @@ void TerminalView::progressed(const WorkProgress& progress) {
         phase_ = progress.phase;
         phaseStart_ = clock_.now();
         announcedItem_ = 0;
+        readDiskettes_ = 0;
     }
     if (progress.ended) {
         if (!progress.completed) {
             clearProgress();
             phase_.reset();
         } else if (progress.phase == WorkPhase::Reading) {
-            readDiskettes_ = progress.item;  // the next diskette goes on on the same line
+            ++readDiskettes_;  // the next diskette goes on on the same line
         } else {
             finishPhase();
         }

@@ -234,6 +234,7 @@ TEST_F(ConversionSetsTest, DamagedDiskettesThroughAFaultyFileSystem) {
     result = convertTyping(set, {"--yes"}, "yes\n");
     EXPECT_EQ(result.status, 0) << result.out << result.err;
     EXPECT_NE(result.err.find("Read only diskette #2 again?"), std::string::npos) << result.err;
+    EXPECT_NE(result.out.find("Read 1 diskette in "), std::string::npos) << result.out;
     reads = mount.reads();
     for (int n = 1; n <= 3; ++n) {
         const std::string piece = "/set/diskette" + std::to_string(n) + "/db/records.dat";
