@@ -21,11 +21,11 @@ int main(int argc, char* argv[]) {
     const TerminalOptionsResult parsed = parseTerminalOptions(arguments);
     if (parsed.options.help) {
         std::cout << terminalUsage();
-        return std::cout.flush() ? exit_status::Success : exit_status::Failed;
+        return flushOrSay(std::cout, std::cerr) ? exit_status::Success : exit_status::Failed;
     }
     if (parsed.options.version) {
         std::cout << versionText(kProgramName);
-        return std::cout.flush() ? exit_status::Success : exit_status::Failed;
+        return flushOrSay(std::cout, std::cerr) ? exit_status::Success : exit_status::Failed;
     }
     if (!parsed.error.empty()) {
         std::cerr << kProgramName << ": " << shownText(parsed.error) << "\nTry '" << kProgramName
@@ -39,7 +39,7 @@ int main(int argc, char* argv[]) {
     const DriveTable& drives = setup.drives().table();
     switch (options.task) {
         case TerminalTask::ListDrives:
-            return listDrives(drives, std::cout);
+            return listDrives(drives, std::cout, std::cerr);
         case TerminalTask::CheckCard:
             return checkCard(setup, options, std::cout, std::cerr);
         case TerminalTask::Convert:
@@ -98,7 +98,8 @@ int main(int argc, char* argv[]) {
     }
     if (view.outputFailed()) {
         // The operator may not have seen what happened: the run does not count as a success.
-        std::cerr << kProgramName << ": the output could not be written in full\n";
+        std::cerr << kProgramName << ": write error"
+                  << (view.writeError().empty() ? "" : ": " + view.writeError()) << '\n';
         status = status == exit_status::Success ? exit_status::Failed : status;
     }
     return status;

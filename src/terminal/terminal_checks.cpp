@@ -5,6 +5,7 @@
 
 #include "app/exit_status.h"
 #include "convert/card_check.h"
+#include "platform/result.h"
 #include "platform/shown_text.h"
 #include "terminal/terminal_view.h"
 #include "ui/drive_info.h"
@@ -79,12 +80,12 @@ std::string refusedDrives(const DriveTable& drives, const TerminalOptions& optio
     return {};
 }
 
-int listDrives(const DriveTable& drives, std::ostream& out) {
+int listDrives(const DriveTable& drives, std::ostream& out, std::ostream& err) {
     const DigitGrouping grouping = regionalDigitGrouping();
     for (const Drive& drive : drives.drives()) {
         out << terminalText(driveSummary(drive, grouping)) << '\n';
     }
-    return out.flush() ? exit_status::Success : exit_status::Failed;
+    return flushOrSay(out, err) ? exit_status::Success : exit_status::Failed;
 }
 
 int checkCard(ConverterSetup& setup, const TerminalOptions& options, std::ostream& out,
@@ -101,13 +102,21 @@ int checkCard(ConverterSetup& setup, const TerminalOptions& options, std::ostrea
         return exit_status::Failed;
     }
     const std::string where = databaseLocation(drives, letter);
-    // Each file's line as soon as it is checked: a large database takes a while.
+    // Each file's line as soon as it is checked: a large database takes a while. The reason of the
+    // first line that cannot be written is kept, before the check's own calls change errno.
     std::size_t failing = 0;
+    std::string writeError;
+    const auto wrote = [&] {
+        if (out.fail() && writeError.empty()) {
+            writeError = systemErrorText(errno);
+        }
+    };
     CardCheckProgress progress;
     progress.began = [&](const CardCheck& check) {
         const auto count = std::ranges::count_if(check.archive.table(), &ArchivedFile::namesAFile);
         out << shownText(where) << ": archive ID " << shownText(check.archive.archiveIdText) << ", "
             << count << (count == 1 ? " file" : " files") << std::endl;
+        wrote();
     };
     progress.checked = [&](const ListedFileCheck& file) {
         failing +=
@@ -115,6 +124,7 @@ int checkCard(ConverterSetup& setup, const TerminalOptions& options, std::ostrea
                 ? 0
                 : 1;
         out << "  " << shownText(file.name) << " " << stateText(file.state) << std::endl;
+        wrote();
     };
     const CardCheck check = CheckCard(setup.files(), driveName(letter) + "\\", progress);
     switch (check.outcome) {
@@ -142,9 +152,9 @@ int checkCard(ConverterSetup& setup, const TerminalOptions& options, std::ostrea
     }
     if (check.outcome == CardCheck::Outcome::Holds) {
         out << "The card holds its database.\n";
-        return out.flush() ? exit_status::Success : exit_status::Failed;
+        return flushOrSay(out, err, writeError) ? exit_status::Success : exit_status::Failed;
     }
-    out.flush();
+    passOver(flushOrSay(out, err, writeError));
     err << kProgramName << ": the card does not hold its database: " << failing << " of "
         << check.files.size() << " files do not hold\n";
     return exit_status::Failed;

@@ -20,7 +20,7 @@ std::string refusedDrives(const DriveTable& drives, const TerminalOptions& optio
                           bool answersTyped);
 
 // --list-drives: each drive on a line, with what the window's label tells of it. The exit status.
-int listDrives(const DriveTable& drives, std::ostream& out);
+int listDrives(const DriveTable& drives, std::ostream& out, std::ostream& err);
 
 // --check-card: the card's database read back and proven against its own archive.dat, file by
 // file. The exit status: 0 when it holds, 1 when not, 2 when there is no such drive.

@@ -1,8 +1,10 @@
 #include "terminal/terminal_view.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <ostream>
+#include <system_error>
 
 #include "platform/shown_text.h"
 
@@ -70,7 +72,7 @@ void TerminalView::catchUp() {
     if (verbosity_ == Verbosity::Verbose) {
         printLog();
     }
-    out_.flush();
+    flush(out_);
 }
 
 void TerminalView::printLog() {
@@ -93,35 +95,57 @@ void TerminalView::tell(std::string_view line) {
     catchUp();
     clearProgress();
     out_ << line << '\n';
-    out_.flush();
+    flush(out_);
 }
 
 void TerminalView::ask(std::string_view line) {
     catchUp();
     clearProgress();
-    out_.flush();
+    flush(out_);
     err_ << line << '\n';
-    err_.flush();
+    flush(err_);
 }
 
 void TerminalView::error(std::string_view text) {
     catchUp();
     clearProgress();
-    out_.flush();
+    flush(out_);
     err_ << terminalLines(text) << '\n';
-    err_.flush();
+    flush(err_);
 }
 
 void TerminalView::problem(std::string_view line) {
     catchUp();
     clearProgress();
-    out_.flush();
+    flush(out_);
     err_ << kProgramName << ": " << line << '\n';
-    err_.flush();
+    flush(err_);
 }
 
 bool TerminalView::outputFailed() const {
     return out_.fail() || err_.fail();
+}
+
+void TerminalView::flush(std::ostream& stream) {
+    stream.flush();
+    if (stream.fail() && writeError_.empty()) {
+        writeError_ = systemErrorText(errno);  // the write that failed has just set it
+    }
+}
+
+std::string systemErrorText(int error) {
+    return std::generic_category().message(error);
+}
+
+bool flushOrSay(std::ostream& out, std::ostream& err, std::string cause) {
+    if (out.flush()) {
+        return true;
+    }
+    if (cause.empty()) {
+        cause = systemErrorText(errno);  // the flush that failed has just set it
+    }
+    err << kProgramName << ": write error: " << cause << '\n';
+    return false;
 }
 
 std::string TerminalView::phaseName(const WorkProgress& progress) const {
@@ -171,7 +195,7 @@ void TerminalView::progressed(const WorkProgress& progress) {
         if (announcedItem_ != progress.item) {
             announcedItem_ = progress.item;
             out_ << phaseName(progress) << '\n';
-            out_.flush();
+            flush(out_);
         }
         return;
     }
@@ -208,7 +232,7 @@ void TerminalView::drawProgress(const WorkProgress& progress) {
     // Written over the line before, without escape sequences: every terminal can.
     const std::size_t longer = drawn_.size() > line.size() ? drawn_.size() - line.size() : 0;
     out_ << '\r' << line << std::string(longer, ' ');
-    out_.flush();
+    flush(out_);
     drawn_ = line;
     drawnAt_ = now;
     progressOnScreen_ = true;
@@ -241,7 +265,7 @@ void TerminalView::finishPhase() {
     }
     clearProgress();
     out_ << done << " in " << clockText(elapsed) << '\n';
-    out_.flush();
+    flush(out_);
     phase_.reset();
 }
 

@@ -42,10 +42,14 @@ class TerminalView : public WindowObserver, public ProgressObserver {
     // The progress line is taken off the screen, for a prompt to come.
     void clearProgress();
 
-    // Something could not be written to the output or the error output.
+    // Something could not be written to the output or the error output, and why ("No space left
+    // on device"; empty when the reason was not known).
     bool outputFailed() const;
+    const std::string& writeError() const { return writeError_; }
 
   private:
+    // Flushes the stream, keeping the reason of its first failure.
+    void flush(std::ostream& stream);
     void printLog();
     void drawProgress(const WorkProgress& progress);
     // The phase on screen has run through: its line with the time it took.
@@ -67,6 +71,7 @@ class TerminalView : public WindowObserver, public ProgressObserver {
     std::string drawn_;
     int announcedItem_ = 0;
     int readDiskettes_ = 0;
+    std::string writeError_;
 };
 
 // Text for the terminal: CR LF line breaks as the terminal wants them, everything else as
@@ -77,6 +82,14 @@ std::string terminalText(std::string_view text);
 // A wizard's text as lines for the terminal: terminalText, without the empty lines around it and
 // the blanks at the ends of its lines, which the window's panes show and a terminal need not.
 std::string terminalLines(std::string_view text);
+
+// The system's text for an error number: "No space left on device".
+std::string systemErrorText(int error);
+
+// Flushes `out`; when it cannot be written, says so on `err` as coreutils do ("xq3100-convert:
+// write error: No space left on device"), with `cause` when an earlier write that failed gave it.
+// Whether it was written.
+bool flushOrSay(std::ostream& out, std::ostream& err, std::string cause = {});
 
 // "0:07", "1:02:03": a duration for the progress line.
 std::string clockText(std::chrono::seconds duration);

@@ -295,16 +295,28 @@ TEST_F(InterruptionTest, AnInterruptAfterTheProofSaysWhereTheDatabaseIs) {
 // Output that cannot be written (a pipe whose reader has gone, a full disk) does not cut the work
 // off, nor kill the program by a signal: the card is written and proven, the working folders go,
 // and the exit status says the run did not end well.
+// It says why, as coreutils do; so do help, version, the drive list and a card's check.
 TEST_F(InterruptionTest, OutputThatCannotBeWrittenEndsTheRunNotTheWork) {
-    for (const Converter::Output to : {Converter::Output::ClosedPipe, Converter::Output::Full}) {
+    for (const auto& [to, cause] :
+         {std::pair{Converter::Output::ClosedPipe, "Broken pipe"},
+          std::pair{Converter::Output::Full, "No space left on device"}}) {
         fs::remove_all(temp / "card");
         fs::create_directories(temp / "card");
         Converter converter(arguments(temp / "card", {"--yes"}), environment(), temp / "lost", to);
         EXPECT_EQ(converter.wait(), 1);
-        EXPECT_EQ(converter.err(), "xq3100-convert: the output could not be written in full\n");
+        EXPECT_EQ(converter.err(), std::string("xq3100-convert: write error: ") + cause + "\n");
         EXPECT_EQ(filesUnder(temp / "card" / "backup" / "single").at("db/records.dat"),
                   set.wholeFiles.at("/db/records.dat"));
         EXPECT_TRUE(fs::is_empty(temp / "tmp"));
+    }
+    for (const std::vector<std::string>& task : {std::vector<std::string>{"--help"},
+                                                 {"--version"},
+                                                 {"--list-drives"},
+                                                 {"--check-card", (temp / "card").string()}}) {
+        Converter converter(task, environment(), temp / "full", Converter::Output::Full);
+        EXPECT_EQ(converter.wait(), 1) << task.front();
+        EXPECT_EQ(converter.err(), "xq3100-convert: write error: No space left on device\n")
+            << task.front();
     }
 }
 
