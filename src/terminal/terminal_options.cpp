@@ -31,6 +31,7 @@ std::string terminalUsage() {
            "\n"
            "  --floppy X:        read the diskettes from drive X: (asks for each diskette)\n"
            "  --diskettes DIR... read diskette n from the n-th folder\n"
+           "  [--] DIR...        the same folders as operands, last on the line\n"
            "  --flash Y:         write the card in drive Y:\n"
            "  --card DIR         write into the folder DIR as if it were the card\n"
            "  --yes, --no        answer every question Yes (OK) or No (Cancel) unasked;\n"
@@ -72,6 +73,10 @@ TerminalOptionsResult parseTerminalOptions(const std::vector<std::string>& argum
     app.add_flag("--quiet", quiet);
     app.add_flag("--list-drives", listDrives);
     app.add_option("--check-card", checkCard);
+    // The diskette folders may also come as operands, as `cp SOURCE... DEST` takes its sources:
+    // after "--" they may begin with "-".
+    std::vector<std::string> operands;
+    app.add_option("diskette-folders", operands);
     switch (parseCommandLine(app, arguments, result.error)) {
         case CommandLine::Help:
             options.help = true;
@@ -89,6 +94,14 @@ TerminalOptionsResult parseTerminalOptions(const std::vector<std::string>& argum
         result.error = std::move(error);
         return result;
     };
+    if (!operands.empty()) {
+        if (!options.drives.disketteFolders.empty()) {
+            return refuse(
+                "Give the diskette folders either after --diskettes or as operands, "
+                "not both");
+        }
+        options.drives.disketteFolders = std::move(operands);
+    }
     for (const auto& [name, text, letter] : {std::tuple{"--floppy", &floppy, &options.floppy},
                                              std::tuple{"--flash", &flash, &options.flash}}) {
         if (!text->empty() && (*letter = driveArgument(*text)) == '\0') {
