@@ -66,6 +66,8 @@ class Wizard : public WindowController {
     void stopForInterruption() override;
 
     const WizardState& state() const { return state_; }
+    // The number of diskettes of the set being read, once diskette 1 has told it; 0 before.
+    int disketteCount() const { return archive_.disketteCount; }
     // What the last OK in the card step did with the card; nothing before the first.
     std::optional<PlaceOutcome> lastPlacement() const { return lastPlacement_; }
     // How the reading of a diskette that the last OK made ended; nothing when it read none.

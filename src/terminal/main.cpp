@@ -70,6 +70,7 @@ int main(int argc, char* argv[]) {
     conversion.floppy = options.floppy != '\0' ? options.floppy : setup.drives().floppyLetter();
     conversion.flash = card;
     conversion.floppyIsVirtual = options.floppy == '\0';
+    conversion.disketteFolders = options.drives.disketteFolders;
     conversion.flashIsVirtual = options.flash == '\0';
     conversion.interactive = options.answers == AnswerPolicy::Ask && standardInputIsTerminal();
     int status = TerminalConversion(wizard, dialogs, view, std::cin, conversion).run();

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/drive_table.h"
+#include "platform/shown_text.h"
 #include "platform/text.h"
 
 namespace xq {
@@ -36,6 +37,29 @@ bool TerminalConversion::listed(char letter) const {
 
 bool TerminalConversion::waitForOperator(const std::string& request) {
     return goOn(request + " (or type q to stop)");
+}
+
+bool TerminalConversion::foldersFitTheSet() {
+    const std::size_t given = setup_.disketteFolders.size();
+    const auto needed = static_cast<std::size_t>(std::max(wizard_.disketteCount(), 0));
+    if (given == 0 || needed == 0 || given == needed) {
+        return true;
+    }
+    const std::string diskettes =
+        "the set has " + std::to_string(needed) + (needed == 1 ? " diskette" : " diskettes");
+    if (given < needed) {
+        view_.problem(diskettes + ", but " + std::to_string(given) +
+                      (given == 1 ? " diskette folder was" : " diskette folders were") +
+                      " given: give one folder for each diskette");
+        return false;
+    }
+    std::string extra;
+    for (std::size_t i = needed; i < given; ++i) {
+        extra += (extra.empty() ? "" : ", ") + shownText(setup_.disketteFolders[i]);
+    }
+    view_.problem("warning: " + diskettes + ": " + extra + (given - needed == 1 ? " is" : " are") +
+                  " not read");
+    return true;
 }
 
 bool TerminalConversion::goOn(const std::string& prompt) {
@@ -100,6 +124,10 @@ int TerminalConversion::run() {
                     return stop(exit_status::Failed);
                 }
                 wizard_.okPressed();
+                if (before.diskNumber == 1 && readWhole() && !foldersFitTheSet()) {
+                    dialogs_.quitting(true);  // the line above said why
+                    return stop(exit_status::BadArguments);
+                }
                 // A diskette that was read whole moved the work on, even where the wizard asks for
                 // the same diskette again (read only the failing diskettes again): only a reading
                 // that did not get through the diskette can be stuck.

@@ -21,6 +21,8 @@ class TerminalConversion {
         bool floppyIsVirtual = false;
         bool flashIsVirtual = false;
         bool interactive = false;  // someone at the terminal answers (no --yes / --no)
+        // The folders the virtual floppy drive holds, diskette 1's first (--diskettes).
+        std::vector<std::string> disketteFolders;
     };
 
     TerminalConversion(Wizard& wizard, TerminalDialogs& dialogs, TerminalView& view,
@@ -29,6 +31,9 @@ class TerminalConversion {
     int run();
 
   private:
+    // Once diskette 1 has told the set's size: whether the diskette folders given are enough for
+    // it (said when they are not; those beyond it are named in a warning).
+    bool foldersFitTheSet();
     bool select(char letter);
     bool listed(char letter) const;  // the drive list has the drive, ready or not
     bool waitForOperator(const std::string& request);

@@ -35,7 +35,7 @@ Answer TerminalDialogs::messageBox(std::string_view text, std::string_view title
         return Answer::Ok;
     }
     const bool asking = policy_ == AnswerPolicy::Ask && !quitting_;
-    if (!asking && verbosity_ == Verbosity::Quiet) {
+    if (!asking && (verbosity_ == Verbosity::Quiet || quietQuit_)) {
         return quitting_ ? Answer::Yes : ask(style.buttons == BoxButtons::YesNo);
     }
     view_.ask("[" + std::string(title) + "] " + terminalLines(text));

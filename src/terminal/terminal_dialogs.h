@@ -23,8 +23,12 @@ class TerminalDialogs : public Dialogs {
     // cautious one.
     Answer askInPerson(std::string_view text, std::string_view title, BoxStyle style) override;
 
-    // The front end is ending the program: its own quit question is answered Yes.
-    void quitting() { quitting_ = true; }
+    // The front end is ending the program: its own quit question is answered Yes, `silently`
+    // where the reason has been given in a line of its own.
+    void quitting(bool silently = false) {
+        quitting_ = true;
+        quietQuit_ = quietQuit_ || silently;
+    }
 
   private:
     Answer ask(bool yesNo);
@@ -37,6 +41,7 @@ class TerminalDialogs : public Dialogs {
     Verbosity verbosity_;
     bool echoAnswers_;
     bool quitting_ = false;
+    bool quietQuit_ = false;
 };
 
 }  // namespace xq

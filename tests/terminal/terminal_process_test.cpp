@@ -183,6 +183,27 @@ TEST_F(TerminalTest, FoldersAreCheckedBeforeAnythingIsWritten) {
 #endif
 }
 
+// Once diskette 1 tells the set's size: too few folders stop the run at once, with the counts;
+// folders beyond it are named, and the conversion goes on.
+TEST_F(TerminalTest, TheFoldersAreCountedAgainstTheSet) {
+    const ProcessOutcome few =
+        convert({"--card", card.string(), "--yes"}, {diskette(1).string(), diskette(2).string()});
+    EXPECT_EQ(few.status, 2);
+    EXPECT_EQ(few.err,
+              "xq3100-convert: the set has 3 diskettes, but 2 diskette folders were "
+              "given: give one folder for each diskette\n");
+    expectNothingWritten();
+
+    const fs::path extra = temp / "extra";
+    writeFile(extra / "disk0004.dat", "more");
+    const ProcessOutcome many =
+        convert({"--card", card.string(), "--yes"},
+                {diskette(1).string(), diskette(2).string(), diskette(3).string(), extra.string()});
+    EXPECT_EQ(many.status, 0) << many.err;
+    EXPECT_EQ(many.err, "xq3100-convert: warning: the set has 3 diskettes: " +
+                            fs::canonical(extra).string() + " is not read\n");
+}
+
 TEST_F(TerminalTest, ACardFolderThatCannotBeWrittenIsRefused) {
     // Without write permission an ordinary user cannot write the folder. The superuser can, and
     // on Windows a folder's read-only attribute stops no one; there a folder of the kernel's that
