@@ -91,6 +91,7 @@ class DisketteRead {
                                                : reportUnreadable(heads, root, copy, false);
             }
             op_.window().ProgressBar1.max = c_.archive.disketteCount * kProgressPerDiskette;
+            op_.setWorkItems(c_.archive.disketteCount);
             // Diskette 1 of another set in its place: its copy is made anew.
             if (earlier && earlier->archiveId != c_.archive.archiveIdText) {
                 earlier.reset();

@@ -6,6 +6,7 @@
 // After windows.h, which it needs.
 #include <shellapi.h>
 #else
+#include <sys/ioctl.h>
 #include <unistd.h>
 #endif
 
@@ -36,6 +37,19 @@ bool standardOutputIsTerminal() {
     return isConsole(STD_OUTPUT_HANDLE);
 #else
     return ::isatty(1) != 0;
+#endif
+}
+
+int terminalColumns() {
+#ifdef _WIN32
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (!::GetConsoleScreenBufferInfo(::GetStdHandle(STD_OUTPUT_HANDLE), &info)) {
+        return 0;
+    }
+    return info.srWindow.Right - info.srWindow.Left + 1;
+#else
+    winsize size{};
+    return ::ioctl(1, TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
 #endif
 }
 

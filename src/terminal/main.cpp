@@ -56,6 +56,7 @@ int main(int argc, char* argv[]) {
     const char* term = std::getenv("TERM");
     TerminalView view(setup.model(), std::cout, std::cerr, options.verbosity,
                       terminal && !(term != nullptr && std::string_view(term) == "dumb"));
+    view.fitTo(terminalColumns());
     setup.model().observer = &view;
     TerminalDialogs dialogs(view, std::cin, std::cerr, options.answers, options.verbosity,
                             !standardInputIsTerminal());

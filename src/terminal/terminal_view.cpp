@@ -191,8 +191,11 @@ void TerminalView::progressed(const WorkProgress& progress) {
         return;
     }
     if (!redrawsLines_) {
-        // One plain line for each step: each diskette, each other phase.
-        if (announcedItem_ != progress.item) {
+        // One plain line for each step: each diskette, each other phase; the first diskette's once
+        // it has told the set's size, or once it is read.
+        const bool sizeToCome =
+            progress.phase == WorkPhase::Reading && progress.items == 0 && progress.total == 0;
+        if (announcedItem_ != progress.item && !sizeToCome) {
             announcedItem_ = progress.item;
             out_ << phaseName(progress) << '\n';
             flush(out_);
@@ -224,13 +227,20 @@ void TerminalView::drawProgress(const WorkProgress& progress) {
             static_cast<double>(elapsed.count()) * (1 - fraction) / fraction));
         line += ", about " + clockText(left) + " left";
     }
+    // The last column stays free: a terminal that wraps there would start a new line.
+    if (columns_ > 1 && line.size() >= static_cast<std::size_t>(columns_)) {
+        line.resize(static_cast<std::size_t>(columns_ - 1));
+    }
     // Redrawn when it shows something new, and not more often than the eye can follow.
     if (line == drawn_ || (progressOnScreen_ && now - drawnAt_ < std::chrono::milliseconds(100) &&
                            line.substr(0, 25) == drawn_.substr(0, 25))) {
         return;
     }
     // Written over the line before, without escape sequences: every terminal can.
-    const std::size_t longer = drawn_.size() > line.size() ? drawn_.size() - line.size() : 0;
+    std::size_t longer = drawn_.size() > line.size() ? drawn_.size() - line.size() : 0;
+    if (columns_ > 1) {
+        longer = std::min(longer, static_cast<std::size_t>(columns_ - 1) - line.size());
+    }
     out_ << '\r' << line << std::string(longer, ' ');
     flush(out_);
     drawn_ = line;

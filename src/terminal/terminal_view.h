@@ -41,6 +41,9 @@ class TerminalView : public WindowObserver, public ProgressObserver {
     void problem(std::string_view line);
     // The progress line is taken off the screen, for a prompt to come.
     void clearProgress();
+    // The terminal's width: the progress line is cut to fit it, as a line longer than the terminal
+    // would wrap and leave a new line at every redraw. 0: not known.
+    void fitTo(int columns) { columns_ = columns; }
 
     // Something could not be written to the output or the error output, and why ("No space left
     // on device"; empty when the reason was not known).
@@ -72,6 +75,7 @@ class TerminalView : public WindowObserver, public ProgressObserver {
     int announcedItem_ = 0;
     int readDiskettes_ = 0;
     std::string writeError_;
+    int columns_ = 0;
 };
 
 // Text for the terminal: CR LF line breaks as the terminal wants them, everything else as

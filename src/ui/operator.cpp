@@ -51,6 +51,11 @@ void Operator::beginWork(WorkPhase phase, int item, int items) {
     reportWork();
 }
 
+void Operator::setWorkItems(int items) {
+    work_.now.items = items;
+    reportWork();
+}
+
 void Operator::setWorkTotal(std::uint64_t total) {
     work_.now.total = total;
     reportWork();

@@ -57,6 +57,8 @@ class Operator {
     void watchWork(ProgressObserver* observer) { work_.observer = observer; }
     void beginWork(WorkPhase phase, int item = 1, int items = 1);
     void setWorkTotal(std::uint64_t total);
+    // The number of items of the phase, once it is known (diskette 1 tells the set's size).
+    void setWorkItems(int items);
     void advanceWork(std::uint64_t done = 1);
     void endWork(bool completed);
     // Long work with nothing new to show (a weak sector read again and again): the window and the

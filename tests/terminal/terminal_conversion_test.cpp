@@ -100,7 +100,7 @@ TEST_F(TerminalConversionTest, NoToReplaceAsksForAnotherCardAndKeepsTheReading) 
     ASSERT_NE(declined, std::string::npos) << asked;
     EXPECT_NE(asked.find(kReplace, declined + 1), std::string::npos);
     // The diskettes are not read again: the next card is written from the same reading.
-    EXPECT_EQ(occurrences(out.str(), "Reading diskette 1\n"), 1u);
+    EXPECT_EQ(occurrences(out.str(), "Reading diskette 1 of 3\n"), 1u);
     EXPECT_EQ(occurrences(out.str(), "Proved the card in 0:0"), 1u);
     EXPECT_EQ(out.str().find("Yes/No?"), std::string::npos);
     EXPECT_EQ(filesUnder(card() / "backup" / "single").at("db/main.dat"), std::string(10000, 'm'));
@@ -135,7 +135,7 @@ TEST_F(TerminalConversionTest, EachPhaseIsNamedOnceAndEndsWithItsTime) {
     ASSERT_EQ(run("y\nq\n"), exit_status::Success);
     std::string phases;
     for (const char* line :
-         {"Reading diskette 1\n", "Reading diskette 2 of 3\n", "Reading diskette 3 of 3\n",
+         {"Reading diskette 1 of 3\n", "Reading diskette 2 of 3\n", "Reading diskette 3 of 3\n",
           "Read 3 diskettes in 0:00\n", "Verifying the files\n", "Verified the files in 0:00\n",
           "Joining the files\n", "Joined the files in 0:00\n", "Writing the card\n",
           "Wrote the card in 0:00\n", "Proving the card\n", "Proved the card in 0:00\n"}) {
@@ -171,6 +171,12 @@ TEST(ProgressLine, ShowsThePhaseItsShareAndLeavesOnlyWhatRanThrough) {
     report({.phase = WorkPhase::Verifying, .done = 5, .total = 10});
     EXPECT_TRUE(out.str().ends_with("[##########..........] 50%  1:15, about 1:15 left"))
         << out.str();
+    // On a terminal of 40 columns the line is cut to 39: one more would wrap at every redraw.
+    view.fitTo(40);
+    clock.advance(std::chrono::seconds(1));
+    report({.phase = WorkPhase::Verifying, .done = 6, .total = 10});
+    const std::string drawn = out.str().substr(out.str().rfind('\r') + 1);
+    EXPECT_EQ(drawn, "Verifying the files       [############") << out.str();
     // A phase given up leaves nothing on the screen.
     report({.phase = WorkPhase::Verifying, .done = 5, .total = 10, .ended = true});
     EXPECT_EQ(out.str().find("Verified"), std::string::npos);
