@@ -57,6 +57,13 @@ int main(int argc, char* argv[]) {
     TerminalView view(setup.model(), std::cout, std::cerr, options.verbosity,
                       terminal && !(term != nullptr && std::string_view(term) == "dumb"));
     view.fitTo(terminalColumns());
+    // The virtual drives' roots as the folders the operator named.
+    view.showVirtualRootsAs([&setup, &drives](char letter) -> std::optional<std::string> {
+        if (letter != setup.drives().floppyLetter() && letter != setup.drives().cardLetter()) {
+            return std::nullopt;
+        }
+        return drives.hostRoot(letter);
+    });
     setup.model().observer = &view;
     TerminalDialogs dialogs(view, std::cin, std::cerr, options.answers, options.verbosity,
                             !standardInputIsTerminal());

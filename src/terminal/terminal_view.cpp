@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "platform/shown_text.h"
+#include "platform/text.h"
 
 namespace xq {
 
@@ -81,7 +82,7 @@ void TerminalView::printLog() {
         return;
     }
     clearProgress();
-    out_ << terminalText(std::string_view(log).substr(shownLog_));
+    out_ << withHostPaths(terminalText(std::string_view(log).substr(shownLog_)));
     shownLog_ = log.size();
 }
 
@@ -94,7 +95,7 @@ void TerminalView::say(std::string_view line) {
 void TerminalView::tell(std::string_view line) {
     catchUp();
     clearProgress();
-    out_ << line << '\n';
+    out_ << withHostPaths(line) << '\n';
     flush(out_);
 }
 
@@ -102,7 +103,7 @@ void TerminalView::ask(std::string_view line) {
     catchUp();
     clearProgress();
     flush(out_);
-    err_ << line << '\n';
+    err_ << withHostPaths(line) << '\n';
     flush(err_);
 }
 
@@ -110,7 +111,7 @@ void TerminalView::error(std::string_view text) {
     catchUp();
     clearProgress();
     flush(out_);
-    err_ << terminalLines(text) << '\n';
+    err_ << withHostPaths(terminalLines(text)) << '\n';
     flush(err_);
 }
 
@@ -118,8 +119,40 @@ void TerminalView::problem(std::string_view line) {
     catchUp();
     clearProgress();
     flush(out_);
-    err_ << kProgramName << ": " << line << '\n';
+    err_ << kProgramName << ": " << withHostPaths(line) << '\n';
     flush(err_);
+}
+
+std::string TerminalView::withHostPaths(std::string_view text) const {
+    if (!virtualRoot_) {
+        return std::string(text);
+    }
+#ifdef _WIN32
+    constexpr char kSeparator = '\\';
+#else
+    constexpr char kSeparator = '/';
+#endif
+    std::string shown;
+    for (std::size_t i = 0; i < text.size();) {
+        const bool atRoot = i + 2 < text.size() && isAsciiLetter(text[i]) && text[i + 1] == ':' &&
+                            text[i + 2] == '\\' && (i == 0 || !isAsciiLetter(text[i - 1]));
+        const std::optional<std::string> folder =
+            atRoot ? virtualRoot_(asciiUpper(text[i])) : std::nullopt;
+        if (!folder) {
+            shown += text[i++];
+            continue;
+        }
+        // The folder, then the rest of the path up to a blank or the end of the line.
+        std::string_view root(*folder);
+        while (!root.empty() && (root.back() == '/' || root.back() == '\\')) {
+            root.remove_suffix(1);  // the root's own separator follows
+        }
+        shown += root;
+        for (i += 2; i < text.size() && text[i] != ' ' && text[i] != '\r' && text[i] != '\n'; ++i) {
+            shown += text[i] == '\\' ? kSeparator : text[i];
+        }
+    }
+    return shown;
 }
 
 bool TerminalView::outputFailed() const {

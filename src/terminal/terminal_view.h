@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -44,6 +45,11 @@ class TerminalView : public WindowObserver, public ProgressObserver {
     // The terminal's width: the progress line is cut to fit it, as a line longer than the terminal
     // would wrap and leave a new line at every redraw. 0: not known.
     void fitTo(int columns) { columns_ = columns; }
+    // The folder a virtual drive stands for, by its letter (nullopt for the machine's drives): in
+    // every line printed, such a drive's root ("E:\") is shown as that folder, and the path that
+    // follows it with the host's separators, as the operator named it.
+    using VirtualRoot = std::function<std::optional<std::string>(char letter)>;
+    void showVirtualRootsAs(VirtualRoot root) { virtualRoot_ = std::move(root); }
 
     // Something could not be written to the output or the error output, and why ("No space left
     // on device"; empty when the reason was not known).
@@ -51,6 +57,8 @@ class TerminalView : public WindowObserver, public ProgressObserver {
     const std::string& writeError() const { return writeError_; }
 
   private:
+    // The text with the virtual drives' roots shown as their folders.
+    std::string withHostPaths(std::string_view text) const;
     // Flushes the stream, keeping the reason of its first failure.
     void flush(std::ostream& stream);
     void printLog();
@@ -76,6 +84,7 @@ class TerminalView : public WindowObserver, public ProgressObserver {
     int readDiskettes_ = 0;
     std::string writeError_;
     int columns_ = 0;
+    VirtualRoot virtualRoot_;
 };
 
 // Text for the terminal: CR LF line breaks as the terminal wants them, everything else as

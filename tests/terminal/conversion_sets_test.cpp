@@ -203,9 +203,12 @@ TEST_F(ConversionSetsTest, DamagedDiskettesThroughAFaultyFileSystem) {
         "fail /set/diskette2/db/records.dat 512 1024 6\n");
     ProcessOutcome result = convertTyping(set, {"--yes", "--verbose"}, "");
     EXPECT_EQ(result.status, 0) << result.out << result.err;
-    EXPECT_NE(result.out.find("\\db\\records.dat bytes 0-511 read on try 3"), std::string::npos)
+    // The diskette's path as the folder named for it, with the host's separators.
+    const std::string records =
+        (fs::path("diskette2") / "db" / "records.dat").make_preferred().string();
+    EXPECT_NE(result.out.find(records + " bytes 0-511 read on try 3"), std::string::npos)
         << result.out;
-    EXPECT_NE(result.out.find("\\db\\records.dat bytes 512-999 read on try 6"), std::string::npos)
+    EXPECT_NE(result.out.find(records + " bytes 512-999 read on try 6"), std::string::npos)
         << result.out;
     EXPECT_EQ(filesUnder(card), expected);
 
