@@ -229,8 +229,15 @@ void WindowBinding::repaintNow(Control control) {
 
 template <typename Action>
 void WindowBinding::act(Action&& action) {
-    if (ended_ || controller_.busy()) {
-        return;  // a box of the running action is up: the operator answers that first
+    if (ended_) {
+        return;
+    }
+    if (controller_.busy()) {
+        // Pressed while an action runs, and handed over by a box of the action, whose own loop
+        // takes the window's queued input: taken once the action has ended, as every press made
+        // during an action is (an Exit made while a diskette was read asks after its error box).
+        pressesWaiting_.emplace_back(std::forward<Action>(action));
+        return;
     }
     eventsHandled_.reset();
     action();
@@ -248,6 +255,10 @@ void WindowBinding::afterAction() {
         act([this] { (void)controller_.closeRequested(); });
     } else if (std::exchange(drivesChangedWaiting_, false)) {
         act([this] { controller_.drivesChanged(); });
+    } else if (!pressesWaiting_.empty()) {
+        std::function<void()> press = std::move(pressesWaiting_.front());
+        pressesWaiting_.erase(pressesWaiting_.begin());
+        act(std::move(press));
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -79,8 +80,8 @@ class WindowSurface {
 // Binds one window to the window model and the wizard: it shows the model in the window, control
 // by control and only what changed, maps log positions to the window's own units, and holds the
 // one rule for what arrives while an action runs (a message box of the action handles the window's
-// events meanwhile): the operator's own actions are not taken, a close request or a change of the
-// machine's drives waits until the action has ended, and so does an interruption.
+// events meanwhile): the operator's own presses, a close request and a change of the machine's
+// drives wait until the action has ended, and so does an interruption.
 class WindowBinding : private WindowObserver {
   public:
     WindowBinding(WindowModel& model, WindowController& controller, WindowSurface& surface,
@@ -143,6 +144,7 @@ class WindowBinding : private WindowObserver {
     bool closeWaiting_ = false;
     bool drivesChangedWaiting_ = false;
     bool interruptWaiting_ = false;
+    std::vector<std::function<void()>> pressesWaiting_;  // the operator's, in their order
 
     // What the window shows now; nothing is known before the first pass.
     struct Shown {

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -60,7 +61,7 @@ class ScriptedController final : public WindowController {
   public:
     void okPressed() override { run(okAction); }
     void backPressed() override { ++backs; }
-    void exitPressed() override {}
+    void exitPressed() override { ++exits; }
     bool closeRequested() override {
         run([this] {
             ++closeQuestions;
@@ -83,6 +84,7 @@ class ScriptedController final : public WindowController {
     std::function<void()> okAction;
     bool closeAnswer = false;
     int backs = 0;
+    int exits = 0;
     int closeQuestions = 0;
     int driveChanges = 0;
     int stops = 0;
@@ -140,14 +142,19 @@ TEST_F(WindowBindingTest, AnActionHandlesWaitingEventsAtItsStartThenByTheClock) 
     EXPECT_EQ(surface.eventsHandled, 7);
 }
 
-// What arrives while an action runs: the operator's clicks are not taken, a change of the drives
-// and a close request wait for the action's end and are taken in once, and an interruption ends
-// the program once the action has stopped.
+// What arrives while an action runs (handed over by a box of the action): the operator's presses,
+// a change of the drives and a close request wait for the action's end and are taken in, and an
+// interruption ends the program once the action has stopped.
 TEST_F(WindowBindingTest, WhatArrivesDuringAnActionWaitsForItsEnd) {
     actionShowing(1, 0ms);
     bool closedAtOnce = true;
+    bool handedOver = false;
     surface.whileHandlingEvents = [&] {
+        if (std::exchange(handedOver, true)) {
+            return;  // the OK pressed meanwhile runs an action of its own
+        }
         binding.backPressed();
+        binding.exitPressed();  // as in a diskette's error box: asked after it, not forgotten
         binding.okPressed();
         binding.drivesChanged();
         binding.drivesChanged();
@@ -157,7 +164,8 @@ TEST_F(WindowBindingTest, WhatArrivesDuringAnActionWaitsForItsEnd) {
     };
     binding.okPressed();
     EXPECT_FALSE(closedAtOnce);
-    EXPECT_EQ(controller.backs, 0);
+    EXPECT_EQ(controller.backs, 1);  // pressed during the action, taken after it
+    EXPECT_EQ(controller.exits, 1);
     EXPECT_EQ(controller.closeQuestions, 1);  // asked once, after the action; answered No
     EXPECT_EQ(controller.driveChanges, 1);
     EXPECT_FALSE(surface.closed);
