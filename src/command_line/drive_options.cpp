@@ -29,14 +29,10 @@ std::string amongWorkingFolders(const std::string& folder) {
     if (!names || names->empty() || !isWorkingDirectoryName(names->front())) {
         return {};
     }
-#ifdef _WIN32
-    const char separator = '\\';
-#else
-    const char separator = '/';
-#endif
     return (names->size() == 1 ? " is the converter's working folder "
                                : " lies inside the converter's working folder ") +
-           *temporary + separator + names->front() + ", which every conversion empties and removes";
+           *temporary + kHostSeparator + names->front() +
+           ", which every conversion empties and removes";
 }
 
 // Whether writing the card would change the diskette folder, or the diskette folder the card: the

@@ -9,6 +9,13 @@ namespace xq {
 
 // Checks on host folders named by the operator on a command line (not Windows-form paths).
 
+// What separates the names of a host path, as the operator writes it.
+#ifdef _WIN32
+inline constexpr char kHostSeparator = '\\';
+#else
+inline constexpr char kHostSeparator = '/';
+#endif
+
 // The folder's absolute path, with links and "." or ".." resolved; nullopt when it is no folder.
 std::optional<std::string> canonicalFolder(std::string_view hostPath);
 

@@ -6,6 +6,7 @@
 #include <ostream>
 #include <system_error>
 
+#include "platform/host_folders.h"
 #include "platform/shown_text.h"
 #include "platform/text.h"
 
@@ -127,11 +128,6 @@ std::string TerminalView::withHostPaths(std::string_view text) const {
     if (!virtualRoot_) {
         return std::string(text);
     }
-#ifdef _WIN32
-    constexpr char kSeparator = '\\';
-#else
-    constexpr char kSeparator = '/';
-#endif
     std::string shown;
     for (std::size_t i = 0; i < text.size();) {
         const bool atRoot = i + 2 < text.size() && isAsciiLetter(text[i]) && text[i + 1] == ':' &&
@@ -149,7 +145,7 @@ std::string TerminalView::withHostPaths(std::string_view text) const {
         }
         shown += root;
         for (i += 2; i < text.size() && text[i] != ' ' && text[i] != '\r' && text[i] != '\n'; ++i) {
-            shown += text[i] == '\\' ? kSeparator : text[i];
+            shown += text[i] == '\\' ? kHostSeparator : text[i];
         }
     }
     return shown;
