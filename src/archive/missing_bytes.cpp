@@ -4,6 +4,8 @@
 #include <charconv>
 #include <utility>
 
+#include "platform/text.h"
+
 namespace xq {
 
 namespace {
@@ -141,21 +143,14 @@ std::optional<MissingBytes> readMissingBytes(FileService& files, std::string_vie
     if (!text || !text->starts_with(kHeading)) {
         return std::nullopt;
     }
+    const std::optional<std::vector<std::string_view>> lines = completeLines(*text);
+    if (!lines) {
+        return std::nullopt;  // cut off while it was written
+    }
     MissingBytes missing;
-    std::string_view rest(*text);
-    bool heading = true;
-    while (!rest.empty()) {
-        const std::size_t lineEnd = rest.find('\n');
-        if (lineEnd == std::string_view::npos) {
-            return std::nullopt;  // cut off while it was written
-        }
-        std::string_view line = rest.substr(0, lineEnd);
-        rest.remove_prefix(lineEnd + 1);
-        if (std::exchange(heading, false)) {
-            missing.archiveId = line.substr(kHeading.size());
-            continue;
-        }
-        if (!readLine(line, missing)) {
+    missing.archiveId = lines->front().substr(kHeading.size());
+    for (std::size_t i = 1; i < lines->size(); ++i) {
+        if (!readLine((*lines)[i], missing)) {
             return std::nullopt;
         }
     }

@@ -1,6 +1,7 @@
 #include "convert/absent_record.h"
 
 #include "archive/set_names.h"
+#include "platform/text.h"
 
 namespace xq {
 
@@ -28,30 +29,25 @@ std::optional<AbsentRecord> parseAbsentRecord(std::string_view text) {
     if (!text.starts_with(kMark)) {
         return std::nullopt;
     }
-    text.remove_prefix(kMark.size());
-    AbsentRecord record;
-    bool first = true;
-    while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        if (end == std::string_view::npos) {
-            return std::nullopt;
-        }
-        std::string_view line = text.substr(0, end);
-        text.remove_prefix(end + 1);
-        if (std::exchange(first, false)) {
-            const std::optional<Digest128> digest =
-                line.starts_with("descriptor ") ? parseDigestText(line.substr(11)) : std::nullopt;
-            if (!digest) {
-                return std::nullopt;
-            }
-            record.descriptor = *digest;
-        } else if (line.starts_with("absent \\")) {
-            record.files.emplace_back(line.substr(7));
-        } else {
-            return std::nullopt;
-        }
+    const std::optional<std::vector<std::string_view>> lines =
+        completeLines(text.substr(kMark.size()));
+    if (!lines || lines->empty()) {
+        return std::nullopt;
     }
-    return first ? std::nullopt : std::optional(std::move(record));
+    const std::string_view first = lines->front();
+    const std::optional<Digest128> digest =
+        first.starts_with("descriptor ") ? parseDigestText(first.substr(11)) : std::nullopt;
+    if (!digest) {
+        return std::nullopt;
+    }
+    AbsentRecord record{.descriptor = *digest};
+    for (std::size_t i = 1; i < lines->size(); ++i) {
+        if (!(*lines)[i].starts_with("absent \\")) {
+            return std::nullopt;
+        }
+        record.files.emplace_back((*lines)[i].substr(7));
+    }
+    return record;
 }
 
 std::optional<AbsentRecord> readAbsentRecord(FileService& files, const std::string& backup,

@@ -192,25 +192,20 @@ std::optional<JournalWord> parseJournal(std::string_view text) {
     if (!text.starts_with(kMark) || !text.ends_with(kEnd)) {
         return std::nullopt;
     }
-    std::string_view rest = text.substr(kMark.size(), text.size() - kMark.size() - kEnd.size());
-    JournalWord word;
-    bool first = true;
-    while (!rest.empty()) {
-        const std::size_t end = rest.find('\n');
-        if (end == std::string_view::npos) {
-            return std::nullopt;
-        }
-        std::string_view line = rest.substr(0, end);
-        rest.remove_prefix(end + 1);
-        if (std::exchange(first, false)) {
-            const std::optional<JournalStage> stage =
-                line.starts_with("stage ") ? stageNamed(line.substr(6)) : std::nullopt;
-            if (!stage) {
-                return std::nullopt;
-            }
-            word.stage = *stage;
-            continue;
-        }
+    const std::optional<std::vector<std::string_view>> lines =
+        completeLines(text.substr(kMark.size(), text.size() - kMark.size() - kEnd.size()));
+    if (!lines || lines->empty()) {
+        return std::nullopt;
+    }
+    const std::string_view first = lines->front();
+    const std::optional<JournalStage> stage =
+        first.starts_with("stage ") ? stageNamed(first.substr(6)) : std::nullopt;
+    if (!stage) {
+        return std::nullopt;
+    }
+    JournalWord word{.stage = *stage};
+    for (std::size_t i = 1; i < lines->size(); ++i) {
+        std::string_view line = (*lines)[i];
         std::optional<std::vector<FileProof>>* files = line.starts_with("new ") ? &word.newDatabase
                                                        : line.starts_with("old ")
                                                            ? &word.oldDatabase
@@ -237,7 +232,7 @@ std::optional<JournalWord> parseJournal(std::string_view text) {
         }
         (*files)->push_back({.name = std::move(*name), .runs = std::move(*runs)});
     }
-    return first ? std::nullopt : std::optional(std::move(word));
+    return word;
 }
 
 CardJournal::CardJournal(FileService& files, std::string backup)

@@ -14,30 +14,26 @@ namespace xq {
 
 namespace {
 
+// Whether the standard stream (0 input, 1 output) is a terminal. On Windows a console, and nothing
+// else: the C runtime's _isatty answers yes for every character device, NUL included, so a program
+// started with its input from NUL would wait for an operator.
+bool isTerminal(int stream) {
 #ifdef _WIN32
-// A console, and nothing else: the C runtime's _isatty answers yes for every character device,
-// NUL included, so a program started with its input from NUL would wait for an operator.
-bool isConsole(DWORD standardHandle) {
     DWORD mode = 0;
-    return ::GetConsoleMode(::GetStdHandle(standardHandle), &mode) != 0;
-}
+    return ::GetConsoleMode(::GetStdHandle(stream == 0 ? STD_INPUT_HANDLE : STD_OUTPUT_HANDLE),
+                            &mode) != 0;
+#else
+    return ::isatty(stream) != 0;
 #endif
+}
 
 }  // namespace
 
 bool standardInputIsTerminal() {
-#ifdef _WIN32
-    return isConsole(STD_INPUT_HANDLE);
-#else
-    return ::isatty(0) != 0;
-#endif
+    return isTerminal(0);
 }
 bool standardOutputIsTerminal() {
-#ifdef _WIN32
-    return isConsole(STD_OUTPUT_HANDLE);
-#else
-    return ::isatty(1) != 0;
-#endif
+    return isTerminal(1);
 }
 
 int terminalColumns() {

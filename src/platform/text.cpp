@@ -216,4 +216,17 @@ std::string_view lastCharacters(std::string_view utf8, std::size_t count) {
     return utf8.substr(start);
 }
 
+std::optional<std::vector<std::string_view>> completeLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        if (end == std::string_view::npos) {
+            return std::nullopt;
+        }
+        lines.push_back(text.substr(0, end));
+        text.remove_prefix(end + 1);
+    }
+    return lines;
+}
+
 }  // namespace xq

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace xq {
 
@@ -70,5 +71,9 @@ std::size_t characterCount(std::string_view utf8);
 // The end of UTF-8 text that holds its last `count` characters (all of it when it has fewer). A
 // view finds a position near the end of a long text this way without reading the whole text.
 std::string_view lastCharacters(std::string_view utf8, std::size_t count);
+
+// The lines of a text the program wrote itself (a record, a journal), each without the LF that
+// ends it; nullopt when the last one has none: the text was cut off while it was written.
+std::optional<std::vector<std::string_view>> completeLines(std::string_view text);
 
 }  // namespace xq
